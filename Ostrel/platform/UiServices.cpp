@@ -1,0 +1,128 @@
+#include "UiServices.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+HeadlessUiServices g_headless;
+std::atomic<UiServices*> g_provider{nullptr};
+
+const char* IconName(UINT style) {
+    switch (style & MB_ICONMASK) {
+        case MB_ICONERROR: return "error";
+        case MB_ICONQUESTION: return "question";
+        case MB_ICONWARNING: return "warning";
+        case MB_ICONINFORMATION: return "information";
+        default: return "message";
+    }
+}
+}  // namespace
+
+UiServices& UiServices::Get() {
+    UiServices* p = g_provider.load();
+    return p ? *p : g_headless;
+}
+
+UiServices* UiServices::Install(UiServices* provider) {
+    UiServices* old = g_provider.exchange(provider);
+    return old ? old : &g_headless;
+}
+
+int DefaultButton(UINT style) {
+    switch (style & MB_TYPEMASK) {
+        case MB_ABORTRETRYIGNORE: return (style & MB_DEFBUTTON2) ? IDRETRY : IDABORT;
+        case MB_YESNOCANCEL:
+        case MB_YESNO: return (style & MB_DEFBUTTON2) ? IDNO : IDYES;
+        case MB_RETRYCANCEL: return (style & MB_DEFBUTTON2) ? IDCANCEL : IDRETRY;
+        case MB_OKCANCEL: return (style & MB_DEFBUTTON2) ? IDCANCEL : IDOK;
+        default: return IDOK;
+    }
+}
+
+int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) {
+    return UiServices::Get().MessageBox(owner, text, caption, style);
+}
+
+int HeadlessUiServices::MessageBox(HWND, const CString& text, const CString& caption, UINT style) {
+    // Texts written for a box often begin with a line feed; a console line
+    // reads better without it.
+    CString t = text;
+    while (!t.IsEmpty() && (t[0] == L'\n' || t[0] == L'\r')) t = t.Mid(1);
+    std::fprintf(stderr, "%s: %s: %s\n", IconName(style), caption.ToUtf8().c_str(), t.ToUtf8().c_str());
+    return DefaultButton(style);
+}
+
+int HeadlessUiServices::AssertionDialog(const CString& check, const CString& className,
+                                        const CString& sourceFile) {
+    std::fprintf(stderr, "Runtime release assertion failed at: %s | %s | %s\n", check.ToUtf8().c_str(),
+                 className.ToUtf8().c_str(), sourceFile.ToUtf8().c_str());
+    return IDOK;
+}
+
+int ScriptedUiServices::Take(Box& b) {
+    std::lock_guard lock(m_lock);
+    if (m_answers.empty()) {
+        b.expected = false;
+        b.answer = b.assertion ? IDOK : DefaultButton(b.style);
+    } else {
+        b.answer = m_answers.front();
+        m_answers.pop_front();
+    }
+    m_boxes.push_back(b);
+    return b.answer;
+}
+
+int ScriptedUiServices::MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) {
+    Box b;
+    b.owner = owner;
+    b.text = text;
+    b.caption = caption;
+    b.style = style;
+    return Take(b);
+}
+
+int ScriptedUiServices::AssertionDialog(const CString& check, const CString& className,
+                                        const CString& sourceFile) {
+    Box b;
+    b.assertion = true;
+    b.caption = L"Error";
+    b.text = L"Runtime release assertion failed at:";
+    b.style = MB_OKCANCEL;
+    b.check = check;
+    b.className = className;
+    b.sourceFile = sourceFile;
+    return Take(b);
+}
+
+void ScriptedUiServices::Answer(int button) {
+    std::lock_guard lock(m_lock);
+    m_answers.push_back(button);
+}
+
+std::vector<ScriptedUiServices::Box> ScriptedUiServices::Boxes() const {
+    std::lock_guard lock(m_lock);
+    return m_boxes;
+}
+
+std::size_t ScriptedUiServices::Count() const {
+    std::lock_guard lock(m_lock);
+    return m_boxes.size();
+}
+
+std::size_t ScriptedUiServices::UnexpectedCount() const {
+    std::lock_guard lock(m_lock);
+    std::size_t n = 0;
+    for (const auto& b : m_boxes) n += b.expected ? 0 : 1;
+    return n;
+}
+
+std::size_t ScriptedUiServices::PendingAnswers() const {
+    std::lock_guard lock(m_lock);
+    return m_answers.size();
+}
+
+void ScriptedUiServices::Clear() {
+    std::lock_guard lock(m_lock);
+    m_answers.clear();
+    m_boxes.clear();
+}

@@ -1,0 +1,118 @@
+#include "CString.h"
+#include "Event.h"
+#include "FileUtil.h"
+#include "MessageTarget.h"
+#include "TestUi.h"
+#include "UiServices.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+TEST(CStringTest, FormatTakesWideStringsForPercentS) {
+    const CString path = L"/tmp/font.psw";
+    EXPECT_EQ(CString::Format(L"\nErrore apertura file: %s", path), L"\nErrore apertura file: /tmp/font.psw");
+    EXPECT_EQ(CString::Format(L"%d) Font %.2d x %.2d", 3, 8, 16), L"3) Font 08 x 16");
+    EXPECT_EQ(CString::Format(L"0X%02X %u%%", 0x41u, 7u), L"0X41 7%");
+    EXPECT_EQ(CString::Format(L"%s and %s", L"a"), L"a and ");  // a missing argument prints nothing
+}
+
+TEST(CStringTest, TextRoundTripsThroughUtf8AndSingleBytes) {
+    const CString s = L"integrità";
+    EXPECT_EQ(CString::FromUtf8(s.ToUtf8()), s);
+    EXPECT_EQ(CString::FromBytes(s.ToBytes()), s);
+    // Bytes that are not UTF-8 are kept as Latin-1 characters.
+    EXPECT_EQ(CString::FromUtf8("a\xE0z"), L"a\u00E0z");
+}
+
+TEST(UiServicesTest, DefaultButtonFollowsTheStyle) {
+    EXPECT_EQ(DefaultButton(MB_OK), IDOK);
+    EXPECT_EQ(DefaultButton(MB_YESNO | MB_ICONQUESTION), IDYES);
+    EXPECT_EQ(DefaultButton(MB_YESNOCANCEL | MB_DEFBUTTON2), IDNO);
+}
+
+TEST(UiServicesTest, ScriptedProviderAnswersInOrderAndFlagsUnexpectedBoxes) {
+    ScriptedUiServices ui;
+    UiServices* old = UiServices::Install(&ui);
+    ui.Answer(IDNO);
+    EXPECT_EQ(MessageBox(nullptr, L"Save?", L"Glyphos", MB_YESNO), IDNO);
+    EXPECT_EQ(MessageBox(nullptr, L"Oops", L"Error", MB_OKCANCEL | MB_ICONERROR), IDOK);
+    UiServices::Install(old);
+    EXPECT_EQ(ui.Count(), 2u);
+    EXPECT_EQ(ui.UnexpectedCount(), 1u);
+    EXPECT_EQ(&UiServices::Get(), old);
+}
+
+TEST(MessageTargetTest, PostingNeverBlocksAndKeepsOrder) {
+    QueuedMessageTarget target;
+    EXPECT_EQ(PostMessage(nullptr, 0x09BE, 0, 0), FALSE);
+    std::thread t([&] {
+        for (int i = 0; i < 100; ++i) PostMessage(&target, 0x098C, static_cast<WPARAM>(i), 0);
+    });
+    t.join();
+    const auto all = target.TakeAll();
+    ASSERT_EQ(all.size(), 100u);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(all[static_cast<std::size_t>(i)].wParam, static_cast<WPARAM>(i));
+}
+
+TEST(EventTest, AutoResetReleasesOneWaitAndManualStaysSet) {
+    using namespace std::chrono_literals;
+    Event autoEv;
+    EXPECT_FALSE(autoEv.Wait(0ms));
+    autoEv.Set();
+    EXPECT_TRUE(autoEv.Wait(0ms));
+    EXPECT_FALSE(autoEv.Wait(0ms));
+
+    Event manual(true);
+    manual.Set();
+    EXPECT_TRUE(manual.Wait(0ms));
+    EXPECT_TRUE(manual.Wait(0ms));
+    manual.Reset();
+    EXPECT_FALSE(manual.IsSet());
+
+    Event crossThread;
+    std::thread t([&] { crossThread.Set(); });
+    EXPECT_TRUE(crossThread.Wait(5s));
+    t.join();
+}
+
+TEST(FileUtilTest, AtomicWriteReplacesContentsAndKeepsPermissions) {
+    TempDir dir;
+    const std::string p = dir.File("f.bin");
+    WriteText(p, "old contents");
+    ::chmod(p.c_str(), 0640);
+    std::string err;
+    ASSERT_TRUE(WriteFileAtomically(CString::FromUtf8(p), "new", 3, &err)) << err;
+    EXPECT_EQ(ReadText(p), "new");
+    struct stat st {};
+    ::stat(p.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // Nothing left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(FileUtilTest, AtomicWriteIntoAMissingFolderFailsWithAReason) {
+    TempDir dir;
+    std::string err;
+    EXPECT_FALSE(WriteFileAtomically(CString::FromUtf8(dir.File("no/f.bin")), "x", 1, &err));
+    EXPECT_FALSE(err.empty());
+}
+
+TEST(FileUtilTest, BinaryFileRefusesDirectoriesAndReportsShortReads) {
+    TempDir dir;
+    BinaryFile f;
+    EXPECT_FALSE(f.Open(CString::FromUtf8(dir.path()), BinaryFile::Mode::Read));
+    WriteText(dir.File("three"), "abc");
+    ASSERT_TRUE(f.Open(CString::FromUtf8(dir.File("three")), BinaryFile::Mode::Read));
+    EXPECT_EQ(f.Length(), 3);
+    char buf[8];
+    ASSERT_TRUE(f.Seek(1));
+    EXPECT_EQ(f.Read(buf, 8), 2u);
+}
+
+}  // namespace

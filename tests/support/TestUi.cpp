@@ -1,0 +1,51 @@
+#include "TestUi.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+ScopedScriptedUi::~ScopedScriptedUi() {
+    UiServices::Install(m_previous);
+    for (const auto& b : m_ui.Boxes()) {
+        if (!b.expected) {
+            ADD_FAILURE() << "unexpected " << (b.assertion ? "assertion dialog" : "message box") << ": caption \""
+                          << b.caption.ToUtf8() << "\", text \"" << b.text.ToUtf8() << "\""
+                          << (b.assertion ? " check \"" + b.check.ToUtf8() + "\"" : std::string());
+        }
+    }
+    EXPECT_EQ(m_ui.PendingAnswers(), 0u) << "answers queued for boxes that never appeared";
+}
+
+ScriptedUiServices::Box ScopedScriptedUi::Last() const {
+    const auto boxes = m_ui.Boxes();
+    if (boxes.empty()) {
+        ADD_FAILURE() << "no box was shown";
+        return {};
+    }
+    return boxes.back();
+}
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/glyphos-test-XXXXXX";
+    if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}

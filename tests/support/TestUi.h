@@ -1,0 +1,55 @@
+// Installs the scripted UI provider for the lifetime of a test and fails the
+// test on any box it did not expect, or on answers it queued and never used.
+#pragma once
+
+#include "UiServices.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+// Readable CString values in assertion failures.
+inline void PrintTo(const CString& s, std::ostream* os) { *os << '"' << s.ToUtf8() << '"'; }
+
+class ScopedScriptedUi {
+public:
+    ScopedScriptedUi() { m_previous = UiServices::Install(&m_ui); }
+    ~ScopedScriptedUi();
+    ScopedScriptedUi(const ScopedScriptedUi&) = delete;
+    ScopedScriptedUi& operator=(const ScopedScriptedUi&) = delete;
+
+    ScriptedUiServices* operator->() { return &m_ui; }
+    ScriptedUiServices& ui() { return m_ui; }
+    // The last box shown; fails the test when there was none.
+    ScriptedUiServices::Box Last() const;
+
+private:
+    ScriptedUiServices m_ui;
+    UiServices* m_previous = nullptr;
+};
+
+// Expects exactly one assertion dialog and the integer 0 thrown by `body`.
+#define EXPECT_MYTHROW(ui, body)                          \
+    do {                                                  \
+        (ui)->Answer(IDOK);                               \
+        EXPECT_THROW(body, int);                          \
+    } while (0)
+
+// A fresh directory under the build's temporary area, removed at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    // path() + "/" + name
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, const std::string& text);

@@ -1,0 +1,16 @@
+// Prints the library's identity and exercises a few of its helpers, so a
+// freshly built libostrel.so can be checked from the command line.
+#include "Conversioni.h"
+#include "KalvoNewDebugObject.h"
+
+#include <cstdio>
+
+int main() {
+    CConversioni c;
+    const CString rule = c.FormatMessageW(40, L"-", L"/*", L"*/");
+    const CString title = c.FormatMessageW(L"Ostrel 1.00", L"/*", L"*/", 40);
+    std::printf("%s\n%s\n%s\n", rule.ToUtf8().c_str(), title.ToUtf8().c_str(), rule.ToUtf8().c_str());
+    CKalvoNewDebugObject log(nullptr, nullptr, L"", L"", L"selfcheck", 0);
+    std::printf("%s %s\n", log.GetClassName().ToUtf8().c_str(), log.GetVersion().ToUtf8().c_str());
+    return c.CStrExadecByteToInt(L"7f") == 127 ? 0 : 1;
+}
