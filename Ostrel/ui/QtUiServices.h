@@ -1,0 +1,22 @@
+// The Qt provider of the library's UI services: message boxes become
+// QMessageBox windows with the caption, buttons and icon of their style, and
+// the release assertion shows CNewDialogMtReleaseAssetFailed. Safe to call
+// from any thread: a call from a worker thread runs the dialog on the GUI
+// thread and waits for the answer.
+#pragma once
+
+#include "UiServices.h"
+
+#include <QMessageBox>
+
+class QtUiServices : public UiServices {
+public:
+    int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override;
+    int AssertionDialog(const CString& check, const CString& className, const CString& sourceFile) override;
+
+    // The box that MessageBox shows, built but not run (used by MessageBox
+    // and by tests that inspect it). The caller owns it.
+    static QMessageBox* CreateBox(HWND owner, const CString& text, const CString& caption, UINT style);
+    // The result code for a button of a box built by CreateBox.
+    static int ResultOf(QMessageBox::StandardButton button);
+};
