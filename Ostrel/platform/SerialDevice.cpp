@@ -1,0 +1,108 @@
+#include "SerialDevice.h"
+
+#include "TermiosSerialDevice.h"
+
+#include <cerrno>
+#include <cwctype>
+#include <map>
+#include <mutex>
+
+namespace {
+
+struct Registry {
+    std::mutex lock;
+    std::map<std::wstring, SerialPortFactory> factories;
+};
+
+Registry& TheRegistry() {
+    static Registry r;
+    return r;
+}
+
+}  // namespace
+
+std::string SerialPortPath(const CString& name) {
+    const std::string utf8 = name.ToUtf8();
+    if (!utf8.empty() && utf8[0] == '/') return utf8;
+    // "COM1" .. "COM256": the on-board ports, counted from 1 as on the
+    // systems whose configuration files name them so.
+    if (name.GetLength() > 3 && name.Left(3).Upper() == L"COM") {
+        const CString digits = name.Mid(3);
+        bool allDigits = digits.GetLength() <= 3;
+        for (int i = 0; allDigits && i < digits.GetLength(); ++i) allDigits = std::iswdigit(digits[i]) != 0;
+        if (allDigits) {
+            const int n = std::stoi(digits.ToUtf8());
+            if (n >= 1) return "/dev/ttyS" + std::to_string(n - 1);
+        }
+    }
+    return "/dev/" + utf8;
+}
+
+std::unique_ptr<SerialDevice> OpenSerialPort(const CString& name, DWORD& error, std::string* message) {
+    SerialPortFactory factory;
+    {
+        Registry& r = TheRegistry();
+        std::lock_guard lock(r.lock);
+        const auto it = r.factories.find(name.str());
+        if (it != r.factories.end()) factory = it->second;
+    }
+    if (factory) {
+        error = 0;
+        auto device = factory(error);
+        if (!device && error == 0) error = ENODEV;
+        if (!device && message) {
+            *message = error == EBUSY ? "port busy: " + name.ToUtf8() + " is already open"
+                                      : "cannot open " + name.ToUtf8();
+        }
+        return device;
+    }
+    if (name.IsEmpty()) {
+        error = ENOENT;
+        if (message) *message = "no port name";
+        return nullptr;
+    }
+    auto opened = TermiosSerialDevice::Open(SerialPortPath(name));
+    error = opened.error;
+    if (message) *message = opened.message;
+    return std::move(opened.device);
+}
+
+void RegisterSerialPort(const CString& name, SerialPortFactory factory) {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.lock);
+    r.factories[name.str()] = std::move(factory);
+}
+
+void UnregisterSerialPort(const CString& name) {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.lock);
+    r.factories.erase(name.str());
+}
+
+DWORD BitsPerCharacter(const DCB& dcb) {
+    const DWORD data = dcb.ByteSize >= 5 && dcb.ByteSize <= 8 ? dcb.ByteSize : 8;
+    const DWORD parity = dcb.Parity == NOPARITY ? 0 : 1;
+    const DWORD stop = dcb.StopBits == ONESTOPBIT ? 1 : 2;
+    return 1 + data + parity + stop;
+}
+
+ReadTimeoutRule ReadTimeoutRule::For(const COMMTIMEOUTS& t, DWORD count) {
+    ReadTimeoutRule r;
+    if (t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0) {
+        r.returnAtOnce = true;
+        return r;
+    }
+    if (t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
+        t.ReadTotalTimeoutConstant > 0 && t.ReadTotalTimeoutConstant < MAXDWORD) {
+        r.firstByteEnds = true;
+        r.total = std::chrono::milliseconds(t.ReadTotalTimeoutConstant);
+        return r;
+    }
+    if (t.ReadTotalTimeoutMultiplier || t.ReadTotalTimeoutConstant) {
+        r.total = std::chrono::milliseconds(static_cast<long long>(t.ReadTotalTimeoutMultiplier) * count +
+                                            t.ReadTotalTimeoutConstant);
+    }
+    if (t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD)
+        r.interval = std::chrono::milliseconds(t.ReadIntervalTimeout);
+    return r;
+}

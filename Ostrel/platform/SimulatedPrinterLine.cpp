@@ -1,0 +1,439 @@
+#include "SimulatedPrinterLine.h"
+
+#include <atomic>
+#include <cerrno>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace {
+
+using Op = SimulatedPrinterLine::Op;
+using std::chrono::milliseconds;
+constexpr std::size_t kRxLimit = 1 << 20;
+
+DCB IdlePortSetting() {
+    DCB d;
+    d.BaudRate = 9600;
+    d.ByteSize = 8;
+    d.Parity = NOPARITY;
+    d.StopBits = ONESTOPBIT;
+    d.fBinary = 1;
+    d.fDtrControl = DTR_CONTROL_ENABLE;
+    d.fRtsControl = RTS_CONTROL_ENABLE;
+    d.XonLim = 2048;
+    d.XoffLim = 512;
+    d.XonChar = ASCII_XON;
+    d.XoffChar = ASCII_XOFF;
+    return d;
+}
+
+}  // namespace
+
+struct SimulatedPrinterLine::State {
+    explicit State(PrinterScript script, VirtualClock* c)
+        : ownClock(c ? nullptr : std::make_unique<VirtualClock>()), clock(c ? c : ownClock.get()),
+          printer(std::move(script)) {}
+
+    std::mutex lock;
+    std::unique_ptr<VirtualClock> ownClock;
+    VirtualClock* clock;
+    PrinterModel printer;
+    DCB host = IdlePortSetting();
+    COMMTIMEOUTS timeouts;
+    bool open = false;
+    bool gone = false;
+    unsigned session = 0;
+    std::deque<BYTE> rx;
+    bool xoffHeld = false;
+    DWORD errors = 0;
+    std::map<Op, std::pair<DWORD, int>> faults;
+    std::atomic<unsigned> cancel{0};
+
+    PrinterModel::Time Now() const { return clock->Now().time_since_epoch(); }
+
+    bool Fault(Op op, DWORD& error) {
+        const auto it = faults.find(op);
+        if (it == faults.end()) return false;
+        error = it->second.first;
+        if (it->second.second > 0 && --it->second.second == 0) faults.erase(it);
+        return true;
+    }
+
+    // Brings the printer to the current time and hands what it has sent
+    // to the port, as the port's receiver reads it.
+    void Sync() {
+        const auto now = Now();
+        printer.AdvanceTo(now);
+        const DCB from = printer.Setting();
+        for (const auto& o : printer.TakeOutput(now)) {
+            if (!open) continue;
+            const auto b = PrinterModel::Carry(o.byte, from, host);
+            if (!b) {
+                errors |= CE_FRAME;
+            } else if (host.fOutX && *b == static_cast<BYTE>(host.XoffChar)) {
+                xoffHeld = true;
+            } else if (host.fOutX && *b == static_cast<BYTE>(host.XonChar)) {
+                xoffHeld = false;
+            } else if (rx.size() < kRxLimit) {
+                rx.push_back(*b);
+            } else {
+                errors |= CE_RXOVER;
+            }
+        }
+    }
+
+    // Moves the clock to the printer's next event or to `limit`, whichever
+    // comes first: a wait on the line, done in no time.
+    void WaitUntil(Clock::time_point limit) {
+        const Clock::time_point now = clock->Now();
+        Clock::time_point target = limit;
+        if (const auto next = printer.NextEvent()) {
+            const Clock::time_point at(*next);
+            if (at > now && at < target) target = at;
+        }
+        if (target <= now) target = std::min(limit, now + milliseconds(1));
+        clock->AdvanceTo(target);
+    }
+
+    bool Holding() const {
+        return (host.fOutX && xoffHeld) || (host.fOutxCtsFlow && !printer.Cts()) ||
+               (host.fOutxDsrFlow && !printer.Dsr());
+    }
+};
+
+namespace {
+
+class SimulatedPort : public SerialDevice {
+public:
+    SimulatedPort(std::shared_ptr<SimulatedPrinterLine::State> s, unsigned session)
+        : m_s(std::move(s)), m_session(session) {}
+    ~SimulatedPort() override {
+        if (!m_closed) Close();
+    }
+
+    BOOL GetCommState(DCB& dcb) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::GetCommState)) return FALSE;
+        dcb = m_s->host;
+        return Succeed();
+    }
+
+    BOOL SetCommState(const DCB& dcb) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::SetCommState)) return FALSE;
+        const bool stopOk = dcb.StopBits == ONESTOPBIT || (dcb.StopBits == ONE5STOPBITS && dcb.ByteSize == 5) ||
+                            (dcb.StopBits == TWOSTOPBITS && dcb.ByteSize > 5);
+        if (dcb.BaudRate == 0 || dcb.BaudRate > 4000000 || dcb.ByteSize < 5 || dcb.ByteSize > 8 ||
+            dcb.Parity > SPACEPARITY || !stopOk || ((dcb.fOutX || dcb.fInX) && dcb.XonChar == dcb.XoffChar))
+            return Fail(EINVAL);
+        m_s->Sync();
+        m_s->host = dcb;
+        m_s->host.DCBlength = sizeof(DCB);
+        if (!dcb.fOutX) m_s->xoffHeld = false;
+        return Succeed();
+    }
+
+    BOOL GetCommTimeouts(COMMTIMEOUTS& t) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::GetCommTimeouts)) return FALSE;
+        t = m_s->timeouts;
+        return Succeed();
+    }
+
+    BOOL SetCommTimeouts(const COMMTIMEOUTS& t) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::SetCommTimeouts)) return FALSE;
+        m_s->timeouts = t;
+        return Succeed();
+    }
+
+    BOOL GetCommProperties(COMMPROP& p) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::GetCommProperties)) return FALSE;
+        p = COMMPROP{};
+        p.wPacketLength = sizeof(COMMPROP);
+        p.wPacketVersion = 2;
+        p.dwServiceMask = SP_SERIALCOMM;
+        p.dwMaxRxQueue = kRxLimit;
+        p.dwMaxBaud = BAUD_USER;
+        p.dwProvSubType = PST_RS232;
+        p.dwProvCapabilities = PCF_DTRDSR | PCF_RTSCTS | PCF_RLSD | PCF_XONXOFF | PCF_TOTALTIMEOUTS | PCF_INTTIMEOUTS;
+        p.dwSettableParams = SP_PARITY | SP_BAUD | SP_DATABITS | SP_STOPBITS | SP_HANDSHAKING;
+        p.dwSettableBaud = BAUD_300 | BAUD_600 | BAUD_1200 | BAUD_2400 | BAUD_4800 | BAUD_9600 | BAUD_19200 |
+                           BAUD_38400 | BAUD_57600 | BAUD_115200 | BAUD_USER;
+        p.wSettableData = DATABITS_7 | DATABITS_8;
+        p.wSettableStopParity = STOPBITS_10 | PARITY_NONE | PARITY_ODD | PARITY_EVEN;
+        p.dwCurrentRxQueue = kRxLimit;
+        return Succeed();
+    }
+
+    BOOL GetCommModemStatus(DWORD& status) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::GetCommModemStatus)) return FALSE;
+        m_s->Sync();
+        const PrinterModel& p = m_s->printer;
+        status = (p.Cts() ? MS_CTS_ON : 0) | (p.Dsr() ? MS_DSR_ON | MS_RLSD_ON : 0);
+        return Succeed();
+    }
+
+    BOOL ClearCommError(DWORD* errors, COMSTAT* stat) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::ClearCommError)) return FALSE;
+        m_s->Sync();
+        const DCB& h = m_s->host;
+        const PrinterModel& p = m_s->printer;
+        COMSTAT st;
+        st.fXoffHold = h.fOutX && m_s->xoffHeld;
+        st.fCtsHold = h.fOutxCtsFlow && !p.Cts();
+        st.fDsrHold = h.fOutxDsrFlow && !p.Dsr();
+        st.cbInQue = static_cast<DWORD>(m_s->rx.size());
+        if (errors) *errors = m_s->errors;
+        if (stat) *stat = st;
+        m_s->errors = 0;
+        return Succeed();
+    }
+
+    BOOL PurgeComm(DWORD flags) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::PurgeComm)) return FALSE;
+        if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR)) return Fail(EINVAL);
+        if (flags & PURGE_RXCLEAR) {
+            m_s->Sync();
+            m_s->rx.clear();
+        }
+        return Succeed();
+    }
+
+    IoResult WriteByte(BYTE byte, DWORD waitMs) override {
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::WriteStart)) return IoResult::Rejected;
+        const unsigned generation = m_s->cancel;
+        const auto deadline = m_s->clock->Now() + milliseconds(waitMs);
+        for (;;) {
+            m_s->Sync();
+            if (m_s->cancel != generation) {
+                Fail(ERROR_OPERATION_ABORTED);
+                return IoResult::Failed;
+            }
+            if (!m_s->Holding()) break;
+            if (m_s->clock->Now() >= deadline) {
+                Fail(ERROR_IO_PENDING);
+                return IoResult::TimedOut;
+            }
+            m_s->WaitUntil(deadline);
+        }
+        DWORD error = 0;
+        if (m_s->Fault(Op::WriteWait, error)) {
+            Fail(error);
+            return IoResult::Failed;
+        }
+        // The byte takes one character time on the line; the write is done
+        // when it has arrived.
+        const auto arrived = m_s->clock->Now() + PrinterModel::CharacterTime(m_s->host);
+        m_s->clock->AdvanceTo(arrived);
+        m_s->printer.Receive(byte, m_s->host, arrived.time_since_epoch());
+        Succeed();
+        return IoResult::Completed;
+    }
+
+    IoResult Read(BYTE* buffer, DWORD count, DWORD& read, DWORD waitMs) override {
+        read = 0;
+        std::lock_guard l(m_s->lock);
+        if (!Usable(Op::ReadStart)) return IoResult::Rejected;
+        if (count > 0 && !buffer) {
+            Fail(EINVAL);
+            return IoResult::Rejected;
+        }
+        const unsigned generation = m_s->cancel;
+        const ReadTimeoutRule rule = ReadTimeoutRule::For(m_s->timeouts, count);
+        const auto start = m_s->clock->Now();
+        const auto waitDeadline = start + milliseconds(waitMs);
+        auto lastByte = start;
+        for (;;) {
+            m_s->Sync();
+            const auto now = m_s->clock->Now();
+            while (read < count && !m_s->rx.empty()) {
+                buffer[read++] = m_s->rx.front();
+                m_s->rx.pop_front();
+                lastByte = now;
+            }
+            if (read == count || rule.returnAtOnce || (rule.firstByteEnds && read > 0)) {
+                Succeed();
+                return IoResult::Completed;
+            }
+            if (m_s->cancel != generation) {
+                Fail(ERROR_OPERATION_ABORTED);
+                return IoResult::Failed;
+            }
+            DWORD error = 0;
+            if (m_s->Fault(Op::ReadWait, error)) {
+                Fail(error);
+                return IoResult::Failed;
+            }
+            if ((rule.total && now >= start + *rule.total) ||
+                (rule.interval && read > 0 && now >= lastByte + *rule.interval)) {
+                Succeed();
+                return IoResult::Completed;
+            }
+            if (now >= waitDeadline) {
+                Fail(ERROR_IO_PENDING);
+                return IoResult::TimedOut;
+            }
+            auto wake = waitDeadline;
+            if (rule.total) wake = std::min(wake, start + *rule.total);
+            if (rule.interval && read > 0) wake = std::min(wake, lastByte + *rule.interval);
+            m_s->WaitUntil(wake);
+        }
+    }
+
+    void CancelIo() override { ++m_s->cancel; }
+
+    BOOL Close() override {
+        std::lock_guard l(m_s->lock);
+        if (m_closed) return Fail(EBADF);
+        m_closed = true;
+        if (m_s->open && m_s->session == m_session) {
+            m_s->open = false;
+            m_s->rx.clear();
+            m_s->xoffHeld = false;
+        }
+        DWORD error = 0;
+        if (m_s->Fault(Op::Close, error)) return Fail(error);
+        return Succeed();
+    }
+
+    bool IsOpen() const override { return !m_closed; }
+    Clock& GetClock() override { return *m_s->clock; }
+
+private:
+    // Checks, under the lock, that the port can be used for op.
+    bool Usable(Op op) {
+        if (m_closed) return Fail(EBADF);
+        if (m_s->gone) return Fail(EIO);
+        DWORD error = 0;
+        if (m_s->Fault(op, error)) return Fail(error);
+        return true;
+    }
+
+    std::shared_ptr<SimulatedPrinterLine::State> m_s;
+    unsigned m_session;
+    bool m_closed = false;
+};
+
+std::unique_ptr<SerialDevice> OpenOn(const std::shared_ptr<SimulatedPrinterLine::State>& s, DWORD& error) {
+    std::lock_guard l(s->lock);
+    if (s->gone) {
+        error = ENODEV;
+        return nullptr;
+    }
+    if (s->Fault(Op::Open, error)) return nullptr;
+    if (s->open) {
+        error = EBUSY;
+        return nullptr;
+    }
+    s->Sync();  // what the printer sent while nobody listened is lost
+    s->open = true;
+    s->rx.clear();
+    s->xoffHeld = false;
+    s->errors = 0;
+    error = 0;
+    return std::make_unique<SimulatedPort>(s, ++s->session);
+}
+
+}  // namespace
+
+SimulatedPrinterLine::SimulatedPrinterLine(PrinterScript script, VirtualClock* clock)
+    : m(std::make_shared<State>(std::move(script), clock)) {}
+
+SimulatedPrinterLine::~SimulatedPrinterLine() {
+    for (const auto& name : m_names) UnregisterSerialPort(name);
+    std::lock_guard l(m->lock);
+    m->gone = true;
+}
+
+std::unique_ptr<SerialDevice> SimulatedPrinterLine::Open(DWORD& error) { return OpenOn(m, error); }
+
+void SimulatedPrinterLine::Attach(const CString& portName) {
+    std::weak_ptr<State> weak = m;
+    RegisterSerialPort(portName, [weak](DWORD& error) -> std::unique_ptr<SerialDevice> {
+        const auto s = weak.lock();
+        if (!s) {
+            error = ENODEV;
+            return nullptr;
+        }
+        return OpenOn(s, error);
+    });
+    m_names.push_back(portName);
+}
+
+VirtualClock& SimulatedPrinterLine::GetClock() { return *m->clock; }
+
+void SimulatedPrinterLine::SetPower(bool on) {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    m->printer.SetPower(on, m->Now());
+}
+
+void SimulatedPrinterLine::SetBusy(bool busy) {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    m->printer.SetBusy(busy);
+}
+
+void SimulatedPrinterLine::SendFromPrinter(const std::vector<BYTE>& bytes) {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    m->printer.Send(bytes, m->Now());
+}
+
+std::vector<BYTE> SimulatedPrinterLine::Received() const {
+    std::lock_guard l(m->lock);
+    return m->printer.Received();
+}
+
+std::size_t SimulatedPrinterLine::BufferLevel() const {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    return m->printer.BufferLevel();
+}
+
+std::uint64_t SimulatedPrinterLine::XoffCount() const {
+    std::lock_guard l(m->lock);
+    return m->printer.XoffCount();
+}
+
+std::uint64_t SimulatedPrinterLine::XonCount() const {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    return m->printer.XonCount();
+}
+
+DCB SimulatedPrinterLine::LineSetting() const {
+    std::lock_guard l(m->lock);
+    return m->host;
+}
+
+void SimulatedPrinterLine::SetLineSetting(const DCB& dcb) {
+    std::lock_guard l(m->lock);
+    m->host = dcb;
+}
+
+void SimulatedPrinterLine::SetPortTimeouts(const COMMTIMEOUTS& t) {
+    std::lock_guard l(m->lock);
+    m->timeouts = t;
+}
+
+void SimulatedPrinterLine::Fail(Op op, DWORD error, int times) {
+    std::lock_guard l(m->lock);
+    if (times == 0) {
+        m->faults.erase(op);
+    } else {
+        m->faults[op] = {error, times};
+    }
+}
+
+bool SimulatedPrinterLine::IsOpen() const {
+    std::lock_guard l(m->lock);
+    return m->open;
+}
