@@ -61,3 +61,14 @@ inline bool OpenBlock2(BinaryFile& f, CKalvoNewDebugObject* debug, const CString
 }
 
 }  // namespace psw
+
+namespace psw {
+
+// Logs that the file ends inside a second-generation block; returns 0 so
+// that a reader can end with `return psw::Truncated2(...)`.
+inline int Truncated2(CKalvoNewDebugObject* debug, const CString& path) {
+    Log(debug, CString::Format(kTruncated2, path), kCaption2, 0);
+    return 0;
+}
+
+}  // namespace psw

@@ -15,6 +15,8 @@ protected:
     void SetUp() override {
         ASSERT_EQ(log.InitCKalvoNewDebugObject(nullptr, nullptr, Dir(), L"psw.log", L"test", 0), 1);
     }
+    // Empties the log file.
+    void ResetLog() { log.InitCKalvoNewDebugObject(nullptr, nullptr, Dir(), L"psw.log", L"test", 0); }
     CString Dir() const { return CString::FromUtf8(dir.path() + "/"); }
     CString Path(const std::string& name = "file.psw") const { return CString::FromUtf8(dir.File(name)); }
     CString Write(const pswtest::Bytes& bytes, const std::string& name = "file.psw") {
