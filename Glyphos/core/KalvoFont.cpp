@@ -338,13 +338,13 @@ int KalvoFont::UnpackFontBlock(const unsigned char* block, std::size_t blockLeng
 }
 
 int KalvoFont::PackFontBlock(unsigned char* block, int bytesPerRow, int rows, int leftMargin, int rightMargin,
-                             int first, int last, int byteOrder) {
+                             int first, int last, int byteOrder) const {
     return PackFontBlock(block, ImpliedBlockLength(bytesPerRow, rows, first, last), bytesPerRow, rows, leftMargin,
                          rightMargin, first, last, byteOrder);
 }
 
 int KalvoFont::PackFontBlock(unsigned char* block, std::size_t blockLength, int bytesPerRow, int rows,
-                             int /*leftMargin*/, int /*rightMargin*/, int first, int last, int byteOrder) {
+                             int /*leftMargin*/, int /*rightMargin*/, int first, int last, int byteOrder) const {
     if (bytesPerRow < 1 || bytesPerRow > kMaxPackedRowBytes) return 0;
     if (!block || rows <= 0 || last < first) return 1;
     const int margin = GetMarginLeft();

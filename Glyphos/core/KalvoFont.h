@@ -136,9 +136,9 @@ public:
     // reversed when byteOrder is 1, so that a font read and written again
     // keeps every dot for any byte order and margin.
     int PackFontBlock(unsigned char* block, int bytesPerRow, int rows, int leftMargin, int rightMargin, int first,
-                      int last, int byteOrder);
+                      int last, int byteOrder) const;
     int PackFontBlock(unsigned char* block, std::size_t blockLength, int bytesPerRow, int rows, int leftMargin,
-                      int rightMargin, int first, int last, int byteOrder);
+                      int rightMargin, int first, int last, int byteOrder) const;
 
     // ---- Property records. The generation flag chooses the one in force:
     // 0 the first-generation record, 1 the second-generation one. Every
