@@ -1,5 +1,6 @@
 #include "SimulatedPrinterLine.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <deque>
@@ -47,16 +48,25 @@ struct SimulatedPrinterLine::State {
     std::deque<BYTE> rx;
     bool xoffHeld = false;
     DWORD errors = 0;
-    std::map<Op, std::pair<DWORD, int>> faults;
+    struct Fault {
+        DWORD error;
+        int times;
+        int after;
+    };
+    std::map<Op, Fault> faults;
     std::atomic<unsigned> cancel{0};
 
     PrinterModel::Time Now() const { return clock->Now().time_since_epoch(); }
 
-    bool Fault(Op op, DWORD& error) {
+    bool Faulty(Op op, DWORD& error) {
         const auto it = faults.find(op);
         if (it == faults.end()) return false;
-        error = it->second.first;
-        if (it->second.second > 0 && --it->second.second == 0) faults.erase(it);
+        if (it->second.after > 0) {
+            --it->second.after;
+            return false;
+        }
+        error = it->second.error;
+        if (it->second.times > 0 && --it->second.times == 0) faults.erase(it);
         return true;
     }
 
@@ -224,7 +234,7 @@ public:
             m_s->WaitUntil(deadline);
         }
         DWORD error = 0;
-        if (m_s->Fault(Op::WriteWait, error)) {
+        if (m_s->Faulty(Op::WriteWait, error)) {
             Fail(error);
             return IoResult::Failed;
         }
@@ -267,7 +277,7 @@ public:
                 return IoResult::Failed;
             }
             DWORD error = 0;
-            if (m_s->Fault(Op::ReadWait, error)) {
+            if (m_s->Faulty(Op::ReadWait, error)) {
                 Fail(error);
                 return IoResult::Failed;
             }
@@ -299,7 +309,7 @@ public:
             m_s->xoffHeld = false;
         }
         DWORD error = 0;
-        if (m_s->Fault(Op::Close, error)) return Fail(error);
+        if (m_s->Faulty(Op::Close, error)) return Fail(error);
         return Succeed();
     }
 
@@ -312,7 +322,7 @@ private:
         if (m_closed) return Fail(EBADF);
         if (m_s->gone) return Fail(EIO);
         DWORD error = 0;
-        if (m_s->Fault(op, error)) return Fail(error);
+        if (m_s->Faulty(op, error)) return Fail(error);
         return true;
     }
 
@@ -327,7 +337,7 @@ std::unique_ptr<SerialDevice> OpenOn(const std::shared_ptr<SimulatedPrinterLine:
         error = ENODEV;
         return nullptr;
     }
-    if (s->Fault(Op::Open, error)) return nullptr;
+    if (s->Faulty(Op::Open, error)) return nullptr;
     if (s->open) {
         error = EBUSY;
         return nullptr;
@@ -424,12 +434,12 @@ void SimulatedPrinterLine::SetPortTimeouts(const COMMTIMEOUTS& t) {
     m->timeouts = t;
 }
 
-void SimulatedPrinterLine::Fail(Op op, DWORD error, int times) {
+void SimulatedPrinterLine::Fail(Op op, DWORD error, int times, int after) {
     std::lock_guard l(m->lock);
     if (times == 0) {
         m->faults.erase(op);
     } else {
-        m->faults[op] = {error, times};
+        m->faults[op] = State::Fault{error, times, std::max(0, after)};
     }
 }
 

@@ -68,9 +68,9 @@ public:
     // The port's own time-outs, found by whoever opens it next.
     void SetPortTimeouts(const COMMTIMEOUTS& t);
 
-    // The next `times` calls of op fail with `error` (all of them when
-    // times is negative).
-    void Fail(Op op, DWORD error, int times = 1);
+    // After letting `after` calls through, the next `times` calls of op
+    // fail with `error` (all of them when times is negative).
+    void Fail(Op op, DWORD error, int times = 1, int after = 0);
     bool IsOpen() const;
 
     struct State;
