@@ -1,0 +1,69 @@
+#include "CliCommon.h"
+
+#include <charconv>
+#include <cstdio>
+
+CliArgs::CliArgs(const std::vector<std::string>& args, std::set<std::string> flags, std::set<std::string> valued) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnded || a.size() < 2 || a.compare(0, 2, "--") != 0) {
+            m_positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t eq = a.find('=');
+        const std::string name = a.substr(0, eq);
+        if (flags.count(name)) {
+            if (eq != std::string::npos) throw CliUsageError("option " + name + " takes no value");
+            m_flags.insert(name);
+        } else if (valued.count(name)) {
+            if (eq != std::string::npos) {
+                m_values.emplace_back(name, a.substr(eq + 1));
+            } else if (i + 1 < args.size()) {
+                m_values.emplace_back(name, args[++i]);
+            } else {
+                throw CliUsageError("option " + name + " needs a value");
+            }
+        } else {
+            throw CliUsageError("unknown option " + name);
+        }
+    }
+}
+
+bool CliArgs::Has(const std::string& option) const { return m_flags.count(option) != 0 || Value(option).has_value(); }
+
+std::optional<std::string> CliArgs::Value(const std::string& option) const {
+    // The last one given wins, as with most tools.
+    for (auto it = m_values.rbegin(); it != m_values.rend(); ++it) {
+        if (it->first == option) return it->second;
+    }
+    return std::nullopt;
+}
+
+std::optional<long long> CliArgs::IntValue(const std::string& option, long long min, long long max) const {
+    const auto text = Value(option);
+    if (!text) return std::nullopt;
+    long long v = 0;
+    const char* end = text->data() + text->size();
+    const auto r = std::from_chars(text->data(), end, v);
+    if (text->empty() || r.ec != std::errc() || r.ptr != end || v < min || v > max) {
+        throw CliUsageError("option " + option + " needs a whole number from " + std::to_string(min) + " to " +
+                            std::to_string(max) + ", not \"" + *text + "\"");
+    }
+    return v;
+}
+
+void CliArgs::ExpectPositional(std::size_t min, std::size_t max) const {
+    if (m_positional.size() < min) throw CliUsageError("missing argument");
+    if (m_positional.size() > max) throw CliUsageError("unexpected argument \"" + m_positional[max] + "\"");
+}
+
+void PrintError(const std::string& message) { std::fprintf(stderr, "glyphos-cli: error: %s\n", message.c_str()); }
+
+std::unique_ptr<CKalvoNewDebugObject> MakeCliLog() {
+    return std::make_unique<CKalvoNewDebugObject>(nullptr, nullptr, CString(), CString(), L"glyphos-cli", 1);
+}

@@ -1,0 +1,87 @@
+// glyphos-cli: the editor's file work without a window.
+#include "CliCommon.h"
+#include "UiServices.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+// Each command lives in its own Cli<Name>.cpp.
+int CliInfo(const std::vector<std::string>& args);
+
+namespace {
+
+struct CliCommand {
+    const char* name;
+    const char* usage;    // the arguments after the command name
+    const char* summary;
+    int (*run)(const std::vector<std::string>& args);
+};
+
+const CliCommand kCommands[] = {
+    {"info", "FILE [--json]", "show what the headers of a PSW or PSW2 file say", CliInfo},
+};
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "usage: glyphos-cli COMMAND [ARGUMENTS]\n\ncommands:\n");
+    for (const CliCommand& c : kCommands) {
+        std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+    }
+}
+
+const CliCommand* Find(const std::string& name) {
+    for (const CliCommand& c : kCommands) {
+        if (name == c.name) return &c;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Boxes the library shows go to stderr; the default, made explicit.
+    static HeadlessUiServices headless;
+    UiServices::Install(&headless);
+
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintUsage(stdout);
+        return kExitOk;
+    }
+    const CliCommand* command = Find(name);
+    if (!command) {
+        PrintError("unknown command \"" + name + "\" (see glyphos-cli --help)");
+        return kExitUsage;
+    }
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    for (const std::string& a : args) {
+        if (a == "--") break;
+        if (a == "--help" || a == "-h") {
+            std::printf("usage: glyphos-cli %s %s\n  %s\n", command->name, command->usage, command->summary);
+            return kExitOk;
+        }
+    }
+    try {
+        return command->run(args);
+    } catch (const CliUsageError& e) {
+        PrintError(e.what());
+        std::fprintf(stderr, "usage: glyphos-cli %s %s\n", command->name, command->usage);
+        return kExitUsage;
+    } catch (const CliFailure& e) {
+        PrintError(e.what());
+        return kExitFailure;
+    } catch (int) {
+        // The library's release assertion: a check on the file failed.
+        PrintError("reading stopped at a failed check: the file is damaged or is not a PSW file");
+        return kExitFailure;
+    } catch (const std::exception& e) {
+        PrintError(e.what());
+        return kExitFailure;
+    }
+}
