@@ -1,0 +1,631 @@
+#include "GlyphosDocCore.h"
+
+#include "BigEndian.h"
+#include "CrittoPswFile.h"
+#include "FileUtil.h"
+#include "HeaderFontPsw.h"
+#include "HeaderFontPsw2.h"
+#include "HeaderBinPsw.h"
+#include "HeaderPsw.h"
+#include "HeaderPsw2.h"
+#include "KalvoNewDebugObject.h"
+#include "UiServices.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+namespace {
+const wchar_t* const kError = L"Error";
+const wchar_t* const kBadExtension = L"The exension file selected isn't correct!";
+const wchar_t* const kErrOpen = L"\nError open file: %s";
+const wchar_t* const kErrLoad = L"\nImpossible load data font to file: %s";
+
+int ShowError(const CString& text, UINT icon = MB_ICONERROR) { return MessageBox(nullptr, text, kError, MB_OK | icon); }
+
+CString Lower(const CString& s) {
+    CString l = s;
+    return l.MakeLower();
+}
+
+// The meaning-level view of a property record of either generation, for
+// matching a document's font against a PSW file's font slots.
+struct FontShape {
+    int tag, width, height, first, last, orientation, left, right, up, bottom, byteOrder, generation;
+    static FontShape Of(const _headerFont& r) {
+        return {r.Tag, r.Width, r.Height, r.FirstChar, r.LastChar, r.Orientation, r.MarginLeft,
+                r.MarginRight, r.MarginUp, r.MarginBottom, r.ByteOrder, 0};
+    }
+    static FontShape Of(const _headerFont2& r) {
+        return {r.Tag, r.Width, r.Height, r.FirstChar, r.LastChar, r.Orientation, r.MarginLeft,
+                r.MarginRight, r.MarginUp, r.MarginBottom, r.ByteOrder, 1};
+    }
+    bool SameFontAs(const FontShape& o) const {
+        // A first-generation tag is the upper-case letter of the
+        // second-generation one ("F" and "f").
+        bool tagsAgree = generation == o.generation        ? tag == o.tag
+                         : generation == 0                  ? tag + 32 == o.tag
+                                                            : o.tag + 32 == tag;
+        return tagsAgree && width == o.width && height == o.height && first == o.first && last == o.last &&
+               orientation == o.orientation && left == o.left && right == o.right && up == o.up &&
+               bottom == o.bottom && byteOrder == o.byteOrder;
+    }
+};
+
+// Framework archive strings: a length byte below 255, or 0xFF and a 16-bit
+// length, or 0xFF 0xFFFF and a 32-bit length (little-endian).
+void PutArchiveString(std::vector<unsigned char>& out, const std::string& s) {
+    const std::size_t n = s.size();
+    if (n < 0xFF) {
+        out.push_back(static_cast<unsigned char>(n));
+    } else if (n < 0xFFFE) {
+        out.push_back(0xFF);
+        out.push_back(static_cast<unsigned char>(n));
+        out.push_back(static_cast<unsigned char>(n >> 8));
+    } else {
+        out.insert(out.end(), {0xFF, 0xFF, 0xFF});
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(n >> (8 * i)));
+    }
+    out.insert(out.end(), s.begin(), s.end());
+}
+
+class ArchiveReader {
+public:
+    ArchiveReader(const unsigned char* d, std::size_t n) : m_d(d), m_n(n) {}
+    bool AtEnd() const { return m_pos >= m_n; }
+    bool Byte(unsigned char& b) {
+        if (m_pos >= m_n) return false;
+        b = m_d[m_pos++];
+        return true;
+    }
+    bool Bytes(unsigned char* dst, std::size_t k) {
+        if (m_n - m_pos < k || m_pos > m_n) return false;
+        std::memcpy(dst, m_d + m_pos, k);
+        m_pos += k;
+        return true;
+    }
+    bool Int32(std::int32_t& v) {
+        unsigned char b[4];
+        if (!Bytes(b, 4)) return false;
+        v = static_cast<std::int32_t>(std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+                                      (std::uint32_t{b[3]} << 24));
+        return true;
+    }
+    bool String(std::string& s) {
+        unsigned char b0 = 0;
+        if (!Byte(b0)) return false;
+        std::size_t len = b0;
+        if (b0 == 0xFF) {
+            unsigned char w[2];
+            if (!Bytes(w, 2)) return false;
+            len = w[0] | (std::size_t{w[1]} << 8);
+            if (len == 0xFFFF) {
+                unsigned char d[4];
+                if (!Bytes(d, 4)) return false;
+                len = GetLE32(d);
+            }
+        }
+        if (len > m_n - m_pos) return false;
+        s.assign(reinterpret_cast<const char*>(m_d + m_pos), len);
+        m_pos += len;
+        return true;
+    }
+
+private:
+    static std::size_t GetLE32(const unsigned char* d) {
+        return std::size_t{d[0]} | (std::size_t{d[1]} << 8) | (std::size_t{d[2]} << 16) | (std::size_t{d[3]} << 24);
+    }
+    const unsigned char* m_d;
+    std::size_t m_n;
+    std::size_t m_pos = 0;
+};
+
+const _headerFont kDefaultRecord = {'F', 0, 0, 16, 24, 32, 255, {0, 0, 0}, 'H', 0, 0, 0, 0, 0};
+}  // namespace
+
+CGlyphosDocCore::CGlyphosDocCore() : m_pFont(std::make_unique<KalvoFont>()) { OnNewDocument(); }
+
+CGlyphosDocCore::~CGlyphosDocCore() = default;
+
+void CGlyphosDocCore::OnNewDocument() {
+    ApplyPropertyRecord(reinterpret_cast<const unsigned char*>(&kDefaultRecord), 0, CString());
+    m_NewFont = 1;
+}
+
+void CGlyphosDocCore::ApplyPropertyRecord(const unsigned char* record, int generation, const CString& name) {
+    m_Display = DocDisplay{};
+    KalvoFont& f = *m_pFont;
+    f.SetFontName(name.IsEmpty() ? CString(L"No name font") : name);
+    f.SetHeaderGeneration(generation);
+    std::memcpy(f.GetHeaderBytes(), record, static_cast<std::size_t>(f.GetHeaderSize()));
+    PropertiesChanged();
+    m_CurrentChar = f.GetFirstChar();
+    if (m_pObserver) m_pObserver->CurrentCharChanged(m_CurrentChar);
+}
+
+void CGlyphosDocCore::PropertiesChanged() {
+    KalvoFont& f = *m_pFont;
+    const int first = f.GetFirstChar();
+    m_FullRange = (first >= 1 && first <= 32 && f.GetLastChar() >= 122) ? 1 : 0;
+    m_BytesPerRow = f.GetFontBytesPerRow();
+    f.SetBytesPerRow(m_BytesPerRow);
+    if (m_CurrentChar < first || m_CurrentChar > f.GetLastChar()) m_CurrentChar = first;
+}
+
+// ---------------------------------------------------------------- paths
+
+CGlyphosDocCore::PathKind CGlyphosDocCore::ClassifyPath(const CString& path) {
+    const CString l = Lower(path);
+    if (l.Find(L".psw") >= 0) return PathKind::Psw;
+    if (l.Find(L".kfn") >= 0) return PathKind::Kfn;
+    return PathKind::Unknown;
+}
+
+CString CGlyphosDocCore::ProposeSaveAsName(const CString& title, const CString& fontName) {
+    CString name = title;
+    if (Lower(name).Find(L".psw") >= 0) {
+        const int dot = name.Find(L'.');
+        if (dot >= 0) name = name.Left(dot);
+    }
+    if (name.Find(L')') < 0) name += fontName;
+    if (Lower(name).Find(L".kfn") < 0) name += L".kfn";
+    return name;
+}
+
+int CGlyphosDocCore::CheckSaveAsPath(const CString& path) {
+    if (Lower(path).Find(L".psw") >= 0) {
+        ShowError(L"Save as operation was possible if also the file extension is *.kfn .\nPlese repaet save as "
+                  L"operation with just file extension !");
+        return 0;
+    }
+    return CheckKfnPath(path);
+}
+
+int CGlyphosDocCore::CheckKfnPath(const CString& path) {
+    if (Lower(path).Find(L".kfn") < 0) {
+        ShowError(kBadExtension, MB_ICONSTOP);
+        return 0;
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------- .kfn
+
+std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
+    const KalvoFont& f = *m_pFont;
+    std::vector<unsigned char> out;
+    const bool gen2 = f.GetHeaderBytes()[0] == 'f';
+    if (gen2 && f.GetHeaderGeneration() == 1) {
+        unsigned char file[_headerFont2::kFileBytes];
+        f.GetHeaderFont2().ToFile(file);
+        out.insert(out.end(), file, file + sizeof file);
+    } else if (gen2) {
+        // A first-generation record whose tag was edited to "f" cannot be
+        // told apart by a reader: store what the reader will expect.
+        _headerFont2 r{};
+        std::memcpy(&r, f.GetHeaderBytes(), 7);
+        PutBE32(r.IndFont, f.GetFontPosition());
+        std::memcpy(&r.Orientation, f.GetHeaderBytes() + 10, 6);
+        unsigned char file[_headerFont2::kFileBytes];
+        r.ToFile(file);
+        out.insert(out.end(), file, file + sizeof file);
+    } else {
+        const unsigned char* rec = f.GetHeaderBytes();
+        if (f.GetHeaderGeneration() == 1) {
+            // The reverse: a second-generation record with another tag is
+            // stored in the first-generation layout by meaning.
+            _headerFont r{};
+            std::memcpy(&r, rec, 7);
+            PutBE24(r.IndFont, f.GetFontPosition() & 0xFFFFFF);
+            std::memcpy(&r.Orientation, rec + 11, 6);
+            out.insert(out.end(), reinterpret_cast<unsigned char*>(&r), reinterpret_cast<unsigned char*>(&r) + 16);
+        } else {
+            out.insert(out.end(), rec, rec + 16);
+        }
+    }
+    const std::string name = f.GetFontName().ToBytes();
+    if (name.empty()) {
+        ShowError(L"Error to Save .kfn file. Conversion UNICODE to ANSI failed.", MB_ICONSTOP);
+        return {};
+    }
+    PutArchiveString(out, name);
+    const auto bpr = static_cast<std::uint32_t>(m_BytesPerRow);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(bpr >> (8 * i)));
+    static const char* const kHex = "0123456789ABCDEF";
+    for (int ch = f.GetFirstChar(); ch <= f.GetLastChar(); ++ch) {
+        for (int row = 0; row < f.GetHeight(); ++row) {
+            for (int b = 0; b < m_BytesPerRow; ++b) {
+                const unsigned char v = f.GetGridByte(ch, row, b);
+                out.insert(out.end(), {2, static_cast<unsigned char>(kHex[v >> 4]), static_cast<unsigned char>(kHex[v & 15])});
+            }
+        }
+    }
+    return out;
+}
+
+int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
+    ArchiveReader in(data, size);
+    unsigned char record[_headerFont2::kFileBytes] = {};
+    if (!in.Byte(record[0])) return 0;
+    const bool gen2 = record[0] == 'f';
+    const std::size_t recordBytes = gen2 ? _headerFont2::kFileBytes : sizeof(_headerFont);
+    std::string name;
+    std::int32_t bpr = 0;
+    if (!in.Bytes(record + 1, recordBytes - 1) || !in.String(name) || !in.Int32(bpr)) return 0;
+
+    unsigned char memory[_headerFont2::kFileBytes] = {};
+    if (gen2) {
+        _headerFont2 r{};
+        r.FromFile(record);
+        std::memcpy(memory, &r, sizeof r);
+    } else {
+        std::memcpy(memory, record, sizeof(_headerFont));
+    }
+    // Read the dots into a scratch grid first: a damaged file leaves the
+    // document as it was.
+    KalvoFont probe;
+    probe.SetHeaderGeneration(gen2 ? 1 : 0);
+    std::memcpy(probe.GetHeaderBytes(), memory, static_cast<std::size_t>(probe.GetHeaderSize()));
+    std::vector<unsigned char> grid(std::size_t{KalvoFont::kChars} * KalvoFont::kCharBytes, 0);
+    const int first = probe.GetFirstChar(), last = probe.GetLastChar(), height = probe.GetHeight();
+    CConversioni conv;
+    for (int ch = first; ch <= last; ++ch) {
+        for (int row = 0; row < height; ++row) {
+            for (int b = 0; b < bpr; ++b) {
+                std::string pair;
+                if (!in.String(pair)) {
+                    // A file that ends inside its last character is complete
+                    // enough; anywhere else it is damaged.
+                    if (ch == last && in.AtEnd()) goto done;
+                    return 0;
+                }
+                if (pair.size() != 2) return 0;
+                const auto v = static_cast<unsigned char>(conv.CStrExadecByteToInt(CString::FromBytes(pair)));
+                if (row < KalvoFont::kRows && b < KalvoFont::kRowBytes) {
+                    grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
+                         static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)] = v;
+                }
+            }
+        }
+    }
+done:
+    ApplyPropertyRecord(memory, gen2 ? 1 : 0, CString::FromBytes(name));
+    KalvoFont& f = *m_pFont;
+    f.ClearAllChars();
+    for (int ch = 0; ch < KalvoFont::kChars; ++ch)
+        for (int row = 0; row < KalvoFont::kRows; ++row)
+            for (int b = 0; b < KalvoFont::kRowBytes; ++b)
+                f.SetGridByte(ch, row, b,
+                              grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
+                                   static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)]);
+    m_NewFont = 0;
+    return 1;
+}
+
+int CGlyphosDocCore::SaveKfnFile(const CString& path) {
+    const std::vector<unsigned char> bytes = StoreKfn();
+    if (bytes.empty()) return 0;
+    std::string why;
+    if (!WriteFileAtomically(path, bytes.data(), bytes.size(), &why)) {
+        ShowError(CString::Format(L"The file %s could not be written:\n%s", path, CString::FromUtf8(why)));
+        return 0;
+    }
+    m_NewFont = 0;
+    return 1;
+}
+
+int CGlyphosDocCore::LoadKfnFile(const CString& path) {
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        ShowError(CString::Format(kErrOpen, path));
+        return 0;
+    }
+    if (!LoadKfn(bytes.data(), bytes.size())) {
+        ShowError(CString::Format(L"The file %s is not a Glyphos font file or is damaged.", path));
+        return 0;
+    }
+    if (m_pObserver) {
+        m_pObserver->RefreshPreview();
+        m_pObserver->UpdateAllViews(0);
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------- PSW files
+
+bool CGlyphosDocCore::EnsureLog() {
+    if (m_pDebugObj && m_pDebugObj->Get_m_bfDebugObjInit()) return true;
+    char stamp[64] = {};
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%H_%M_%S_%d_%m_%Y_", &local);
+    const CString dir = m_LogDir.IsEmpty() ? CString() : WithTrailingSlash(m_LogDir);
+    const CString name = CString::FromUtf8(stamp) + L".log";
+    m_pDebugObj = std::make_unique<CKalvoNewDebugObject>(nullptr, nullptr, dir, name, L"Glyphos", 1);
+    m_pDebugObj->InitCKalvoNewDebugObject(nullptr, nullptr, dir, name, L"Glyphos", 1);
+    return m_pDebugObj->Get_m_bfDebugObjInit() != 0;
+}
+
+void CGlyphosDocCore::Log(const CString& text) {
+    if (m_pDebugObj) m_pDebugObj->MessageLog(text, kError, 1);
+}
+
+bool CGlyphosDocCore::LoadHeaders(const CString& path, std::unique_ptr<CHeaderPsw>& h1,
+                                  std::unique_ptr<CHeaderPsw2>& h2) {
+    const CString notLoaded = CString::Format(L"File %s\n not load!\nVerify the name or format file.", path);
+    h2.reset();
+    h1 = std::make_unique<CHeaderPsw>(m_pDebugObj.get());
+    if (!h1->Init(path)) {
+        ShowError(notLoaded, MB_ICONSTOP);
+        return false;
+    }
+    if (h1->IsPSWII()) {
+        h2 = std::make_unique<CHeaderPsw2>(m_pDebugObj.get());
+        if (!h2->Init(path)) {
+            ShowError(notLoaded, MB_ICONSTOP);
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+// Step 1 of opening or saving: the file must open and hold something.
+bool CheckPswFile(const CString& path) {
+    BinaryFile f;
+    if (!f.Open(path, BinaryFile::Mode::Read)) {
+        ShowError(CString::Format(kErrOpen, path));
+        return true;  // the header load reports the rest
+    }
+    if (f.Length() == 0) {
+        ShowError(CString::Format(L"The file %s is empty!", path));
+        return false;
+    }
+    return true;
+}
+
+void FontLines(CHeaderPsw* h1, CHeaderPsw2* h2, std::vector<FontChoice>& out) {
+    out.clear();
+    if (h2) {
+        auto* fonts = h2->Get_cHeaderFontPsw2();
+        for (int i = 0; i < fonts->GetNumTotFont(); ++i) {
+            const _headerFont2* r = fonts->GetIesimFontStruct(i);
+            out.push_back({CString::Format(L"%d) Font %.2d x %.2d", i + 1, r->Width, r->Height), i + 1});
+        }
+    } else {
+        auto* fonts = h1->Get_cHeaderFontPsw();
+        for (int i = 0; i < fonts->GetNumTotFont(); ++i) {
+            const _headerFont* r = fonts->GetIesimFontStruct(i);
+            out.push_back({CString::Format(L"%d) Font %.2d x %.2d", i + 1, r->Width, r->Height), i + 1});
+        }
+    }
+}
+
+// File offset of font slot i (0-based) and the header size its position is
+// counted from.
+void SlotPosition(CHeaderPsw* h1, CHeaderPsw2* h2, int i, std::uint64_t& position, std::uint32_t& headerSize) {
+    if (h2) {
+        position = GetBE32(h2->Get_cHeaderFontPsw2()->GetIesimFontStruct(i)->IndFont);
+        headerSize = h2->GetuiDimHeaderPsw2();
+    } else {
+        headerSize = h1->GetuiDimHeaderPsw();
+        position = std::uint64_t{GetBE24(h1->Get_cHeaderFontPsw()->GetIesimFontStruct(i)->IndFont)} + headerSize;
+    }
+}
+}  // namespace
+
+int CGlyphosDocCore::ListPswFonts(const CString& path, std::vector<FontChoice>& out) {
+    out.clear();
+    if (!CheckPswFile(path) || !EnsureLog()) return 0;
+    std::unique_ptr<CHeaderPsw> h1;
+    std::unique_ptr<CHeaderPsw2> h2;
+    if (!LoadHeaders(path, h1, h2)) return 0;
+    FontLines(h1.get(), h2.get(), out);
+    return 1;
+}
+
+int CGlyphosDocCore::OpenFromPsw(const CString& path, IDocChoices& choices) {
+    if (!CheckPswFile(path) || !EnsureLog()) return 0;
+    if (!LoadHeaders(path, m_pHeaderPsw, m_pHeaderPsw2)) return 0;
+    CHeaderPsw* h1 = m_pHeaderPsw.get();
+    CHeaderPsw2* h2 = m_pHeaderPsw2.get();
+
+    std::vector<FontChoice> lines;
+    FontLines(h1, h2, lines);
+    const int sel = choices.SelectFont(lines);
+    if (sel < 0 || sel >= static_cast<int>(lines.size())) return 0;
+
+    // The chosen entry's record becomes the document's.
+    if (h2) {
+        ApplyPropertyRecord(reinterpret_cast<const unsigned char*>(h2->Get_cHeaderFontPsw2()->GetIesimFontStruct(sel)),
+                            1, lines[static_cast<std::size_t>(sel)].line);
+    } else {
+        ApplyPropertyRecord(reinterpret_cast<const unsigned char*>(h1->Get_cHeaderFontPsw()->GetIesimFontStruct(sel)),
+                            0, lines[static_cast<std::size_t>(sel)].line);
+    }
+    KalvoFont& f = *m_pFont;
+    std::uint64_t position = 0;
+    std::uint32_t headerSize = 0;
+    SlotPosition(h1, h2, sel, position, headerSize);
+    const std::size_t blockSize = f.GetFontBlockSize();
+    m_FontBlockPosition = static_cast<std::uint32_t>(position);
+    m_FontBlockSize = static_cast<std::uint32_t>(blockSize);
+    if (blockSize == 0) return 0;
+
+    std::vector<unsigned char> block;
+    try {
+        block.assign(blockSize, 0);
+    } catch (const std::bad_alloc&) {
+        ShowError(L"No memory to load font file data.");
+        return 0;
+    }
+    {
+        BinaryFile file;
+        if (!file.Open(path, BinaryFile::Mode::Read)) {
+            Log(CString::Format(kErrOpen, path));
+            return 0;
+        }
+        if (!file.Seek(position) || file.Read(block.data(), blockSize) != blockSize) {
+            Log(CString::Format(kErrLoad, path));
+            return 0;
+        }
+    }
+    // One printer model stores three of its fonts with the bytes of every
+    // pair exchanged.
+    CConversioni conv;
+    const CString printer = conv.CleanCString(h2 ? h2->GetPrinterName() : h1->GetNomestampante(), L" ");
+    if (printer == L"QLM736" && (sel == 21 || sel == 26 || sel == 30)) {
+        for (std::size_t i = 0; i + 1 < block.size(); i += 2) std::swap(block[i], block[i + 1]);
+    }
+    CCrittoPswFile crypt(path);
+    if (!crypt.InitCCrittoPswFile(path)) return 0;
+    if (position < headerSize) {
+        Log(CString::Format(kErrLoad, path));
+        return 0;
+    }
+    crypt.DeCrittoBufferFromPswFile(block.data(), static_cast<int>(position - headerSize), static_cast<int>(blockSize),
+                                    crypt.Get_m_ScrByte());
+    f.UnpackFontBlock(block.data(), block.size(), m_BytesPerRow, f.GetHeight(), f.GetMarginLeft(), f.GetMarginRight(),
+                      f.GetFirstChar(), f.GetLastChar(), f.GetByteOrder());
+    m_NewFont = 0;
+    if (m_pObserver) {
+        m_pObserver->RefreshPreview();
+        m_pObserver->UpdateAllViews(0);
+    }
+    return 1;
+}
+
+int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
+    if (!CheckPswFile(path) || !EnsureLog()) return 0;
+    if (!LoadHeaders(path, m_pHeaderPsw, m_pHeaderPsw2)) return 0;
+    CHeaderPsw* h1 = m_pHeaderPsw.get();
+    CHeaderPsw2* h2 = m_pHeaderPsw2.get();
+    KalvoFont& f = *m_pFont;
+
+    const FontShape mine = f.GetHeaderGeneration() ? FontShape::Of(f.GetHeaderFont2()) : FontShape::Of(f.GetHeaderFont());
+    std::vector<FontChoice> all, compatible;
+    std::vector<int> slots;
+    FontLines(h1, h2, all);
+    for (int i = 0; i < static_cast<int>(all.size()); ++i) {
+        const FontShape theirs = h2 ? FontShape::Of(*h2->Get_cHeaderFontPsw2()->GetIesimFontStruct(i))
+                                    : FontShape::Of(*h1->Get_cHeaderFontPsw()->GetIesimFontStruct(i));
+        if (mine.SameFontAs(theirs)) {
+            compatible.push_back(all[static_cast<std::size_t>(i)]);
+            slots.push_back(i);
+        }
+    }
+    if (compatible.empty()) {
+        ShowError(L"It's Impossible to replace the font in psw file selected.");
+        return 0;
+    }
+    const int sel = choices.SelectFont(compatible);
+    if (sel < 0 || sel >= static_cast<int>(compatible.size())) return 0;
+    // The slot written is the compatible entry itself, so its size is the
+    // document's whatever font numbers the file carries.
+    const int slot = slots[static_cast<std::size_t>(sel)];
+
+    std::uint64_t position = 0;
+    std::uint32_t headerSize = 0;
+    SlotPosition(h1, h2, slot, position, headerSize);
+    const std::size_t blockSize = f.GetFontBlockSize();
+    std::vector<unsigned char> block;
+    try {
+        block.assign(blockSize, 0);
+    } catch (const std::bad_alloc&) {
+        ShowError(L"No memory to load font file data.");
+        return 0;
+    }
+    f.PackFontBlock(block.data(), block.size(), m_BytesPerRow, f.GetHeight(), f.GetMarginLeft(), f.GetMarginRight(),
+                    f.GetFirstChar(), f.GetLastChar(), f.GetByteOrder());
+
+    CCrittoPswFile crypt(path);
+    if (!crypt.InitCCrittoPswFile(m_pDebugObj.get())) return 0;
+    const unsigned char s0 = crypt.Get_m_ScrByte();
+
+    // The new file is built in memory and replaces the old one in one step:
+    // a failure anywhere leaves the user's file as it was.
+    std::vector<unsigned char> image;
+    if (!ReadWholeFile(path, image)) {
+        Log(CString::Format(kErrOpen, path));
+        return 0;
+    }
+    if (position < headerSize || position + blockSize > image.size()) {
+        Log(CString::Format(kErrLoad, path));
+        return 0;
+    }
+    crypt.CrittoBufferFromPswFile(block.data(), static_cast<int>(position - headerSize), static_cast<int>(blockSize), s0);
+    std::copy(block.begin(), block.end(), image.begin() + static_cast<std::ptrdiff_t>(position));
+
+    // The sums cover the first-generation banks; a PSW2 file has no such
+    // banks, so its bytes at offset 26 are left as they are.
+    if (!h2 && image.size() >= 30 && image.size() >= headerSize) {
+        std::vector<unsigned char> plain(image.begin() + headerSize, image.end());
+        crypt.DeCrittoBufferFromPswFile(plain.data(), 0, static_cast<int>(plain.size()), s0);
+        CHeaderBinPsw* bin = h1->Get_cHeaderBinPsw();
+        const std::uint64_t covered = std::min<std::uint64_t>(
+            std::uint64_t{bin->GetuiNumBanchi()} * bin->GetuiDimBancoBin(), plain.size());
+        std::uint16_t sum = 0, xsum = 0;
+        for (std::uint64_t i = 0; i < covered; ++i) {
+            sum = static_cast<std::uint16_t>(sum + plain[i]);
+            xsum = static_cast<std::uint16_t>(xsum + (plain[i] ^ static_cast<unsigned char>(i & 0xFF)));
+        }
+        PutBE16(&image[26], sum);
+        PutBE16(&image[28], xsum);
+    }
+
+    PswScrambleInfo info;
+    if (!crypt.ReadScrambleInfo(info) || !crypt.RescrambleImage(image, info, crypt.NewScrByte())) {
+        Log(CString::Format(L"System error ! File %s damaged.", path));
+        return 0;
+    }
+    std::string why;
+    if (!WriteFileAtomically(path, image.data(), image.size(), &why)) {
+        Log(CString::Format(kErrOpen, path));
+        return 0;
+    }
+    m_FontBlockPosition = static_cast<std::uint32_t>(position);
+    m_FontBlockSize = static_cast<std::uint32_t>(blockSize);
+    return 1;
+}
+
+// ---------------------------------------------------------------- navigation
+
+bool CGlyphosDocCore::MoveTo(int ch) {
+    if (m_pObserver) m_pObserver->RefreshPreview();
+    m_CurrentChar = ch;
+    if (m_pObserver) {
+        m_pObserver->CurrentCharChanged(ch);
+        m_pObserver->RefreshPreview();
+    }
+    m_RedrawHint = kHintCharChanged;
+    if (m_pObserver) m_pObserver->UpdateAllViews(kHintCharChanged);
+    return true;
+}
+
+bool CGlyphosDocCore::NextChar() {
+    return m_CurrentChar < m_pFont->GetLastChar() && MoveTo(m_CurrentChar + 1);
+}
+
+bool CGlyphosDocCore::PrevChar() {
+    return m_CurrentChar > m_pFont->GetFirstChar() && MoveTo(m_CurrentChar - 1);
+}
+
+bool CGlyphosDocCore::Back16() {
+    const int to = m_CurrentChar - 16;
+    return to >= 0 && to >= m_pFont->GetFirstChar() && MoveTo(to);
+}
+
+bool CGlyphosDocCore::Forward16() {
+    const int to = m_CurrentChar + 16;
+    return to <= m_pFont->GetLastChar() && MoveTo(to);
+}
+
+bool CGlyphosDocCore::FirstChar() { return MoveTo(m_pFont->GetFirstChar()); }
+
+bool CGlyphosDocCore::LastChar() { return MoveTo(m_pFont->GetLastChar()); }
+
+bool CGlyphosDocCore::GoToChar(int ch) {
+    if (ch < m_pFont->GetFirstChar() || ch > m_pFont->GetLastChar() || ch == m_CurrentChar) return false;
+    return MoveTo(ch);
+}

@@ -1,0 +1,265 @@
+#include "CrittoPswFile.h"
+
+#include "FileUtil.h"
+#include "HeaderPsw.h"
+#include "HeaderPsw2.h"
+#include "KalvoNewDebugObject.h"
+#include "UiServices.h"
+
+#include <bit>
+#include <ctime>
+#include <random>
+#include <vector>
+
+namespace {
+const wchar_t* const kClass = L"CCrittoPswFile";
+const wchar_t* const kSource = L"CrittoPswFile";
+
+const wchar_t* const kErrOpen = L"Error open file: %s";
+const wchar_t* const kErrVersion = L"Il file: %s it is not a just version and not contain usable data";
+const wchar_t* const kErrEmpty = L"Error open file: %s. It is empty!";
+const wchar_t* const kErrShort = L"No all byte loaded from file: %s";
+const wchar_t* const kErrBytes = L"Problem encountered during manipulation byte in to file: %s";
+const wchar_t* const kErrGsi = L"Problem encountered during manipulation byte GSI in to file: %s";
+
+inline unsigned char Rotl(unsigned char x, unsigned k) { return std::rotl(x, static_cast<int>(k)); }
+inline unsigned char Rotr(unsigned char x, unsigned k) { return std::rotr(x, static_cast<int>(k)); }
+}  // namespace
+
+CCrittoPswFile::CCrittoPswFile(const CString& path) : m_strPathNomeFilePsw(path) {}
+
+void CCrittoPswFile::Report(const wchar_t* fmt) {
+    MessageBox(nullptr, CString::Format(fmt, m_strPathNomeFilePsw), L"Error", MB_ICONERROR);
+}
+
+int CCrittoPswFile::InitCCrittoPswFile(const CString& path) {
+    m_strPathNomeFilePsw = path;
+    return GetScrByteFromPswFile(&m_ScrByte);
+}
+
+int CCrittoPswFile::InitCCrittoPswFile(CKalvoNewDebugObject* debugObj) {
+    m_pDebugObj = debugObj;
+    CHeaderPsw header(debugObj);
+    if (!header.Init(m_strPathNomeFilePsw)) return 0;
+    m_ScrByte = header.Get_ScrByte();
+    if (header.IsPSWII()) {
+        CHeaderPsw2 header2(debugObj);
+        if (!header2.Init(m_strPathNomeFilePsw)) return 0;
+    }
+    unsigned char fromFile = 0;
+    if (!GetScrByteFromPswFile(&fromFile)) return 0;
+    MYThrow(fromFile == m_ScrByte, L"InitCCrittoPswFile(CKalvoNewDebugObject *_pDebugObj)", kClass, kSource);
+    return 1;
+}
+
+int CCrittoPswFile::ReadHeaderByte(unsigned offset, unsigned char* out, const wchar_t* check) {
+    BinaryFile f;
+    if (!f.Open(m_strPathNomeFilePsw, BinaryFile::Mode::Read)) {
+        Report(kErrOpen);
+        return 0;
+    }
+    unsigned char tag = 0;
+    MYThrow(f.Read(&tag, 1) == 1, check, kClass, kSource);
+    if (tag != 'P') {
+        Report(kErrVersion);
+        return 0;
+    }
+    MYThrow(f.Seek(offset) && f.Read(out, 1) == 1, check, kClass, kSource);
+    return 1;
+}
+
+int CCrittoPswFile::WriteHeaderByte(unsigned offset, unsigned char value, const wchar_t* check, bool checkTag) {
+    if (checkTag) {
+        unsigned char dummy = 0;
+        if (!ReadHeaderByte(0, &dummy, check)) return 0;
+    }
+    BinaryFile f;
+    if (!f.Open(m_strPathNomeFilePsw, BinaryFile::Mode::ReadWrite)) {
+        Report(kErrOpen);
+        return 0;
+    }
+    MYThrow(f.Seek(offset) && f.Write(&value, 1) == 1, check, kClass, kSource);
+    return 1;
+}
+
+int CCrittoPswFile::GetScrByteFromPswFile(unsigned char* scrByte) {
+    *scrByte = 0;
+    return ReadHeaderByte(m_uiOffsetScrByte, scrByte, L"1) GetScrByteFromPswFile(unsigned char* ScrByte)");
+}
+
+int CCrittoPswFile::SetScrByteInToPswFile(unsigned char scrByte) {
+    if (!WriteHeaderByte(m_uiOffsetScrByte, scrByte, L"1) SetScrByteInToPswFile(unsigned char ScrByte)", true)) {
+        return 0;
+    }
+    m_ScrByte = scrByte;
+    return 1;
+}
+
+int CCrittoPswFile::GetGsiByteFromPswFile(unsigned char* gsiByte, unsigned char scrByte) {
+    unsigned char raw = 0;
+    if (!ReadHeaderByte(kGsiByteOffset, &raw, L"1) GetGsiByteFromPswFile(unsigned char* GSIByte, unsigned char ScrByte)")) {
+        return 0;
+    }
+    *gsiByte = DeCrittoGSIByte(raw, scrByte);
+    return 1;
+}
+
+int CCrittoPswFile::SetGsiByteInToPswFile(unsigned char gsiByte, unsigned char scrByte) {
+    return WriteHeaderByte(kGsiByteOffset, CrittoGSIByte(gsiByte, scrByte),
+                           L"1) SetGsiByteInToPswFile(unsigned char GSIByte, unsigned char ScrByte)", true);
+}
+
+int CCrittoPswFile::SetGsiByteNotDecodedInToPswFile(unsigned char gsiByte) {
+    return WriteHeaderByte(kGsiByteOffset, gsiByte, L"1) SetGsiByteNotDecodedInToPswFile(unsigned char GSIByte)", true);
+}
+
+int CCrittoPswFile::SetGsiByteSupportedPrinterInToPswFile(unsigned char gsiByte, int i, unsigned char scrByte) {
+    if (i < 0) return 0;
+    return WriteHeaderByte(32u * static_cast<unsigned>(i) + 32u + 23u, CrittoGSIByte(gsiByte, scrByte),
+                           L"1) SetGsiByteSupportedPrinterInToPswFile(unsigned char GSIByte, int i, unsigned char ScrByte)",
+                           false);
+}
+
+int CCrittoPswFile::AlgoCrittoBufferFromPswFileDispari(unsigned char* buf, int p, int n) {
+    const auto s = m_ScrByte;
+    auto pos = static_cast<unsigned>(p);
+    for (int i = 0; i < n; ++i, ++pos) {
+        buf[i] = Rotl(static_cast<unsigned char>(~buf[i] ^ s), (pos >> 2) & 7);
+    }
+    return 1;
+}
+
+int CCrittoPswFile::AlgoDeCrittoBufferFromPswFileDispari(unsigned char* buf, int p, int n) {
+    const auto ns = static_cast<unsigned char>(~m_ScrByte);
+    auto pos = static_cast<unsigned>(p);
+    for (int i = 0; i < n; ++i, ++pos) {
+        buf[i] = static_cast<unsigned char>(ns ^ Rotr(buf[i], (pos >> 2) & 7));
+    }
+    return 1;
+}
+
+int CCrittoPswFile::AlgoCrittoBufferFromPswFilePari(unsigned char* buf, int p, int n) {
+    const auto s = m_ScrByte;
+    auto pos = static_cast<unsigned>(p);
+    for (int i = 0; i < n; ++i, ++pos) {
+        buf[i] = Rotr(static_cast<unsigned char>(buf[i] ^ s), (pos >> 5) & 7);
+    }
+    return 1;
+}
+
+int CCrittoPswFile::AlgoDeCrittoBufferFromPswFilePari(unsigned char* buf, int p, int n) {
+    const auto s = m_ScrByte;
+    auto pos = static_cast<unsigned>(p);
+    for (int i = 0; i < n; ++i, ++pos) {
+        buf[i] = static_cast<unsigned char>(Rotl(buf[i], (pos >> 5) & 7) ^ s);
+    }
+    return 1;
+}
+
+int CCrittoPswFile::DeCrittoBufferFromPswFile(unsigned char* buf, int p, int n, unsigned char s) {
+    m_ScrByte = s;
+    if (s == 0 || n <= 0) return 1;
+    return (s & 1) ? AlgoDeCrittoBufferFromPswFileDispari(buf, p, n) : AlgoDeCrittoBufferFromPswFilePari(buf, p, n);
+}
+
+int CCrittoPswFile::CrittoBufferFromPswFile(unsigned char* buf, int p, int n, unsigned char s) {
+    m_ScrByte = s;
+    if (s == 0 || n <= 0) return 1;
+    return (s & 1) ? AlgoCrittoBufferFromPswFileDispari(buf, p, n) : AlgoCrittoBufferFromPswFilePari(buf, p, n);
+}
+
+unsigned char CCrittoPswFile::RandomScrByte() {
+    // Seeded once from the clock and the system's entropy source, so that
+    // two saves within one second still get different bytes.
+    static std::mt19937 gen(static_cast<std::mt19937::result_type>(std::random_device{}() ^
+                                                                    static_cast<unsigned>(std::time(nullptr))));
+    unsigned char b = 0;
+    while (b == 0) b = static_cast<unsigned char>(gen() & 0xFF);
+    return b;
+}
+
+int CCrittoPswFile::ReadScrambleInfo(PswScrambleInfo& info) {
+    info = PswScrambleInfo{};
+    CHeaderPsw header(m_pDebugObj);
+    if (!header.Init(m_strPathNomeFilePsw)) return 0;
+    info.scrByte = header.Get_ScrByte();
+    info.gsiModel = header.Get_cHeaderPrnPsw()->GetGsiModel();
+    info.headerSize = header.GetuiDimHeaderPsw();
+    if (header.IsPSWII()) {
+        CHeaderPsw2 header2(m_pDebugObj);
+        if (!header2.Init(m_strPathNomeFilePsw)) return 0;
+        info.scrByte = header2.Get_ScrByte();
+        info.gsiModel = header2.GetGsiModel();
+        info.headerSize = header2.GetuiDimHeaderPsw2();
+        if (header2.Get_bfHeaderSupportedPrinterPresent()) {
+            auto* q = header2.Get_cHeaderSupportedPrinterPsw2();
+            // Each record's model byte is patched where the record really is,
+            // not where it would be if the records followed the printer
+            // block directly.
+            const auto base = static_cast<unsigned>(q->GetHeaderSupportedPrinterPosition());
+            for (int i = 0; i < q->GetNumTotHeader(); ++i) {
+                const auto* rec = reinterpret_cast<const unsigned char*>(q->GetIesimHeaderStruct(i));
+                info.supportedModels.emplace_back(base + 32u * static_cast<unsigned>(i) + 23u, rec[23]);
+            }
+        }
+    }
+    return 1;
+}
+
+int CCrittoPswFile::RescrambleImage(std::vector<unsigned char>& image, const PswScrambleInfo& info,
+                                    unsigned char s1) {
+    if (image.size() < 32 || image.size() < info.headerSize) return 0;
+    const int n = static_cast<int>(image.size() - info.headerSize);
+    unsigned char* contents = image.data() + info.headerSize;
+    if (!DeCrittoBufferFromPswFile(contents, 0, n, info.scrByte) || !CrittoBufferFromPswFile(contents, 0, n, s1)) {
+        return 0;
+    }
+    image[m_uiOffsetScrByte] = s1;
+    image[kGsiByteOffset] = CrittoGSIByte(info.gsiModel, s1);
+    for (const auto& [offset, model] : info.supportedModels) {
+        if (offset < image.size()) image[offset] = CrittoGSIByte(model, s1);
+    }
+    return 1;
+}
+
+int CCrittoPswFile::ScambleFilePsw() {
+    // The whole file is re-scrambled in memory and replaced in one step, so
+    // a failure never leaves contents under the new byte with GSI bytes
+    // still under the old one.
+    PswScrambleInfo info;
+    if (!ReadScrambleInfo(info)) return 0;
+    unsigned char onFile = 0;
+    if (!GetScrByteFromPswFile(&onFile)) return 0;
+    MYThrow(onFile == info.scrByte, L"1) ScambleFilePsw()", kClass, kSource);
+
+    std::vector<unsigned char> image;
+    if (!ReadWholeFile(m_strPathNomeFilePsw, image)) {
+        Report(kErrOpen);
+        return 0;
+    }
+    if (image.empty()) {
+        Report(kErrEmpty);
+        return 0;
+    }
+    if (image.size() < 32 || image.size() < info.headerSize) {
+        Report(kErrShort);
+        return 0;
+    }
+    const unsigned char s1 = RandomScrByte();
+    if (!RescrambleImage(image, info, s1)) {
+        Report(kErrBytes);
+        return 0;
+    }
+    if (!WriteFileAtomically(m_strPathNomeFilePsw, image.data(), image.size())) {
+        Report(kErrOpen);
+        return 0;
+    }
+    m_ScrByte = s1;
+    unsigned char check = 0;
+    if (!GetScrByteFromPswFile(&check)) {
+        Report(kErrGsi);
+        return 0;
+    }
+    MYThrow(check == s1, L"2) ScambleFilePsw()", kClass, kSource);
+    return 1;
+}
