@@ -10,6 +10,10 @@
 
 // Each command lives in its own Cli<Name>.cpp.
 int CliInfo(const std::vector<std::string>& args);
+int CliFonts(const std::vector<std::string>& args);
+int CliExtract(const std::vector<std::string>& args);
+int CliReplace(const std::vector<std::string>& args);
+int CliShow(const std::vector<std::string>& args);
 
 namespace {
 
@@ -22,6 +26,11 @@ struct CliCommand {
 
 const CliCommand kCommands[] = {
     {"info", "FILE [--json]", "show what the headers of a PSW or PSW2 file say", CliInfo},
+    {"fonts", "FILE.psw [--log-dir DIR]", "list the fonts of a PSW file, one line each", CliFonts},
+    {"extract", "FILE.psw N OUT.kfn [--log-dir DIR]", "save font N (as listed by fonts) as a font file", CliExtract},
+    {"replace", "FILE.psw IN.kfn [--font N] [--log-dir DIR]",
+     "write a font file into a compatible font of a PSW file (re-scrambled, sums recomputed)", CliReplace},
+    {"show", "FILE.kfn CODE", "print character CODE (decimal or 0x..) as rows of # and .", CliShow},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -1,0 +1,105 @@
+#include "CliDocument.h"
+
+#include "FileUtil.h"
+#include "LoadGlyphosCfgFileApp.h"
+#include "UiServices.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// The installation folder the editor reads from its system settings: the
+// INI file Kalvo/Glyphos.conf in one of the XDG configuration folders,
+// group "App. settings", key "Path".
+std::optional<std::string> InstalledProgramPath() {
+    const char* env = std::getenv("XDG_CONFIG_DIRS");
+    std::string dirs = env && *env ? env : "/etc/xdg";
+    std::stringstream list(dirs);
+    std::string dir;
+    while (std::getline(list, dir, ':')) {
+        if (dir.empty()) continue;
+        std::ifstream in(dir + "/Kalvo/Glyphos.conf");
+        if (!in) continue;
+        std::string line;
+        bool inGroup = false;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty() && line.front() == '[') {
+                inGroup = line == "[App.%20settings]" || line == "[App. settings]";
+                continue;
+            }
+            if (!inGroup || line.rfind("Path", 0) != 0) continue;
+            std::string value = line.substr(4);
+            const auto eq = value.find('=');
+            if (eq == std::string::npos || value.substr(0, eq).find_first_not_of(' ') != std::string::npos) continue;
+            value = value.substr(eq + 1);
+            while (!value.empty() && value.front() == ' ') value.erase(0, 1);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+            if (!value.empty()) return value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<CString> EditorLogDir() {
+    const auto path = InstalledProgramPath();
+    if (!path) return std::nullopt;
+    const CString dir = WithTrailingSlash(CString::FromUtf8(*path));
+    if (!FileExists(dir + L"Glyphos.cfg")) return std::nullopt;
+    // The reader reports problems in boxes; here they only mean "use the
+    // fallback", so they are kept quiet.
+    ScriptedUiServices quiet;
+    UiServices* previous = UiServices::Install(&quiet);
+    LoadGlyphosCfgFileApp cfg(nullptr, dir, L"Glyphos.cfg");
+    const int ok = cfg.LoadFileAppCfgInfo();
+    UiServices::Install(previous);
+    if (!ok || cfg.Get_m_DirLogFile().IsEmpty() || !IsDirectory(cfg.Get_m_DirLogFile())) return std::nullopt;
+    return cfg.Get_m_DirLogFile();
+}
+
+CString CacheLogDir() {
+    std::string base;
+    if (const char* c = std::getenv("XDG_CACHE_HOME"); c && *c) {
+        base = c;
+    } else if (const char* h = std::getenv("HOME"); h && *h) {
+        base = std::string(h) + "/.cache";
+    } else {
+        base = "/tmp";
+    }
+    const std::string dir = base + "/glyphos/logs";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return CString::FromUtf8(dir);
+}
+
+}  // namespace
+
+CString CliPath(const std::string& arg) { return CString::FromUtf8(arg); }
+
+CString CliLogDir(const CliArgs& args) {
+    if (const auto dir = args.Value("--log-dir")) {
+        if (!IsDirectory(CliPath(*dir))) throw CliUsageError("--log-dir: no such folder: " + *dir);
+        return CliPath(*dir);
+    }
+    if (const auto dir = EditorLogDir()) return *dir;
+    return CacheLogDir();
+}
+
+void PrepareCliDocument(CGlyphosDocCore& doc, const CliArgs& args) { doc.SetLogDir(CliLogDir(args)); }
+
+int CliFontChoice::SelectFont(const std::vector<FontChoice>& choices) {
+    if (m_position) {
+        for (std::size_t i = 0; i < choices.size(); ++i) {
+            if (choices[i].position == *m_position) return static_cast<int>(i);
+        }
+        m_refusal = "font " + std::to_string(*m_position) + " is not among the fonts offered";
+        return -1;
+    }
+    if (choices.size() == 1) return 0;
+    m_refusal = "several fonts fit; choose one with --font N:";
+    for (const auto& c : choices) m_refusal += "\n  " + c.line.ToUtf8();
+    return -1;
+}

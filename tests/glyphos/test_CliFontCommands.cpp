@@ -1,0 +1,101 @@
+// End-to-end: glyphos-cli's font commands (fonts, extract, replace, show) on
+// files made by the PSW builder.
+#include "CliRunner.h"
+#include "PswBuilder.h"
+#include "TestUi.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using pswtest::Bytes;
+
+class CliFontCommandsTest : public ::testing::Test {
+protected:
+    CliRun Cli(std::vector<std::string> args) {
+        args.push_back("--log-dir");
+        args.push_back(dir.path());
+        return RunProgram(BuiltProgram("glyphos-cli"), std::move(args), dir.path());
+    }
+    CliRun CliNoLog(std::vector<std::string> args) {
+        return RunProgram(BuiltProgram("glyphos-cli"), std::move(args), dir.path());
+    }
+    // Two fonts of 8 x 8 and one of 12 x 4 whose character "A" is a frame.
+    std::string MakePsw(const std::string& name, std::uint8_t scrByte) {
+        pswtest::Psw1Builder b;
+        b.printer.scrByte = scrByte;
+        b.AddBank(0);
+        b.AddFont({.width = 8, .height = 8, .first = 32, .last = 40});
+        pswtest::FontSpec frame{.width = 12, .height = 4, .first = 65, .last = 66};
+        frame.data = Bytes(frame.BlockSize(), 0);
+        const Bytes a = {0xFF, 0xF0, 0x80, 0x10, 0x80, 0x10, 0xFF, 0xF0};
+        std::copy(a.begin(), a.end(), frame.data.begin());
+        b.AddFont(frame);
+        b.AddFont({.width = 8, .height = 8, .first = 32, .last = 40});
+        b.Write(dir.File(name));
+        return dir.File(name);
+    }
+    TempDir dir;
+};
+
+TEST_F(CliFontCommandsTest, ListsExtractsAndShowsAFont) {
+    const std::string psw = MakePsw("a.psw", 0x35);
+    CliRun r = Cli({"fonts", psw});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "1) Font 08 x 08\n2) Font 12 x 04\n3) Font 08 x 08\n");
+
+    r = Cli({"extract", psw, "2", dir.File("a.kfn")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = CliNoLog({"show", dir.File("a.kfn"), "0x41"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "############\n#..........#\n#..........#\n############\n");
+    r = CliNoLog({"show", dir.File("a.kfn"), "66"});
+    EXPECT_EQ(r.out, "............\n............\n............\n............\n");
+}
+
+TEST_F(CliFontCommandsTest, ReplaceWritesIntoTheOnlyCompatibleFontOrTheOneNamed) {
+    const std::string psw = MakePsw("b.psw", 0x36);
+    ASSERT_EQ(Cli({"extract", psw, "2", dir.File("f.kfn")}).exitCode, 0);
+    CliRun r = Cli({"replace", psw, dir.File("f.kfn")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Cli({"extract", psw, "2", dir.File("g.kfn")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadText(dir.File("g.kfn")), ReadText(dir.File("f.kfn")));
+
+    // Fonts 1 and 3 have the same shape: without --font the command names both.
+    ASSERT_EQ(Cli({"extract", psw, "1", dir.File("one.kfn")}).exitCode, 0);
+    r = Cli({"replace", psw, dir.File("one.kfn")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("1) Font 08 x 08"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("3) Font 08 x 08"), std::string::npos) << r.err;
+    EXPECT_EQ(Cli({"replace", psw, dir.File("one.kfn"), "--font", "3"}).exitCode, 0);
+}
+
+TEST_F(CliFontCommandsTest, AnIncompatibleFontLeavesTheFileAsItWas) {
+    const std::string psw = MakePsw("c.psw", 0x11);
+    ASSERT_EQ(Cli({"extract", psw, "1", dir.File("one.kfn")}).exitCode, 0);
+    const std::string before = ReadText(psw);
+    CliRun r = Cli({"replace", psw, dir.File("one.kfn"), "--font", "2"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("It's Impossible to replace the font in psw file selected."), std::string::npos) << r.err;
+    EXPECT_EQ(ReadText(psw), before);
+}
+
+TEST_F(CliFontCommandsTest, BadArgumentsAndBadFilesExitCleanly) {
+    const std::string psw = MakePsw("d.psw", 0);
+    EXPECT_EQ(Cli({"extract", psw, "x", dir.File("o.kfn")}).exitCode, 2);
+    EXPECT_EQ(Cli({"extract", psw, "1", dir.File("o.txt")}).exitCode, 2);
+    EXPECT_EQ(Cli({"extract", psw, "9", dir.File("o.kfn")}).exitCode, 1);
+    EXPECT_EQ(CliNoLog({"show", dir.File("none.kfn"), "65"}).exitCode, 1);
+    EXPECT_EQ(CliNoLog({"show", psw, "300"}).exitCode, 2);
+    WriteText(dir.File("junk.psw"), "P garbage that ends early");
+    CliRun r = Cli({"fonts", dir.File("junk.psw")});
+    EXPECT_FALSE(r.signalled);
+    EXPECT_EQ(r.exitCode, 1);
+    WriteText(dir.File("junk.kfn"), "F\x01\x02");
+    r = CliNoLog({"show", dir.File("junk.kfn"), "65"});
+    EXPECT_FALSE(r.signalled);
+    EXPECT_EQ(r.exitCode, 1);
+}
+
+}  // namespace
