@@ -112,6 +112,7 @@ struct TermiosSerialDevice::Impl {
     std::thread pump;
     serial_icounter_struct counts{};
     bool haveCounts = false;
+    bool hasCounters = true;
 
     // Shared with the pump thread.
     std::mutex lock;
@@ -153,7 +154,13 @@ struct TermiosSerialDevice::Impl {
 
     DWORD TakeLineErrors() {
         serial_icounter_struct c{};
-        if (::ioctl(fd, TIOCGICOUNT, &c) != 0) return 0;
+        if (!hasCounters) return 0;
+        if (::ioctl(fd, TIOCGICOUNT, &c) != 0) {
+            // Not a UART (a pseudo-terminal, most USB adapters): no counters
+            // to ask for again before every byte.
+            if (errno == ENOTTY || errno == EINVAL) hasCounters = false;
+            return 0;
+        }
         DWORD e = 0;
         if (haveCounts) {
             if (c.frame != counts.frame) e |= CE_FRAME;
