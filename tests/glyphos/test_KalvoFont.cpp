@@ -223,7 +223,7 @@ TEST_F(KalvoFontTest, CopyStaysInsideABufferSmallerThanTheRectangle) {
     EXPECT_EQ(packed, (Bytes{0xFF, 0xFF}));
 }
 
-TEST_F(KalvoFontTest, FreeingTheBufferForgetsItsSizesAndTheStoredBytesPerRow) {
+TEST_F(KalvoFontTest, FreeingTheBufferForgetsItsSizesAndImpossibleSizesAreRefused) {
     font.SetBytesPerRow(3);
     EXPECT_EQ(font.GetBytesPerRow(), 3);
     ASSERT_EQ(font.AllocCopyBuffer(4, 2, 12), 1);
@@ -242,9 +242,7 @@ TEST_F(KalvoFontTest, FreeingTheBufferForgetsItsSizesAndTheStoredBytesPerRow) {
     EXPECT_EQ(font.IsCopyBufferFilled(), 0);
     EXPECT_EQ(font.SetBufferBytes(src), 0);
     EXPECT_EQ(font.CopyRectToBuffer(70, 0, 0, 3, 3), 0);
-}
 
-TEST_F(KalvoFontTest, ImpossibleBufferSizesAreRefused) {
     EXPECT_EQ(font.AllocCopyBuffer(0, 1, 1), 0);
     EXPECT_EQ(font.AllocCopyBuffer(4, -1, 1), 0);
     EXPECT_EQ(font.AllocCopyBuffer(1 << 20, 1 << 12, 1), 0);  // length would not fit 32 bits
@@ -411,31 +409,6 @@ TEST_F(KalvoFontTest, PackingUndoesUnpackingForEveryByteOrderAndMargin) {
             }
         }
     }
-}
-
-TEST_F(KalvoFontTest, UnpackingUndoesPackingForTheGlyphColumns) {
-    Record(21, 4, 10, 11, 4, 3, 1);
-    std::mt19937 rng(3);
-    for (int ch = 10; ch <= 11; ++ch)
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 21; ++c)
-                if (rng() & 1) font.SetPixel(ch, r, c);
-    Bytes before;
-    for (int ch = 10; ch <= 11; ++ch)
-        for (int r = 0; r < 4; ++r) {
-            const Bytes row = GridRow(ch, r);
-            before.insert(before.end(), row.begin(), row.end());
-        }
-    const Bytes block = Pack(10, 11, font.GetFontBlockSize());
-    font.ClearAllChars();
-    Unpack(block, 10, 11);
-    Bytes after;
-    for (int ch = 10; ch <= 11; ++ch)
-        for (int r = 0; r < 4; ++r) {
-            const Bytes row = GridRow(ch, r);
-            after.insert(after.end(), row.begin(), row.end());
-        }
-    EXPECT_EQ(after, before);
 }
 
 // ---- Property records ----------------------------------------------------
