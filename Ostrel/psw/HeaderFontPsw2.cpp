@@ -62,12 +62,14 @@ int CHeaderFontPsw2::Init(const CString& NomeFilePsw) {
         m_bfDataLoad = 0;
         return 0;
     }
+    // Record i stands at position + 32 x i: read them in sequence.
+    if (!f.Seek(m_Position)) return fail(true);
     for (unsigned i = 0; i < count; ++i) {
         _headerFont2 r{};
         // One read per field in file order; the byte after the 8-byte field
         // goes before it in memory.
         const bool ok =
-            f.Seek(std::uint64_t{m_Position} + 32ull * i) && psw::ReadExact(f, &r.Tag, 1) &&
+            psw::ReadExact(f, &r.Tag, 1) &&
             psw::ReadExact(f, &r.NumFont, 1) && psw::ReadExact(f, &r.NumTotFont, 1) &&
             psw::ReadExact(f, &r.Width, 1) && psw::ReadExact(f, &r.Height, 1) && psw::ReadExact(f, &r.FirstChar, 1) &&
             psw::ReadExact(f, &r.LastChar, 1) && psw::ReadExact(f, r.IndFont, 4) &&
@@ -78,6 +80,7 @@ int CHeaderFontPsw2::Init(const CString& NomeFilePsw) {
             psw::ReadExact(f, &r.Extra1b, 1);
         if (!ok) return fail(true);
         m_Records.push_back(r);
+        psw::Skip(f, 32 - _headerFont2::kFileBytes);
     }
     f.Close();
     m_NumTotFont = count;

@@ -53,19 +53,22 @@ int CHeaderModule::Init(const CString& NomeFilePsw) {
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'm')) return 0;
     // Count the run of "m" blocks; the file's end bounds it.
     std::size_t count = 0;
-    for (;;) {
+    bool more = f.Seek(m_Position);
+    while (more) {
         unsigned char tag = 0;
-        if (!psw::ReadAt(f, std::uint64_t{m_Position} + 32ull * count, &tag, 1) || tag != 'm') break;
-        ++count;
+        more = psw::ReadExact(f, &tag, 1) && tag == 'm';
+        if (more) ++count;
+        psw::Skip(f, 31);
     }
     try {
         m_Records.reserve(count);
     } catch (const std::bad_alloc&) {
         return 0;
     }
+    if (!f.Seek(m_Position)) return psw::Truncated2(m_pDebugObj, NomeFilePsw);
     for (std::size_t i = 0; i < count; ++i) {
         _headerModule r{};
-        const bool ok = f.Seek(std::uint64_t{m_Position} + 32ull * i) && psw::ReadExact(f, &r.Tag, 1) &&
+        const bool ok = psw::ReadExact(f, &r.Tag, 1) &&
                         psw::ReadExact(f, &r.Type, 1) && psw::ReadExact(f, &r.Num, 1) &&
                         psw::ReadExact(f, &r.NumTot, 1) && psw::ReadExact(f, r.Address, 4) &&
                         psw::ReadExact(f, r.Size, 4);
@@ -74,6 +77,7 @@ int CHeaderModule::Init(const CString& NomeFilePsw) {
             return psw::Truncated2(m_pDebugObj, NomeFilePsw);
         }
         m_Records.push_back(r);
+        psw::Skip(f, 32 - sizeof r);
     }
     f.Close();
     m_bfDataLoad = 1;

@@ -52,9 +52,12 @@ int CHeaderPropFont::Init(const CString& NomeFilePsw) {
         m_bfDataLoad = 0;
         return 0;
     }
+    // Record i stands at position + 32 x i and fills its block: read them in
+    // sequence.
+    if (!f.Seek(m_Position)) return fail(true);
     for (unsigned i = 0; i < count; ++i) {
         _headerPropFont r{};
-        bool ok = f.Seek(std::uint64_t{m_Position} + 32ull * i) && psw::ReadExact(f, &r.Tag, 1) &&
+        bool ok = psw::ReadExact(f, &r.Tag, 1) &&
                   psw::ReadExact(f, &r.NumFont, 1) && psw::ReadExact(f, &r.NumTotFont, 1);
         for (int k = 0; ok && k < 4; ++k) ok = psw::ReadExact(f, &r.Prop1[k], 1);
         ok = ok && psw::ReadExact(f, r.Prop4, 4) && psw::ReadExact(f, r.IndFont, 4);

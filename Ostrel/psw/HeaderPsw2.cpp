@@ -76,12 +76,17 @@ void CHeaderPsw2::SearchHeader(BinaryFile& f, int t) {
     m_Position[t] = 0;
     unsigned char last = 0;
     std::uint64_t pos = 0;
-    while (last != '?' && !m_bfFound[t]) {
-        if (!psw::ReadAt(f, pos, &last, 1)) break;
+    // Sequential reads (the rest of each block into a scratch buffer) cost
+    // far less than a seek per block; the file's end ends the walk.
+    unsigned char rest[31];
+    const bool rewound = f.Seek(0);
+    while (rewound && last != '?' && !m_bfFound[t]) {
+        if (!psw::ReadExact(f, &last, 1)) break;
         if (last == kTags[t]) {
             m_bfFound[t] = 1;
             m_Position[t] = static_cast<unsigned long>(pos);
         }
+        f.Read(rest, sizeof rest);
         pos += 32;
     }
     if (!m_bfFound[t]) {

@@ -38,6 +38,18 @@ inline void Log(CKalvoNewDebugObject* debug, const CString& text, const CString&
 
 inline bool ReadExact(BinaryFile& f, void* dst, std::size_t n) { return f.Read(dst, n) == n; }
 
+// Moves n bytes forward by reading them: the records of a block run are read
+// in sequence, and reading costs less than a seek per record. A short skip
+// means the end of the file, which the next read then reports.
+inline void Skip(BinaryFile& f, std::size_t n) {
+    unsigned char scratch[32];
+    while (n > 0) {
+        const std::size_t k = n < sizeof scratch ? n : sizeof scratch;
+        if (f.Read(scratch, k) != k) return;
+        n -= k;
+    }
+}
+
 inline bool ReadAt(BinaryFile& f, std::uint64_t pos, void* dst, std::size_t n) {
     return f.Seek(pos) && ReadExact(f, dst, n);
 }
