@@ -14,6 +14,7 @@ int CliFonts(const std::vector<std::string>& args);
 int CliExtract(const std::vector<std::string>& args);
 int CliReplace(const std::vector<std::string>& args);
 int CliShow(const std::vector<std::string>& args);
+int CliExport(const std::vector<std::string>& args);
 
 namespace {
 
@@ -31,6 +32,10 @@ const CliCommand kCommands[] = {
     {"replace", "FILE.psw IN.kfn [--font N] [--log-dir DIR]",
      "write a font file into a compatible font of a PSW file (re-scrambled, sums recomputed)", CliReplace},
     {"show", "FILE.kfn CODE", "print character CODE (decimal or 0x..) as rows of # and .", CliShow},
+    {"export",
+     "c|asm IN.kfn OUT --items N [--size byte|word|dword] [--comment star|semicolon] "
+     "[--dialect default|mcuez] [--note TEXT]",
+     "write a font file as a C or assembler source table", CliExport},
 };
 
 void PrintUsage(std::FILE* out) {
