@@ -7,6 +7,8 @@
 #include "UiServices.h"
 
 #include <bit>
+#include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <random>
 #include <vector>
@@ -120,39 +122,68 @@ int CCrittoPswFile::SetGsiByteSupportedPrinterInToPswFile(unsigned char gsiByte,
                            false);
 }
 
-int CCrittoPswFile::AlgoCrittoBufferFromPswFileDispari(unsigned char* buf, int p, int n) {
-    const auto s = m_ScrByte;
+namespace {
+// Both algorithms keep one rotation for at least four consecutive positions
+// (from a multiple of 4), so the bulk of a buffer is transformed four bytes
+// at a time: each byte of a 32-bit word rotated by the same k.
+inline std::uint32_t Rep(unsigned char b) { return 0x01010101u * b; }
+
+inline std::uint32_t RotlBytes(std::uint32_t x, unsigned k) {
+    const std::uint32_t hi = Rep(static_cast<unsigned char>(0xFFu << k));
+    const std::uint32_t lo = Rep(static_cast<unsigned char>((1u << k) - 1u));
+    return ((x << k) & hi) | ((x >> (8 - k)) & lo);
+}
+
+// f8 transforms one byte, f32 four bytes sharing a rotation k; `shift` is 2
+// for the odd algorithm (a new rotation every 4 bytes), 5 for the even one.
+template <typename F8, typename F32>
+void Transform(unsigned char* buf, int p, int n, unsigned shift, F8 f8, F32 f32) {
     auto pos = static_cast<unsigned>(p);
-    for (int i = 0; i < n; ++i, ++pos) {
-        buf[i] = Rotl(static_cast<unsigned char>(~buf[i] ^ s), (pos >> 2) & 7);
+    int i = 0;
+    for (; i < n && (pos & 3u) != 0; ++i, ++pos) buf[i] = f8(buf[i], (pos >> shift) & 7u);
+    for (; i + 4 <= n; i += 4, pos += 4) {
+        std::uint32_t w;
+        std::memcpy(&w, buf + i, 4);
+        w = f32(w, (pos >> shift) & 7u);
+        std::memcpy(buf + i, &w, 4);
     }
+    for (; i < n; ++i, ++pos) buf[i] = f8(buf[i], (pos >> shift) & 7u);
+}
+}  // namespace
+
+int CCrittoPswFile::AlgoCrittoBufferFromPswFileDispari(unsigned char* buf, int p, int n) {
+    const unsigned char s = m_ScrByte;
+    const std::uint32_t s4 = Rep(s);
+    Transform(
+        buf, p, n, 2, [s](unsigned char x, unsigned k) { return Rotl(static_cast<unsigned char>(~x ^ s), k); },
+        [s4](std::uint32_t x, unsigned k) { return RotlBytes(~x ^ s4, k); });
     return 1;
 }
 
 int CCrittoPswFile::AlgoDeCrittoBufferFromPswFileDispari(unsigned char* buf, int p, int n) {
     const auto ns = static_cast<unsigned char>(~m_ScrByte);
-    auto pos = static_cast<unsigned>(p);
-    for (int i = 0; i < n; ++i, ++pos) {
-        buf[i] = static_cast<unsigned char>(ns ^ Rotr(buf[i], (pos >> 2) & 7));
-    }
+    const std::uint32_t ns4 = Rep(ns);
+    Transform(
+        buf, p, n, 2, [ns](unsigned char y, unsigned k) { return static_cast<unsigned char>(ns ^ Rotr(y, k)); },
+        [ns4](std::uint32_t y, unsigned k) { return ns4 ^ RotlBytes(y, (8 - k) & 7u); });
     return 1;
 }
 
 int CCrittoPswFile::AlgoCrittoBufferFromPswFilePari(unsigned char* buf, int p, int n) {
-    const auto s = m_ScrByte;
-    auto pos = static_cast<unsigned>(p);
-    for (int i = 0; i < n; ++i, ++pos) {
-        buf[i] = Rotr(static_cast<unsigned char>(buf[i] ^ s), (pos >> 5) & 7);
-    }
+    const unsigned char s = m_ScrByte;
+    const std::uint32_t s4 = Rep(s);
+    Transform(
+        buf, p, n, 5, [s](unsigned char x, unsigned k) { return Rotr(static_cast<unsigned char>(x ^ s), k); },
+        [s4](std::uint32_t x, unsigned k) { return RotlBytes(x ^ s4, (8 - k) & 7u); });
     return 1;
 }
 
 int CCrittoPswFile::AlgoDeCrittoBufferFromPswFilePari(unsigned char* buf, int p, int n) {
-    const auto s = m_ScrByte;
-    auto pos = static_cast<unsigned>(p);
-    for (int i = 0; i < n; ++i, ++pos) {
-        buf[i] = static_cast<unsigned char>(Rotl(buf[i], (pos >> 5) & 7) ^ s);
-    }
+    const unsigned char s = m_ScrByte;
+    const std::uint32_t s4 = Rep(s);
+    Transform(
+        buf, p, n, 5, [s](unsigned char y, unsigned k) { return static_cast<unsigned char>(Rotl(y, k) ^ s); },
+        [s4](std::uint32_t y, unsigned k) { return RotlBytes(y, k) ^ s4; });
     return 1;
 }
 
