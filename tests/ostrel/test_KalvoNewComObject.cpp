@@ -609,19 +609,4 @@ TEST_F(KalvoNewComObjectTest, AFailedReleaseLeavesThePortOpen) {
     EXPECT_EQ(Notifications(), 0u);
 }
 
-TEST_F(KalvoNewComObjectTest, TheObjectRunsOnThePortsClock) {
-    OpenOn("");
-    ASSERT_TRUE(com.SetComPort(0x04));
-    BYTE b = 0;
-    DWORD n = 1;
-    DWORD code = 0;
-    const auto real = std::chrono::steady_clock::now();
-    for (int i = 0; i < 50; ++i) {
-        n = 1;
-        com.ReadBytes(&b, &n, &code);
-    }
-    EXPECT_EQ(Now(), 50 * 260ms);
-    EXPECT_LT(std::chrono::steady_clock::now() - real, 5s);
-}
-
 }  // namespace

@@ -208,7 +208,7 @@ TEST(TermiosSerialDeviceTest, XonXoffAreTakenOutOfTheStreamAndHoldTheNextByte) {
     EXPECT_EQ(got, 0u);
 }
 
-class PrinterSimTest : public ::testing::Test {
+class TermiosSerialDeviceEndToEndTest : public ::testing::Test {
 protected:
     void Start(std::vector<std::string> script) {
         sim = std::make_unique<PrinterSimProcess>(script, GLYPHOS_BINARY_DIR "/bin");
@@ -228,7 +228,7 @@ protected:
     ToolComObject com;
 };
 
-TEST_F(PrinterSimTest, TheLineSettingIsAppliedAndRestored) {
+TEST_F(TermiosSerialDeviceEndToEndTest, TheLineSettingIsAppliedAndRestored) {
     Start({});
     Open();
     ASSERT_TRUE(com.SetComPort(0x13));
@@ -240,7 +240,7 @@ TEST_F(PrinterSimTest, TheLineSettingIsAppliedAndRestored) {
     EXPECT_TRUE(sim->WaitFor("line 9600", kPatience));
 }
 
-TEST_F(PrinterSimTest, AByteStreamGoesToThePrinterAndComesBack) {
+TEST_F(TermiosSerialDeviceEndToEndTest, AByteStreamGoesToThePrinterAndComesBack) {
     Start({"echo on"});
     Open();
     ASSERT_TRUE(com.SetComPort(0x84));  // hardware flow: every byte value is data
@@ -264,7 +264,7 @@ TEST_F(PrinterSimTest, AByteStreamGoesToThePrinterAndComesBack) {
     EXPECT_EQ(summary.rfind("received 256 ", 0), 0u) << summary;
 }
 
-TEST_F(PrinterSimTest, FlowCharactersInAnAnswerNeverReachTheReader) {
+TEST_F(TermiosSerialDeviceEndToEndTest, FlowCharactersInAnAnswerNeverReachTheReader) {
     Start({"reply \"X\" -> \"A\" 13 \"B\" 11 \"C\""});
     Open();
     ASSERT_TRUE(com.SetComPort(0x04));  // Xon/Xoff
@@ -282,7 +282,7 @@ TEST_F(PrinterSimTest, FlowCharactersInAnAnswerNeverReachTheReader) {
     EXPECT_EQ(std::string(buf, buf + n), "ABC");
 }
 
-TEST_F(PrinterSimTest, ThePrinterListensOnlyAtItsRate) {
+TEST_F(TermiosSerialDeviceEndToEndTest, ThePrinterListensOnlyAtItsRate) {
     Start({"reply \"?\" -> \"!\""});
     Open();
     ASSERT_TRUE(com.SetComPort(0x13));  // 4800: the printer reads garbage
@@ -307,7 +307,7 @@ TEST_F(PrinterSimTest, ThePrinterListensOnlyAtItsRate) {
     EXPECT_EQ(b, '!');
 }
 
-TEST_F(PrinterSimTest, AReadWithoutAnswerTimesOutAfterItsTime) {
+TEST_F(TermiosSerialDeviceEndToEndTest, AReadWithoutAnswerTimesOutAfterItsTime) {
     Start({});
     Open();
     BYTE buf[100];
@@ -322,7 +322,7 @@ TEST_F(PrinterSimTest, AReadWithoutAnswerTimesOutAfterItsTime) {
     EXPECT_LT(took, kPatience);
 }
 
-TEST_F(PrinterSimTest, XoffFromThePrinterHoldsWritesUntilItsXon) {
+TEST_F(TermiosSerialDeviceEndToEndTest, XoffFromThePrinterHoldsWritesUntilItsXon) {
     Start({"buffer 64", "xoff-at 32", "xon-at 8", "print-rate 400"});
     Open();
     DWORD code = 0;
