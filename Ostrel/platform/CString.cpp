@@ -186,9 +186,9 @@ CString CString::FormatV(const wchar_t* fmt, std::vector<FmtArg> args) {
         }
         // Collect flags, width and precision; drop length modifiers, which
         // are re-chosen from the argument's real type below.
-        std::wstring spec = L"%";
+        std::wstring pattern = L"%";
         std::size_t j = i + 1;
-        while (j < f.size() && std::wcschr(L"-+ #0123456789.", f[j]) && f[j] != L'\0') spec += f[j++];
+        while (j < f.size() && std::wcschr(L"-+ #0123456789.", f[j]) && f[j] != L'\0') pattern += f[j++];
         while (j < f.size() && std::wcschr(L"hlqjzt", f[j]) && f[j] != L'\0') ++j;
         if (j >= f.size()) {
             out += f.substr(i);
@@ -210,12 +210,12 @@ CString CString::FormatV(const wchar_t* fmt, std::vector<FmtArg> args) {
                               : a.kind == FmtArg::Double ? static_cast<long long>(a.d)
                                                          : a.i;
                 if (conv == L'c') {
-                    spec += L"lc";
-                    n = std::swprintf(buf, 512, spec.c_str(), static_cast<wint_t>(v));
+                    pattern += L"lc";
+                    n = std::swprintf(buf, 512, pattern.c_str(), static_cast<wint_t>(v));
                 } else {
-                    spec += L"ll";
-                    spec += conv;
-                    n = std::swprintf(buf, 512, spec.c_str(), v);
+                    pattern += L"ll";
+                    pattern += conv;
+                    n = std::swprintf(buf, 512, pattern.c_str(), v);
                 }
                 break;
             }
@@ -223,21 +223,21 @@ CString CString::FormatV(const wchar_t* fmt, std::vector<FmtArg> args) {
                 double v = a.kind == FmtArg::Double ? a.d
                            : a.kind == FmtArg::UInt ? static_cast<double>(a.u)
                                                     : static_cast<double>(a.i);
-                spec += conv;
-                n = std::swprintf(buf, 512, spec.c_str(), v);
+                pattern += conv;
+                n = std::swprintf(buf, 512, pattern.c_str(), v);
                 break;
             }
             case L's': case L'S': {
                 if (a.kind == FmtArg::WStr) {
-                    if (spec.size() == 1) {
+                    if (pattern.size() == 1) {
                         out += a.w;  // the common case, any length
                         continue;
                     }
-                    spec += L"ls";
-                    n = std::swprintf(buf, 512, spec.c_str(), a.w);
+                    pattern += L"ls";
+                    n = std::swprintf(buf, 512, pattern.c_str(), a.w);
                 } else {
-                    spec += L"lld";
-                    n = std::swprintf(buf, 512, spec.c_str(), a.kind == FmtArg::UInt ? static_cast<long long>(a.u) : a.i);
+                    pattern += L"lld";
+                    n = std::swprintf(buf, 512, pattern.c_str(), a.kind == FmtArg::UInt ? static_cast<long long>(a.u) : a.i);
                 }
                 break;
             }
@@ -245,7 +245,7 @@ CString CString::FormatV(const wchar_t* fmt, std::vector<FmtArg> args) {
                 n = std::swprintf(buf, 512, L"%p", a.p);
                 break;
             default:
-                out += spec;
+                out += pattern;
                 out += conv;
                 continue;
         }
