@@ -12,7 +12,7 @@
 namespace {
 
 // The installation folder the editor reads from its system settings: the
-// INI file Kalvo/Glyphos.conf in one of the XDG configuration folders,
+// INI file Kalvo/Glyphos.ini in one of the XDG configuration folders,
 // group "App. settings", key "Path".
 std::optional<std::string> InstalledProgramPath() {
     const char* env = std::getenv("XDG_CONFIG_DIRS");
@@ -21,7 +21,7 @@ std::optional<std::string> InstalledProgramPath() {
     std::string dir;
     while (std::getline(list, dir, ':')) {
         if (dir.empty()) continue;
-        std::ifstream in(dir + "/Kalvo/Glyphos.conf");
+        std::ifstream in(dir + "/Kalvo/Glyphos.ini");
         if (!in) continue;
         std::string line;
         bool inGroup = false;

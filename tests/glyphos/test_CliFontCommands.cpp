@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace {
 
 using pswtest::Bytes;
@@ -96,6 +99,24 @@ TEST_F(CliFontCommandsTest, BadArgumentsAndBadFilesExitCleanly) {
     r = CliNoLog({"show", dir.File("junk.kfn"), "65"});
     EXPECT_FALSE(r.signalled);
     EXPECT_EQ(r.exitCode, 1);
+}
+
+// Without --log-dir the log goes where the installed editor's configuration
+// says.
+TEST_F(CliFontCommandsTest, KeepsItsLogInTheEditorsLogFolder) {
+    const std::string psw = MakePsw("e.psw", 0);
+    std::filesystem::create_directories(dir.File("xdg/Kalvo"));
+    std::filesystem::create_directories(dir.File("prog/DebugFile"));
+    std::filesystem::create_directories(dir.File("logs"));
+    WriteText(dir.File("xdg/Kalvo/Glyphos.ini"), "[App.%20settings]\nPath=" + dir.File("prog") + "/\n");
+    WriteText(dir.File("prog/Glyphos.cfg"), "BeginAppCfg\n$Nameavifile=a.avi\n$DirLog=" + dir.File("logs") +
+                                                "/\n$HelpFile=h.html\n$EndAppCfg\n");
+    ::setenv("XDG_CONFIG_DIRS", dir.File("xdg").c_str(), 1);
+    const CliRun r = CliNoLog({"fonts", psw});
+    ::unsetenv("XDG_CONFIG_DIRS");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto logs = std::distance(std::filesystem::directory_iterator(dir.File("logs")), {});
+    EXPECT_EQ(logs, 1);
 }
 
 }  // namespace
