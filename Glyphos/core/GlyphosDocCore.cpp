@@ -150,6 +150,8 @@ void CGlyphosDocCore::PropertiesChanged() {
     m_BytesPerRow = f.GetFontBytesPerRow();
     f.SetBytesPerRow(m_BytesPerRow);
     if (m_CurrentChar < first || m_CurrentChar > f.GetLastChar()) m_CurrentChar = first;
+    // A new size is first shown at the largest pitch that fits.
+    m_Display.SetMaxResolution(f);
 }
 
 // ---------------------------------------------------------------- paths

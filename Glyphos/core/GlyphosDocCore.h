@@ -5,6 +5,7 @@
 // document asks through IDocChoices.
 #pragma once
 
+#include "DocDisplay.h"
 #include "KalvoFont.h"
 
 #include <cstdint>
@@ -39,19 +40,6 @@ public:
     virtual void RefreshPreview() {}
     // Redraw every view of the document with the given hint.
     virtual void UpdateAllViews(int /*hint*/) {}
-};
-
-// RGB colours as 0x00RRGGBB.
-struct DocDisplay {
-    int gridOriginX = 20;
-    int gridOriginY = 20;
-    int cellSize = 22;
-    int zoomDivisor = 1;
-    std::uint32_t gridColor = 0xC0C0C0;
-    std::uint32_t borderGridColor = 0x646464;
-    std::uint32_t dotColor = 0x000000;
-    std::uint32_t backColor = 0xF1EBC9;
-    int previewMode = 0;
 };
 
 class CGlyphosDocCore {
@@ -90,7 +78,8 @@ public:
     // flag) into the record in force and derives everything from it.
     void ApplyPropertyRecord(const unsigned char* record, int generation, const CString& name);
     // Re-derives bytes per row and the full-range flag after the record was
-    // edited in place (the property dialog).
+    // edited in place (the property dialog), and shows the font at "Max
+    // Resolution".
     void PropertiesChanged();
 
     // ---- Paths.
