@@ -1,62 +1,22 @@
 // End-to-end: the built glyphos-cli run on files made by the PSW builder.
+#include "CliRunner.h"
 #include "JsonReader.h"
 #include "PswBuilder.h"
 #include "TestUi.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 using pswtest::Bytes;
 using pswtest::Psw1Builder;
 using pswtest::Psw2Builder;
 using testjson::Value;
 
-extern char** environ;
-
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    bool signalled = false;
-    std::string out, err;
-};
-
-std::string CliPath() {
-    const char* dir = std::getenv("GLYPHOS_BIN_DIR");
-    return std::string(dir && *dir ? dir : GLYPHOS_BINARY_DIR "/bin") + "/glyphos-cli";
-}
 
 class GlyphosCliTest : public ::testing::Test {
 protected:
     CliRun Run(std::vector<std::string> args) {
-        args.insert(args.begin(), CliPath());
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const std::string outPath = dir.File("stdout"), errPath = dir.File("stderr");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = 0;
-        CliRun r;
-        const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
-            ADD_FAILURE() << "cannot run " << argv[0];
-            return r;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.signalled = WIFSIGNALED(status);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = ReadText(outPath);
-        r.err = ReadText(errPath);
-        return r;
+        return RunProgram(BuiltProgram("glyphos-cli"), std::move(args), dir.path());
     }
     Value Json(const std::string& file) {
         const CliRun r = Run({"info", file, "--json"});
