@@ -1,0 +1,15 @@
+// What the frame, the document and the preview window need from a document's
+// view: the editing view implements it, and so does the plain window that
+// stands in for it until the editing view exists.
+#pragma once
+
+class IEditingView {
+public:
+    virtual ~IEditingView() = default;
+    // Forgets the undo steps kept for the current character; called before
+    // the current character changes.
+    virtual void ClearUndoState() = 0;
+    // The document changed; hint says which parts to repaint (10 grid and
+    // preview, 20 grid only, 30 preview only, 0 all).
+    virtual void OnUpdate(int hint) = 0;
+};

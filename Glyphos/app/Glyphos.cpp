@@ -1,0 +1,263 @@
+#include "Glyphos.h"
+
+#include "AboutDlg.h"
+#include "ChildFrm.h"
+#include "CommandIds.h"
+#include "DialogPassword.h"
+#include "FileDialogs.h"
+#include "GlyphosDoc.h"
+#include "GlyphosMultiDocTemplate.h"
+#include "LoadGlyphosCfgFileApp.h"
+#include "MainFrm.h"
+#include "QtText.h"
+#include "UiServices.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+CGlyphosApp* g_app = nullptr;
+
+const char* const kPathGroupKey = "App. settings/Path";
+const char* const kRecentGroup = "Recent File List";
+
+// The password of the hidden table generator.
+const char* const kTablePassword = "pimerokavun";
+}  // namespace
+
+// The maker's web page, opened by the web link command.
+const char* const CGlyphosApp::kWebPage = "https://www.kalvo.example/";
+
+CGlyphosApp::CGlyphosApp(QObject* parent) : QObject(parent) {
+    g_app = this;
+    m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+CGlyphosApp::~CGlyphosApp() {
+    // Documents and their windows go before the frame that holds them.
+    if (m_template) m_template->CloseAllDocuments();
+    m_mainFrame.reset();
+    m_template.reset();
+    if (g_app == this) g_app = nullptr;
+}
+
+CGlyphosApp* CGlyphosApp::Instance() { return g_app; }
+
+std::unique_ptr<QSettings> CGlyphosApp::Profile() const {
+    auto s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                         QString::fromLatin1(kOrganization), QString::fromLatin1(kApplication));
+    // The system file of the same name holds the installation's settings,
+    // not the user's: never read it through the profile.
+    s->setFallbacksEnabled(false);
+    return s;
+}
+
+bool CGlyphosApp::ReadProgramPath() {
+    QSettings system(QSettings::IniFormat, QSettings::SystemScope, QString::fromLatin1(kOrganization),
+                     QString::fromLatin1(kApplication));
+    const QVariant v = system.value(QString::fromLatin1(kPathGroupKey));
+    if (!v.isValid() || v.typeId() != QMetaType::QString || v.toString().isEmpty()) {
+        const CString key = FromQString(system.fileName()) + L" [App. settings] Path";
+        MessageBox(nullptr,
+                   CString::Format(L"The reistry key %s is not find by program.\nVerify the registry integrity or "
+                                   L"reinstal the program.",
+                                   key),
+                   L"Error", MB_ICONSTOP);
+        return false;
+    }
+    // The configuration reader joins folder and file name as they are.
+    QString path = v.toString();
+    if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+    m_ProgramPath = FromQString(path);
+    return true;
+}
+
+bool CGlyphosApp::InitInstance(const QStringList& arguments) {
+    if (!ReadProgramPath()) return false;
+    m_CfgFileName = CString(L"Glyphos") + L".cfg";
+
+    m_template = std::make_unique<CGlyphosMultiDocTemplate>(this);
+    m_mainFrame = std::make_unique<CMainFrame>(this);
+    if (!m_mainFrame->Create()) return false;
+
+    // The configuration is read before the command line is processed (not
+    // after the window shows): a PSW file named on the command line opens
+    // its log in the configured log folder like any other.
+    m_cfg = std::make_unique<LoadGlyphosCfgFileApp>(nullptr, m_ProgramPath, m_CfgFileName);
+    m_cfg->LoadFileAppCfgInfo();
+
+    QString file;
+    for (const QString& a : arguments) {
+        if (!a.startsWith(QLatin1Char('-')) && file.isEmpty()) file = a;
+    }
+    if (file.isEmpty()) {
+        if (!OnFileNew()) return false;
+    } else if (!OpenDocumentFile(file)) {
+        return false;
+    }
+    m_mainFrame->ShowRestored();
+    return true;
+}
+
+CString CGlyphosApp::GetLogDir() const { return m_cfg ? m_cfg->Get_m_DirLogFile() : CString(); }
+
+CGlyphosDoc* CGlyphosApp::GetActiveDoc() const { return m_activeDoc.data(); }
+
+void CGlyphosApp::SetActiveDoc(CGlyphosDoc* doc) { m_activeDoc = doc; }
+
+CGlyphosDoc* CGlyphosApp::OnFileNew() { return m_template->OpenDocumentFile(QString()); }
+
+void CGlyphosApp::OnFileOpen() {
+    QFileDialog dlg(m_mainFrame.get(), tr("Open"));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.psw *.KFN *.PSW)"), QStringLiteral("All Files (*)")});
+    PrepareFileDialog(dlg);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+    OpenDocumentFile(dlg.selectedFiles().constFirst());
+}
+
+CGlyphosDoc* CGlyphosApp::OpenDocumentFile(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    CGlyphosDoc* doc = m_template->OpenDocumentFile(full);
+    if (doc) AddToRecentFileList(full);
+    else RemoveFromRecentFileList(full);
+    return doc;
+}
+
+bool CGlyphosApp::SaveAllModified() { return m_template ? m_template->SaveAllModified() : true; }
+
+void CGlyphosApp::CloseAllDocuments() {
+    if (m_template) m_template->CloseAllDocuments();
+}
+
+QStringList CGlyphosApp::RecentFiles() const {
+    auto p = Profile();
+    QStringList files;
+    for (int i = 1; i <= cmd::FileMruCount; ++i) {
+        const QString f = p->value(QStringLiteral("%1/File%2").arg(QLatin1String(kRecentGroup)).arg(i)).toString();
+        if (!f.isEmpty()) files << f;
+    }
+    return files;
+}
+
+void CGlyphosApp::AddToRecentFileList(const QString& path) {
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    auto p = Profile();
+    for (int i = 1; i <= cmd::FileMruCount; ++i) {
+        const QString key = QStringLiteral("%1/File%2").arg(QLatin1String(kRecentGroup)).arg(i);
+        if (i <= files.size()) p->setValue(key, files[i - 1]);
+        else p->remove(key);
+    }
+}
+
+void CGlyphosApp::RemoveFromRecentFileList(const QString& path) {
+    QStringList files = RecentFiles();
+    if (!files.removeAll(path)) return;
+    auto p = Profile();
+    for (int i = 1; i <= cmd::FileMruCount; ++i) {
+        const QString key = QStringLiteral("%1/File%2").arg(QLatin1String(kRecentGroup)).arg(i);
+        if (i <= files.size()) p->setValue(key, files[i - 1]);
+        else p->remove(key);
+    }
+}
+
+CString CGlyphosApp::ShellErrorText(int code) {
+    switch (code) {
+        case 0: return L"The operating system is out of memory or resources. ";
+        case 2: return L"The specified file was not found.";
+        case 3: return L"The specified path was not found. ";
+        case 5: return L"The operating system denied access to the specified file. ";
+        case 8: return L"There was not enough memory to complete the operation.";
+        case 11: return L"The .EXE file is invalid (non-Win32 .EXE or error in .EXE image).";
+        case 27: return L"The file name association is incomplete or invalid.";
+        case 28: return L"The DDE transaction could not be completed because the request timed out.";
+        case 29: return L"The DDE transaction failed.";
+        case 30: return L"The DDE transaction could not be completed because other DDE transactions were being processed.";
+        case 31: return L"There is no application associated with the given file name extension. ";
+        case 32: return L"The specified dynamic-link library was not found.";
+        default: return L"No error listed.";
+    }
+}
+
+int CGlyphosApp::ShellOpen(const QString& target) {
+    // The desktop only says yes or no; what can be told apart beforehand is
+    // told apart with the codes of the old shell.
+    int code = kShellOk;
+    QUrl url(target);
+    if (url.scheme().isEmpty() || url.isLocalFile() || target.startsWith(QLatin1Char('/'))) {
+        const QFileInfo fi(url.isLocalFile() ? url.toLocalFile() : target);
+        if (target.isEmpty() || fi.isDir()) code = 2;
+        else if (!fi.dir().exists()) code = 3;
+        else if (!fi.exists()) code = 2;
+        else if (!fi.isReadable()) code = 5;
+        url = QUrl::fromLocalFile(fi.absoluteFilePath());
+    }
+    if (code == kShellOk && !m_openUrl(url)) code = 31;
+    if (code <= 32) MessageBox(nullptr, ShellErrorText(code), L"Error", MB_ICONSTOP);
+    return code;
+}
+
+int CGlyphosApp::OnHtmlHelp() {
+    CString help = m_cfg ? m_cfg->Get_m_HelpFile() : CString();
+    QString path = ToQString(help);
+    // A help file named without a folder lives in the program folder.
+    if (!path.isEmpty() && QFileInfo(path).isRelative()) path = ToQString(m_ProgramPath) + path;
+    return ShellOpen(path);
+}
+
+int CGlyphosApp::OnWebLink() { return ShellOpen(QString::fromLatin1(kWebPage)); }
+
+void CGlyphosApp::OnAppAbout() {
+    CAboutDlg dlg(Get_m_Version(), m_mainFrame.get());
+    dlg.exec();
+}
+
+bool CGlyphosApp::OnTableGenerator() {
+    CDialogPassword dlg(m_mainFrame.get());
+    if (dlg.exec() != QDialog::Accepted) return false;
+    if (dlg.Get_m_Password() != QLatin1String(kTablePassword)) return false;
+    CGlyphosDoc* doc = m_mainFrame ? m_mainFrame->ActiveDocument() : nullptr;
+    if (doc && m_openTableGenerator) m_openTableGenerator(doc);
+    return true;
+}
+
+bool CGlyphosApp::OnCmdMsg(int id) {
+    switch (id) {
+        case cmd::FileNew: OnFileNew(); return true;
+        case cmd::FileOpen: OnFileOpen(); return true;
+        case cmd::AppExit: m_mainFrame->close(); return true;
+        case cmd::AppAbout: OnAppAbout(); return true;
+        case cmd::HtmlHelp: OnHtmlHelp(); return true;
+        case cmd::WebLink: OnWebLink(); return true;
+        case cmd::TableGenerator: OnTableGenerator(); return true;
+        default: break;
+    }
+    if (id >= cmd::FileMruFirst && id < cmd::FileMruFirst + cmd::FileMruCount) {
+        const QStringList files = RecentFiles();
+        const int i = id - cmd::FileMruFirst;
+        if (i < files.size()) OpenDocumentFile(files[i]);
+        return true;
+    }
+    return false;
+}
+
+bool CGlyphosApp::OnUpdateCmdUI(CCmdUI& ui) {
+    switch (ui.m_nID) {
+        case cmd::FileNew:
+        case cmd::FileOpen:
+        case cmd::AppExit:
+        case cmd::AppAbout:
+        case cmd::HtmlHelp:
+        case cmd::WebLink:
+        case cmd::TableGenerator: return true;
+        default: break;
+    }
+    return ui.m_nID >= cmd::FileMruFirst && ui.m_nID < cmd::FileMruFirst + cmd::FileMruCount;
+}

@@ -1,0 +1,314 @@
+#include "GlyphosDoc.h"
+
+#include "ChildFrm.h"
+#include "ChildPreviewFont.h"
+#include "CommandIds.h"
+#include "DialogSelectFont.h"
+#include "EditingView.h"
+#include "FileDialogs.h"
+#include "Glyphos.h"
+#include "GlyphosMultiDocTemplate.h"
+#include "MainFrm.h"
+#include "QtText.h"
+#include "UiServices.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <new>
+
+CGlyphosDoc::CGlyphosDoc(CGlyphosApp* app, QObject* parent) : QObject(parent), m_app(app), m_core(NewCore()) {
+    m_core->SetObserver(this);
+}
+
+CGlyphosDoc::~CGlyphosDoc() {
+    if (m_core) m_core->SetObserver(nullptr);
+}
+
+std::unique_ptr<CGlyphosDocCore> CGlyphosDoc::NewCore() const {
+    auto core = std::make_unique<CGlyphosDocCore>();
+    core->SetLogDir(m_app->GetLogDir());
+    return core;
+}
+
+void CGlyphosDoc::Adopt(std::unique_ptr<CGlyphosDocCore> core) {
+    m_core->SetObserver(nullptr);
+    m_core = std::move(core);
+    m_core->SetObserver(this);
+    CurrentCharChanged(m_core->GetCurrentChar());
+    RefreshPreview();
+    UpdateAllViews(0);
+}
+
+bool CGlyphosDoc::Guard(const std::function<void()>& work) {
+    try {
+        work();
+        return true;
+    } catch (int) {
+        // The release-assertion dialog has told the user already.
+        return false;
+    } catch (const std::bad_alloc&) {
+        MessageBox(nullptr, L"No memory to load font file data.", L"Error", MB_ICONSTOP);
+        return false;
+    }
+}
+
+CString CGlyphosDoc::GetFontName() const {
+    const CString& name = m_core->GetFont().GetFontName();
+    return name.IsEmpty() ? CString(L"No name font") : name;
+}
+
+// ---------------------------------------------------------------- framework side
+
+bool CGlyphosDoc::OnNewDocument() {
+    return Guard([this] { m_core->OnNewDocument(); });
+}
+
+bool CGlyphosDoc::OnOpenDocument(const QString& path) {
+    const CString p = FromQString(path);
+    switch (CGlyphosDocCore::ClassifyPath(p)) {
+        case CGlyphosDocCore::PathKind::Psw: {
+            // The font is read into a document logic of its own and taken
+            // only when it loaded: whatever goes wrong, this document keeps
+            // its (default) font, and its window opens either way.
+            auto fresh = NewCore();
+            int ok = 0;
+            Guard([&] { ok = fresh->OpenFromPsw(p, *this); });
+            if (ok) {
+                Adopt(std::move(fresh));
+                m_app->SetActiveDoc(this);
+            }
+            return true;
+        }
+        case CGlyphosDocCore::PathKind::Kfn: {
+            int ok = 0;
+            Guard([&] { ok = m_core->LoadKfnFile(p); });
+            if (ok) m_app->SetActiveDoc(this);
+            return ok != 0;
+        }
+        case CGlyphosDocCore::PathKind::Unknown: break;
+    }
+    MessageBox(nullptr, L"The exension file selected isn't correct!", L"Error", MB_ICONSTOP);
+    return false;
+}
+
+bool CGlyphosDoc::OnSaveDocument(const QString& path) {
+    int ok = 0;
+    Guard([&] { ok = m_core->SaveKfnFile(FromQString(path)); });
+    if (!ok) return false;
+    SetModifiedFlag(false);
+    m_app->SetActiveDoc(this);
+    return true;
+}
+
+bool CGlyphosDoc::DoFileSave() {
+    if (m_pathName.IsEmpty()) return DoSave(QString());
+    // A document read from a PSW file carries that path: it is stored with
+    // Save As.
+    if (!CGlyphosDocCore::CheckKfnPath(m_pathName)) return false;
+    return OnSaveDocument(ToQString(m_pathName));
+}
+
+bool CGlyphosDoc::DoSave(const QString& path) {
+    QString target = path;
+    if (target.isEmpty()) {
+        const QString proposed = ToQString(CGlyphosDocCore::ProposeSaveAsName(m_title, GetFontName()));
+        QFileDialog dlg(m_app->GetMainFrame(), tr("Save As"));
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.KFN)"), QStringLiteral("All Files (*)")});
+        dlg.setDefaultSuffix(QStringLiteral("kfn"));
+        if (!m_pathName.IsEmpty()) dlg.setDirectory(QFileInfo(ToQString(m_pathName)).absolutePath());
+        dlg.selectFile(proposed);
+        PrepareFileDialog(dlg);
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+        target = dlg.selectedFiles().constFirst();
+        if (!CGlyphosDocCore::CheckSaveAsPath(FromQString(target))) return false;
+    } else if (!CGlyphosDocCore::CheckKfnPath(FromQString(target))) {
+        return false;
+    }
+    if (!OnSaveDocument(target)) return false;
+    SetPathName(QFileInfo(target).absoluteFilePath());
+    m_app->AddToRecentFileList(ToQString(m_pathName));
+    return true;
+}
+
+void CGlyphosDoc::SetTitle(const CString& title) {
+    m_title = title;
+    UpdateFrameTitles();
+    emit titleChanged();
+}
+
+void CGlyphosDoc::SetPathName(const QString& path) {
+    m_pathName = FromQString(path);
+    SetTitle(FromQString(QFileInfo(path).fileName()));
+}
+
+void CGlyphosDoc::SetModifiedFlag(bool modified) {
+    if (m_modified == modified) return;
+    m_modified = modified;
+    UpdateFrameTitles();
+    emit titleChanged();
+}
+
+bool CGlyphosDoc::SaveModified() {
+    if (!m_modified) return true;
+    const int answer = MessageBox(nullptr, CString::Format(L"Save changes to %s?", m_title), L"Glyphos",
+                                  MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+    if (answer == IDCANCEL) return false;
+    if (answer == IDNO) return true;
+    return DoFileSave();
+}
+
+// ---------------------------------------------------------------- PSW commands
+
+QString CGlyphosDoc::AskPswFile(const QString& title, bool forSaving) const {
+    QFileDialog dlg(m_app->GetMainFrame(), title);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    // Writing into a PSW file replaces a font inside it: the file must exist.
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setNameFilters(
+        {QStringLiteral("Kalvo Printers Upgrade Files (*.psw *.PSW)"), QStringLiteral("All Files (*)")});
+    dlg.setDefaultSuffix(QStringLiteral("psw"));
+    if (forSaving) dlg.setLabelText(QFileDialog::Accept, tr("&Save"));
+    PrepareFileDialog(dlg);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    return dlg.selectedFiles().constFirst();
+}
+
+bool CGlyphosDoc::OnOpenPsw() {
+    // Unsaved edits are not dropped by loading another font over them.
+    if (!SaveModified()) return false;
+    const QString path = AskPswFile(tr("Open"), false);
+    return !path.isEmpty() && OpenPswInto(path);
+}
+
+bool CGlyphosDoc::OpenPswInto(const QString& path) {
+    auto fresh = NewCore();
+    int ok = 0;
+    Guard([&] { ok = fresh->OpenFromPsw(FromQString(path), *this); });
+    if (!ok) return false;
+    Adopt(std::move(fresh));
+    // The document no longer holds what its file holds: it has no file
+    // until it is saved, and its title names the PSW file and the font.
+    m_pathName.Empty();
+    SetTitle(FromQString(QFileInfo(path).fileName()) + m_core->GetFont().GetFontName());
+    SetModifiedFlag(true);
+    m_app->SetActiveDoc(this);
+    return true;
+}
+
+bool CGlyphosDoc::OnSaveInPsw() {
+    const QString path = AskPswFile(QStringLiteral("Save data font to *.psw file"), true);
+    return !path.isEmpty() && SaveInPsw(path);
+}
+
+bool CGlyphosDoc::SaveInPsw(const QString& path) {
+    const CString p = FromQString(path);
+    int ok = 0;
+    Guard([&] { ok = m_core->SaveIntoPsw(p, *this); });
+    if (ok) {
+        MessageBox(nullptr, CString::Format(L"Data font successfully saved in:\n%s\nfile.", p), L"Data font saved",
+                   MB_OK | MB_ICONINFORMATION);
+        m_app->SetActiveDoc(this);
+        return true;
+    }
+    MessageBox(nullptr,
+               CString::Format(L"You have select an existing *.psw file?.\nThis operation is possible also if the "
+                               L"file:\n%s\nexist!",
+                               p),
+               L"Error", MB_OK | MB_ICONSTOP);
+    return false;
+}
+
+int CGlyphosDoc::SelectFont(const std::vector<FontChoice>& choices) {
+    if (m_chooser) return m_chooser(choices);
+    std::vector<CString> lines;
+    lines.reserve(choices.size());
+    for (const FontChoice& c : choices) lines.push_back(c.line);
+    CDialogSelectFont dlg(m_app->GetMainFrame(), &lines);
+    if (dlg.exec() != QDialog::Accepted) return -1;
+    return dlg.Get_m_NumFontSel();
+}
+
+// ---------------------------------------------------------------- windows
+
+void CGlyphosDoc::CurrentCharChanged(int ch) {
+    if (CMainFrame* frame = m_app->GetMainFrame()) frame->SetCharPane(ch);
+}
+
+void CGlyphosDoc::RefreshPreview() {
+    CMainFrame* frame = m_app->GetMainFrame();
+    CChildPreviewFont* preview = frame ? frame->GetPreview() : nullptr;
+    if (preview && preview->GetDocument() == this) preview->Refresh();
+}
+
+void CGlyphosDoc::AddFrame(CChildFrame* frame) {
+    m_frames.push_back(frame);
+    UpdateFrameTitles();
+}
+
+void CGlyphosDoc::RemoveFrame(CChildFrame* frame) {
+    auto it = std::find(m_frames.begin(), m_frames.end(), frame);
+    if (it == m_frames.end()) return;
+    m_frames.erase(it);
+    UpdateFrameTitles();
+    if (m_frames.empty() && m_app->GetDocTemplate()) m_app->GetDocTemplate()->RemoveDocument(this);
+}
+
+void CGlyphosDoc::UpdateFrameTitles() {
+    const bool several = m_frames.size() > 1;
+    for (std::size_t i = 0; i < m_frames.size(); ++i)
+        m_frames[i]->UpdateTitle(several ? static_cast<int>(i) + 1 : 0);
+}
+
+void CGlyphosDoc::UpdateAllViews(int hint) {
+    for (CChildFrame* f : m_frames) {
+        if (auto* view = dynamic_cast<IEditingView*>(f->GetView())) view->OnUpdate(hint);
+    }
+}
+
+void CGlyphosDoc::OnFileClose() {
+    if (!SaveModified()) return;
+    for (CChildFrame* f : std::vector<CChildFrame*>(m_frames)) f->CloseWithoutPrompt();
+}
+
+bool CGlyphosDoc::SelectChar(int code) {
+    bool moved = false;
+    Guard([&] { moved = m_core->GoToChar(code); });
+    return moved || code == GetCurrentChar();
+}
+
+// ---------------------------------------------------------------- commands
+
+bool CGlyphosDoc::OnCmdMsg(int id) {
+    switch (id) {
+        case cmd::FileSave: DoFileSave(); return true;
+        case cmd::FileSaveAs: DoSave(QString()); return true;
+        case cmd::FileOpenPsw: OnOpenPsw(); return true;
+        case cmd::FileSaveInPsw: OnSaveInPsw(); return true;
+        case cmd::FileClose: OnFileClose(); return true;
+        case cmd::WindowNew: m_app->GetDocTemplate()->CreateNewFrame(this); return true;
+        case cmd::FirstChar: FirstChar(); return true;
+        case cmd::PrevChar: PrevChar(); return true;
+        case cmd::NextChar: NextChar(); return true;
+        case cmd::LastChar: LastChar(); return true;
+        default: return false;
+    }
+}
+
+bool CGlyphosDoc::OnUpdateCmdUI(CCmdUI& ui) {
+    switch (ui.m_nID) {
+        case cmd::FileSave:
+        case cmd::FileSaveAs:
+        case cmd::FileOpenPsw:
+        case cmd::FileSaveInPsw:
+        case cmd::FileClose:
+        case cmd::WindowNew: return true;
+        case cmd::FirstChar:
+        case cmd::PrevChar: ui.Enable(GetCurrentChar() > GetFont().GetFirstChar()); return true;
+        case cmd::NextChar:
+        case cmd::LastChar: ui.Enable(GetCurrentChar() < GetFont().GetLastChar()); return true;
+        default: return false;
+    }
+}

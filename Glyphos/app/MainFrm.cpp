@@ -1,0 +1,209 @@
+#include "MainFrm.h"
+
+#include "ChildFrm.h"
+#include "ChildPreviewFont.h"
+#include "Glyphos.h"
+#include "PaletteBar.h"
+
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <memory>
+
+std::optional<WindowPlacement> WindowPlacement::Parse(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 10) return std::nullopt;
+    long long v[10];
+    for (int i = 0; i < 10; ++i) {
+        bool ok = false;
+        v[i] = parts[i].trimmed().toLongLong(&ok);
+        if (!ok) return std::nullopt;
+        // The first two are unsigned; the rest are window coordinates.
+        const long long lo = i < 2 ? 0 : -1000000, hi = 1000000;
+        if (v[i] < lo || v[i] > hi) return std::nullopt;
+    }
+    WindowPlacement wp;
+    wp.flags = static_cast<unsigned>(v[0]);
+    wp.showCmd = static_cast<unsigned>(v[1]);
+    wp.minX = static_cast<int>(v[2]);
+    wp.minY = static_cast<int>(v[3]);
+    wp.maxX = static_cast<int>(v[4]);
+    wp.maxY = static_cast<int>(v[5]);
+    wp.normal = QRect(QPoint(static_cast<int>(v[6]), static_cast<int>(v[7])),
+                      QPoint(static_cast<int>(v[8]) - 1, static_cast<int>(v[9]) - 1));
+    return wp;
+}
+
+QString WindowPlacement::ToString() const {
+    return QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10")
+        .arg(flags)
+        .arg(showCmd)
+        .arg(minX)
+        .arg(minY)
+        .arg(maxX)
+        .arg(maxY)
+        .arg(normal.left())
+        .arg(normal.top())
+        .arg(normal.right() + 1)
+        .arg(normal.bottom() + 1);
+}
+
+CMainFrame::CMainFrame(CGlyphosApp* app) : m_app(app) {
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(QStringLiteral("Glyphos"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+CMainFrame::~CMainFrame() {
+    if (qApp) qApp->removeEventFilter(this);
+}
+
+QRect CMainFrame::DefaultGeometry() const {
+    // Centred, fourteen fifteenths of the screen each way.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect s = screen ? screen->geometry() : QRect(0, 0, 800, 600);
+    const int w = s.width(), h = s.height();
+    return QRect(s.left() + w / 30, s.top() + h / 30, w - w / 15, h - h / 15);
+}
+
+bool CMainFrame::Create() {
+    setAcceptDrops(true);
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("MdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+        // The preview follows the active window's view.
+        if (m_preview) {
+            if (CChildFrame* child = ActiveChild()) {
+                if (m_preview->GetView() != child->GetView()) m_preview->Attach(child->GetDocument(), child->GetView());
+            } else if (m_mdi->subWindowList().isEmpty()) {
+                m_preview->Attach(nullptr, nullptr);
+            }
+        }
+        UpdateMenusForDocuments();
+        RequestUpdateUI();
+    });
+
+    setGeometry(DefaultGeometry());
+    std::unique_ptr<QSettings> profile = m_app->Profile();
+    // A value edited by hand without quotes reads back as a list.
+    const QString pos = profile->value(QStringLiteral("Settings/WindowPos")).toStringList().join(QLatin1Char(','));
+    if (auto wp = WindowPlacement::Parse(pos)) {
+        // A placement that no screen shows any more (a monitor was removed)
+        // would hide the window: keep the default then.
+        bool visible = false;
+        for (const QScreen* s : QGuiApplication::screens()) visible = visible || s->geometry().intersects(wp->normal);
+        if (wp->normal.isValid() && visible) setGeometry(wp->normal);
+        m_startMaximized = wp->showCmd == WindowPlacement::kShowMaximized ||
+                           (wp->showCmd == WindowPlacement::kShowMinimized &&
+                            (wp->flags & WindowPlacement::kRestoreToMaximized));
+    }
+
+    CreateActions();
+    CreateMenus();
+    if (!CreateToolBar()) {
+        qWarning("Failed to create toolbar\n");
+        return false;
+    }
+    if (!CreateStatusBar()) {
+        qWarning("Failed to create status bar\n");
+        return false;
+    }
+    if (!CreatePalettes(*profile)) return false;
+    CreatePreview();
+    restoreState(profile->value(QStringLiteral("General/BarState")).toByteArray());
+    statusBar()->setVisible(profile->value(QStringLiteral("General/StatusBar"), 1).toInt() != 0);
+
+    qApp->installEventFilter(this);
+    UpdateMenusForDocuments();
+    UpdateCommandUI();
+    return true;
+}
+
+void CMainFrame::ShowRestored() {
+    if (m_startMaximized) showMaximized();
+    else show();
+}
+
+CChildFrame* CMainFrame::ActiveChild() const {
+    // currentSubWindow, unlike activeSubWindow, keeps answering while a
+    // dialog has the focus.
+    return m_mdi ? qobject_cast<CChildFrame*>(m_mdi->currentSubWindow()) : nullptr;
+}
+
+CGlyphosDoc* CMainFrame::ActiveDocument() const {
+    CChildFrame* child = ActiveChild();
+    return child ? child->GetDocument() : nullptr;
+}
+
+void CMainFrame::SaveSettings() {
+    std::unique_ptr<QSettings> profile = m_app->Profile();
+    profile->setValue(QStringLiteral("General/BarState"), saveState());
+    profile->setValue(QStringLiteral("General/StatusBar"), statusBar()->isVisibleTo(this) ? 1 : 0);
+    profile->setValue(QStringLiteral("General/DrawToolColumns"), m_drawBar->GetColumns());
+    profile->setValue(QStringLiteral("General/PreviewToolColumns"), m_previewBar->GetColumns());
+    profile->setValue(QStringLiteral("General/GenericToolColumns"), m_genericBar->GetColumns());
+    profile->setValue(QStringLiteral("General/DrawToolColor"), m_drawBar->GetColorImages() ? 1 : 0);
+    profile->setValue(QStringLiteral("General/DrawTool_ToolTips"), m_drawBar->GetToolTipsOn() ? 1 : 0);
+    profile->setValue(QStringLiteral("General/PreviewToolColor"), m_previewBar->GetColorImages() ? 1 : 0);
+    profile->setValue(QStringLiteral("General/PreviewTool_ToolTips"), m_previewBar->GetToolTipsOn() ? 1 : 0);
+    profile->setValue(QStringLiteral("General/GenericToolColor"), m_genericBar->GetColorImages() ? 1 : 0);
+    profile->setValue(QStringLiteral("General/GenericTool_ToolTips"), m_genericBar->GetToolTipsOn() ? 1 : 0);
+
+    WindowPlacement wp;
+    if (isMaximized()) wp.flags |= WindowPlacement::kRestoreToMaximized;
+    wp.showCmd = isMinimized()   ? WindowPlacement::kShowMinimized
+                 : isMaximized() ? WindowPlacement::kShowMaximized
+                                 : WindowPlacement::kShowNormal;
+    wp.normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    profile->setValue(QStringLiteral("Settings/WindowPos"), wp.ToString());
+    profile->sync();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    SaveSettings();
+    if (!m_app->SaveAllModified()) {
+        event->ignore();
+        return;
+    }
+    m_app->CloseAllDocuments();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile()) m_app->OpenDocumentFile(url.toLocalFile());
+    }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_previewDock && event->type() == QEvent::Close) {
+        // The preview window stays for the whole session.
+        event->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_ScrollLock && !key->isAutoRepeat())
+            m_scrollLock = !m_scrollLock;
+        UpdateLockIndicators(key->nativeModifiers());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
