@@ -1,11 +1,11 @@
 #include "GlyphosMultiDocTemplate.h"
 
 #include "ChildFrm.h"
-#include "FontNameView.h"
 #include "Glyphos.h"
 #include "GlyphosDoc.h"
 #include "MainFrm.h"
 #include "QtText.h"
+#include "ViewAdapters.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -13,7 +13,7 @@
 #include <algorithm>
 
 CGlyphosMultiDocTemplate::CGlyphosMultiDocTemplate(CGlyphosApp* app) : m_app(app) {
-    m_viewFactory = [](CGlyphosDoc* doc) { return new CFontNameView(doc); };
+    m_viewFactory = [app](CGlyphosDoc* doc) { return CreateEditingView(app, doc); };
 }
 
 CGlyphosMultiDocTemplate::~CGlyphosMultiDocTemplate() { CloseAllDocuments(); }

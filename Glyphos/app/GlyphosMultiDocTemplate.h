@@ -53,7 +53,7 @@ public:
     // Closes every document and window without asking.
     void CloseAllDocuments();
 
-    // The view of a new window; the name view until the editing view exists.
+    // The view of a new window: the editing view (tests may replace it).
     using ViewFactory = std::function<QWidget*(CGlyphosDoc*)>;
     void SetViewFactory(ViewFactory f) { m_viewFactory = std::move(f); }
 

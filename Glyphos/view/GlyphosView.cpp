@@ -25,6 +25,7 @@ CGlyphosView::CGlyphosView(IViewDocument* doc, IViewFrame* frame, QWidget* paren
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_core = &Core();
     RecomputeExtents();
     UpdateScrollSizes();
     if (m_frame) {
@@ -68,9 +69,21 @@ void CGlyphosView::UpdateScrollSizes() {
 }
 
 void CGlyphosView::OnUpdate(int hint) {
+    if (m_core != &Core()) {
+        // Another font was loaded into the document: the selection's copy
+        // buffer and the saved steps went with the old one.
+        m_core = &Core();
+        if (m_tool == Select || m_tool == MoveSelection) {
+            ResetSelection();
+            m_tool = None;
+            SetStatusTool();
+        }
+        m_eraserCursorDrawn = 0;
+        m_undoChar = -1;
+    }
     // Another view (or the preview window) moved to another character and
     // emptied the shared ring: these counters point at nothing any more.
-    if (m_undoChar >= 0 && m_undoChar != CurrentChar()) {
+    if (m_undoChar != CurrentChar()) {
         m_undoDepth = 0;
         m_undoAvailable = 0;
         m_undoTaken = 0;

@@ -19,7 +19,9 @@
 #pragma once
 
 #include "CString.h"
+#include "CmdTarget.h"
 #include "DocDisplay.h"
+#include "EditingView.h"
 #include "ViewHost.h"
 
 #include <QAbstractScrollArea>
@@ -33,7 +35,7 @@ class KalvoFont;
 class QMenu;
 class QPainter;
 
-class CGlyphosView : public QAbstractScrollArea {
+class CGlyphosView : public QAbstractScrollArea, public CCmdTarget, public IEditingView {
     Q_OBJECT
 public:
     enum DrawTool { None = 0, Eraser = 1, Pen = 2, Select = 3, Brush = 4, MoveSelection = 20 };
@@ -53,15 +55,18 @@ public:
     // and sets whether the command is enabled and checked.
     bool OnCommand(int id);
     bool UpdateCommand(int id, bool& enabled, bool& checked);
+    // The same for the main frame's command route.
+    bool OnCmdMsg(int id) override { return OnCommand(id); }
+    bool OnUpdateCmdUI(CCmdUI& ui) override;
     // The "Actions" context menu for the tool in force (with the tool sizes
     // for the eraser and the brush).
     QMenu* CreateContextMenu(QWidget* parent);
 
     // ---- From the document.
     // Scroll sizes, then a repaint of what the hint names.
-    void OnUpdate(int hint);
+    void OnUpdate(int hint) override;
     // Forgets the undo steps (the current character is about to change).
-    void ClearUndoState();
+    void ClearUndoState() override;
 
     // ---- Tools (GlyphosView_Mouse.cpp).
     // Commits a moved block or hides the eraser square, then enters the tool.
@@ -223,6 +228,9 @@ private:
     int m_undoTaken = 0;
     // The character the undo steps were saved from.
     int m_undoChar = -1;
+    // The document's font logic as last seen: opening another font into
+    // the document replaces it, and with it the undo ring and copy buffer.
+    const CGlyphosDocCore* m_core = nullptr;
 
     int m_hasFocus = 0;
     int m_previewAttached = 0;

@@ -134,13 +134,21 @@ bool CGlyphosView::UpdateCommand(int id, bool& enabled, bool& checked) {
         case cmd::RefreshView:
         case cmd::ClearPixel:
         case cmd::SelectAllPixel:
+        case cmd::NextChar: enabled = CurrentChar() < font.GetLastChar(); break;
+        case cmd::PrevChar: enabled = CurrentChar() > font.GetFirstChar(); break;
         case cmd::ToolSizeUser:
-        case cmd::NextChar:
-        case cmd::PrevChar:
         case cmd::FirstChar:
         case cmd::LastChar: break;
         default: return false;
     }
+    return true;
+}
+
+bool CGlyphosView::OnUpdateCmdUI(CCmdUI& ui) {
+    bool enabled = true, checked = false;
+    if (!UpdateCommand(ui.m_nID, enabled, checked)) return false;
+    ui.Enable(enabled);
+    ui.SetCheck(checked);
     return true;
 }
 

@@ -20,19 +20,6 @@ protected:
 
     static QString Dir() { return QStringLiteral(GLYPHOS_BINARY_DIR "/screenshots"); }
 
-    // A 16 x 24 "G" in the current character.
-    static void DrawG(CGlyphosView* v) {
-        static const char* const rows[] = {
-            "................", "................", ".....######.....", "...##########...", "..####....####..",
-            "..###......###..", ".###........##..", ".###............", ".###............", ".###............",
-            ".###....######..", ".###....######..", ".###.......###..", ".###.......###..", "..###......###..",
-            "..####....####..", "...##########...", ".....######.....", "................", "................",
-            "................", "................", "................", "................"};
-        for (int r = 0; r < 24; ++r)
-            for (int c = 0; c < 16; ++c)
-                if (rows[r][c] == '#') Font(v).SetPixel(Char(v), r, c);
-    }
-
     void Save(CGlyphosView* v, const char* name) {
         QCoreApplication::processEvents();
         const QString path = Dir() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
@@ -50,7 +37,7 @@ TEST_F(GlyphosViewScreenshots, ACharacterAtEachZoomAndWithAFloatingBlock) {
     FakeViewDocument& doc = NewDoc(16, 24, 0x20, 0x7F, -1, 0);
     CGlyphosView* v = NewView(doc, QSize(700, 640));
     v->OnCommand(cmd::NextChar);
-    DrawG(v);
+    DrawTestGlyph(Font(v), Char(v));
     Save(v, "view_max_resolution");
     v->OnCommand(cmd::ZoomX2);
     v->OnCommand(cmd::PreviewDoubleBoth);
