@@ -129,12 +129,6 @@ void CGlyphosView::RecomputeExtents() {
     m_brushExtent = pitch * m_brushSize;
 }
 
-void CGlyphosView::Relayout() {
-    Display().Relayout(Font());
-    RecomputeExtents();
-    UpdateScrollSizes();
-}
-
 void CGlyphosView::ClearUndoState() {
     Font().ClearUndoRing();
     m_undoDepth = 0;

@@ -69,7 +69,7 @@ public:
     void ClearUndoState() override;
 
     // ---- Tools (GlyphosView_Mouse.cpp).
-    // Commits a moved block or hides the eraser square, then enters the tool.
+    // Puts a lifted block down and lets the old tool go, then enters the tool.
     void ChooseTool(DrawTool tool);
     // Back to None: capture, selection and copy buffer are let go.
     void CancelTool();
@@ -104,7 +104,7 @@ public:
     bool CanUndo() const;
 
     // ---- Painting (GlyphosView_Paint.cpp).
-    // The view as it is now, scrolled to the top left, whole (screenshots).
+    // The whole view as it is now, unscrolled (tests and benchmarks).
     QImage RenderAll() const;
     // Everything asked to repaint since the last call (benchmarks, tests),
     // in view coordinates.
@@ -134,7 +134,6 @@ private:
     QPoint ToView(const QPointF& widgetPoint) const;
     void UpdateScrollSizes();
     void SetStatusTool();
-    void Relayout();
     void RecomputeExtents();
     void Navigate(bool (CGlyphosDocCore::*step)());
 
@@ -158,7 +157,7 @@ private:
     void OnMove(const QPoint& pt, Qt::MouseButtons buttons);
     void ApplySquare(DrawTool tool, const DisplayPoint& cell);
     void TogglePenCell(const DisplayPoint& cell);
-    void MoveEraserSquare(const DisplayPoint& cell, bool show);
+    void MoveEraserSquare(const DisplayPoint& cell);
     void ReleaseCapture();
     DisplayPoint ClampToCharacter(const DisplayPoint& cell) const;
 

@@ -226,7 +226,7 @@ void CGlyphosView::OnToolSize(int size) {
     if (m_tool == Eraser) {
         m_eraserSize = size;
         if (m_eraserCursorDrawn && m_lastMouse.x() >= 0 && Display().IsOnGrid(m_lastMouse.x(), m_lastMouse.y()))
-            MoveEraserSquare(Display().PointToCell(m_lastMouse.x(), m_lastMouse.y()), true);
+            MoveEraserSquare(Display().PointToCell(m_lastMouse.x(), m_lastMouse.y()));
     } else if (m_tool == Brush) {
         m_brushSize = size;
     }

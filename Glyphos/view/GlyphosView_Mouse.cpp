@@ -202,7 +202,7 @@ void CGlyphosView::OnMove(const QPoint& pt, Qt::MouseButtons buttons) {
                 if (m_dragging && !(cell == m_lastBrushCell)) ApplySquare(Brush, cell);
                 break;
             case Eraser:
-                MoveEraserSquare(cell, true);
+                MoveEraserSquare(cell);
                 if (m_dragging && !(cell == m_lastEraserCell)) ApplySquare(Eraser, cell);
                 break;
             case Select:
@@ -259,15 +259,15 @@ void CGlyphosView::ApplySquare(DrawTool tool, const DisplayPoint& cell) {
     if (m_frame) m_frame->PreviewInvalidateChar();
 }
 
-void CGlyphosView::MoveEraserSquare(const DisplayPoint& cell, bool show) {
+void CGlyphosView::MoveEraserSquare(const DisplayPoint& cell) {
     const DocDisplay& d = Display();
     const DisplayRect cells = d.CellsRect(cell.x, cell.y, cell.x + m_eraserSize - 1, cell.y + m_eraserSize - 1);
     const QRect grid(d.GridRect.left, d.GridRect.top, d.GridRect.Width() + 1, d.GridRect.Height() + 1);
     const QRect square = QRect(cells.left, cells.top, cells.Width(), cells.Height()).intersected(grid);
-    if (show && m_eraserCursorDrawn && square == m_eraserCursorRect) return;
+    if (m_eraserCursorDrawn && square == m_eraserCursorRect) return;
     InvalidateEraserSquare();
     m_eraserCursorRect = square;
-    m_eraserCursorDrawn = show ? 1 : 0;
+    m_eraserCursorDrawn = 1;
     InvalidateEraserSquare();
 }
 
