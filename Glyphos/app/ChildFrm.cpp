@@ -3,13 +3,22 @@
 #include "GlyphosDoc.h"
 #include "QtText.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
 
 CGlyphosDoc* CChildFrame::GetDocument() const { return m_doc.data(); }
 
 CChildFrame::CChildFrame(CGlyphosDoc* doc, QWidget* view, QWidget* parent) : QMdiSubWindow(parent), m_doc(doc) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view);
+    // Ctrl+W belongs to "Open *.psw"; the window's own Close keeps Ctrl+F4.
+    if (QMenu* menu = systemMenu()) {
+        for (QAction* a : menu->actions()) {
+            QList<QKeySequence> keys = a->shortcuts();
+            if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) > 0) a->setShortcuts(keys);
+        }
+    }
     if (m_doc) m_doc->AddFrame(this);
 }
 

@@ -23,6 +23,13 @@ inline QApplication* EnsureQApp() {
     return app;
 }
 
+// Raised by CancelPendingModals: waiters of an earlier test give up quietly.
+inline int& ModalWaitGeneration() {
+    static int generation = 0;
+    return generation;
+}
+inline void CancelPendingModals() { ++ModalWaitGeneration(); }
+
 // Calls act(dialog) from inside the event loop of the next modal window of
 // type T, as soon as it is shown. Fails the test when none appears.
 template <typename T = QWidget>
@@ -30,8 +37,10 @@ void OnNextModal(std::function<void(T*)> act, const QWidget* notThis = nullptr) 
     struct Poller {
         std::function<void(T*)> act;
         const QWidget* notThis;
+        int generation;
         int tries = 0;
         void Poll(std::shared_ptr<Poller> self) {
+            if (generation != ModalWaitGeneration()) return;
             QWidget* w = QApplication::activeModalWidget();
             if (auto* t = qobject_cast<T*>(w); t && t != notThis && t->isVisible()) {
                 act(t);
@@ -44,6 +53,6 @@ void OnNextModal(std::function<void(T*)> act, const QWidget* notThis = nullptr) 
             QTimer::singleShot(0, [self] { self->Poll(self); });
         }
     };
-    auto p = std::make_shared<Poller>(Poller{std::move(act), notThis});
+    auto p = std::make_shared<Poller>(Poller{std::move(act), notThis, ModalWaitGeneration()});
     QTimer::singleShot(0, [p] { p->Poll(p); });
 }

@@ -31,6 +31,7 @@ protected:
     }
 
     void TearDown() override {
+        CancelPendingModals();
         app.reset();
         // Windows closed by the application go with the next turn of the loop.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
