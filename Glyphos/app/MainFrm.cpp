@@ -65,12 +65,10 @@ CMainFrame::CMainFrame(CGlyphosApp* app) : m_app(app) {
 
 CMainFrame::~CMainFrame() {
     if (qApp) qApp->removeEventFilter(this);
-    // The bars are destroyed by QWidget's destructor, after this object's own
-    // part is gone; their last visibility signals must not reach it.
-    for (QObject* bar : {static_cast<QObject*>(m_drawBar), static_cast<QObject*>(m_previewBar),
-                         static_cast<QObject*>(m_genericBar)}) {
-        if (bar) bar->disconnect(this);
-    }
+    // The bars, the document area and the menus are destroyed by QWidget's
+    // destructor after this object's own part is gone; their last signals
+    // (visibility, activation) must not reach it.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
 }
 
 QRect CMainFrame::DefaultGeometry() const {
