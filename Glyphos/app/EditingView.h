@@ -1,6 +1,5 @@
-// What the frame, the document and the preview window need from a document's
-// view: the editing view implements it, and so does the plain window that
-// stands in for it until the editing view exists.
+// What the document and the preview window need from a document's view,
+// whatever kind of view a window holds.
 #pragma once
 
 class IEditingView {
