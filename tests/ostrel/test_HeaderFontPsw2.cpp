@@ -24,13 +24,13 @@ protected:
 
 TEST_F(HeaderFontPsw2Test, RecordKeepsTheSingleByteBeforeTheEightByteField) {
     Psw2Builder b;
-    pswtest::FontSpec spec{.width = 10, .height = 20, .first = 65, .last = 90, .orientation = 'V',
+    pswtest::FontSpec font{.width = 10, .height = 20, .first = 65, .last = 90, .orientation = 'V',
                            .marginLeft = -1, .marginRight = 2, .marginUp = 3, .marginBottom = -4, .byteOrder = 1};
-    for (int k = 0; k < 8; ++k) spec.carried[static_cast<std::size_t>(k)] = 'A';  // file bytes 17..24
-    spec.carried[8] = 0x07;                                                     // file byte 25
-    spec.carried[9] = 0x10, spec.carried[10] = 0x11, spec.carried[11] = 0x12;   // 26..28
-    spec.carried[12] = 0x13;                                                    // 29
-    b.AddFont(spec);
+    for (int k = 0; k < 8; ++k) font.carried[static_cast<std::size_t>(k)] = 'A';  // file bytes 17..24
+    font.carried[8] = 0x07;                                                     // file byte 25
+    font.carried[9] = 0x10, font.carried[10] = 0x11, font.carried[11] = 0x12;   // 26..28
+    font.carried[12] = 0x13;                                                    // 29
+    b.AddFont(font);
     b.AddFont({});
     b.AddSoftwareModule("2x00");
     CHeaderFontPsw2 fonts(&log);
