@@ -7,6 +7,7 @@
 #include "MainFrm.h"
 #include "PaletteBar.h"
 #include "ToolIcons.h"
+#include "UiServices.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -19,6 +20,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <new>
 
 namespace {
 
@@ -302,13 +305,24 @@ void CMainFrame::ArrangeIcons() {
 
 bool CMainFrame::RouteCommand(int id) {
     bool done = false;
-    if (CChildFrame* child = ActiveChild()) {
-        if (auto* view = dynamic_cast<CCmdTarget*>(child->widget())) done = view->OnCmdMsg(id);
-        if (!done && child->GetDocument()) done = child->GetDocument()->OnCmdMsg(id);
-        if (!done) done = child->OnCmdMsg(id);
+    // The last line of defence of every command: what a broken file makes
+    // the library throw ends the command, never the editor (an exception
+    // must not cross Qt's event loop).
+    try {
+        if (CChildFrame* child = ActiveChild()) {
+            if (auto* view = dynamic_cast<CCmdTarget*>(child->widget())) done = view->OnCmdMsg(id);
+            if (!done && child->GetDocument()) done = child->GetDocument()->OnCmdMsg(id);
+            if (!done) done = child->OnCmdMsg(id);
+        }
+        if (!done) done = OnCmdMsg(id);
+        if (!done) done = m_app->OnCmdMsg(id);
+    } catch (int) {
+        // MYThrow has shown its dialog.
+        done = true;
+    } catch (const std::bad_alloc&) {
+        MessageBox(nullptr, L"There was not enough memory to complete the operation.", L"Error", MB_ICONSTOP);
+        done = true;
     }
-    if (!done) done = OnCmdMsg(id);
-    if (!done) done = m_app->OnCmdMsg(id);
     RequestUpdateUI();
     return done;
 }

@@ -21,6 +21,16 @@
 
 namespace {
 
+// A view whose command fails the way the library fails on a broken file.
+class ThrowingView : public QWidget, public CCmdTarget {
+public:
+    bool OnCmdMsg(int id) override {
+        if (id == cmd::FontProperties) throw 0;
+        return false;
+    }
+    bool OnUpdateCmdUI(CCmdUI& ui) override { return ui.m_nID == cmd::FontProperties; }
+};
+
 class MainFrmTest : public GuiTest {
 protected:
     void SetUp() override {
@@ -248,6 +258,18 @@ TEST_F(MainFrmTest, WindowMenuOpensASecondWindowOnTheSameDocument) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(Frame()->MdiArea()->subWindowList().size(), 1);
     EXPECT_EQ(Frame()->MdiArea()->subWindowList()[0]->windowTitle(), QStringLiteral("Glyphos1[*]"));
+}
+
+TEST_F(MainFrmTest, ACommandThatThrowsEndsWithoutTakingTheEditorDown) {
+    ASSERT_TRUE(Start());
+    app->GetDocTemplate()->SetViewFactory([](CGlyphosDoc*) { return new ThrowingView; });
+    app->OnFileNew();
+    Frame()->UpdateCommandUI();
+    ASSERT_TRUE(Frame()->Action(cmd::FontProperties)->isEnabled());
+    EXPECT_NO_THROW(QTest::keyClick(Frame(), Qt::Key_F, Qt::ShiftModifier));
+    EXPECT_TRUE(Frame()->RouteCommand(cmd::FontProperties));
+    EXPECT_EQ(app->GetDocTemplate()->Documents().size(), 2u);
+    EXPECT_TRUE(Frame()->isVisible());
 }
 
 }  // namespace
