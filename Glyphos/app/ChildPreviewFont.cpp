@@ -88,6 +88,11 @@ QRect CChildPreviewFont::CellRect(int code) const {
     return QRect(m_table.left() + (code % 16 + 1) * w, m_table.top() + (code / 16 + 1) * h, w, h);
 }
 
+QSize CChildPreviewFont::sizeHint() const {
+    // Room for a table of 8 x 16 characters with its margins.
+    return QSize(17 * 8 + 2 * kOrigin, 17 * 16 + 2 * kOrigin);
+}
+
 void CChildPreviewFont::InvalidateHighlight() {
     if (!m_doc) {
         viewport()->update();

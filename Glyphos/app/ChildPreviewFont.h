@@ -44,6 +44,8 @@ public:
     // The cell of a character code.
     QRect CellRect(int code) const;
 
+    QSize sizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

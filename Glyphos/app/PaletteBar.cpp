@@ -36,6 +36,9 @@ CPaletteBar::CPaletteBar(const QString& title, const QString& objectName, const 
     m_grid = new QGridLayout(body);
     m_grid->setContentsMargins(2, 2, 2, 2);
     m_grid->setSpacing(1);
+    // The buttons keep together in the top left corner however large the
+    // dock area makes the palette.
+    m_grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     for (QAction* a : m_commands) {
         QToolButton* b = CreateCommandButton(a, body);
         b->setIconSize(QSize(20, 20));
