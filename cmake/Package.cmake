@@ -35,3 +35,9 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/triggers ${CMAKE_BINARY_DIR}/pack
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${CMAKE_BINARY_DIR}/packaging/deb/conffiles ${CMAKE_BINARY_DIR}/packaging/deb/triggers)
 include(CPack)
+
+# The package installed on this machine (packaging/install-test.sh): it
+# changes the system, so it only runs when GLYPHOS_INSTALL_TEST=1 is set, as
+# root; otherwise ctest reports it skipped.
+add_test(NAME install-package COMMAND ${PROJECT_SOURCE_DIR}/packaging/install-test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(install-package PROPERTIES SKIP_RETURN_CODE 77 RUN_SERIAL ON TIMEOUT 600)
