@@ -83,8 +83,7 @@ FontConverter::Format FontConverter::FormatOfPath(const CString& path, bool* gzi
     return Format::Unknown;
 }
 
-bool FontConverter::Import(const CString& path, const FontConvertOptions& options, CGlyphosDocCore& doc,
-                           std::string& error) {
+bool FontConverter::ReadFile(const CString& path, BitmapFont& font, std::string& error) {
     const Format format = FormatOfPath(path);
     if (format != Format::Bdf && format != Format::Psf) {
         error = "import reads .bdf and .psf files (plain or .gz)";
@@ -112,7 +111,7 @@ bool FontConverter::Import(const CString& path, const FontConvertOptions& option
         if (!Gunzip(data, plain, kMaxFileBytes, error)) return false;
         data.swap(plain);
     }
-    BitmapFont font;
+    font = BitmapFont{};
     const bool ok = format == Format::Bdf ? BdfFile::Read(data, font, error) : PsfFile::Read(data, font, error);
     if (!ok) return false;
     if (font.name.empty()) {
@@ -121,7 +120,13 @@ bool FontConverter::Import(const CString& path, const FontConvertOptions& option
         stem = stem.substr(0, stem.find('.'));
         font.name = stem;
     }
-    return ToDocument(font, options, doc, error);
+    return true;
+}
+
+bool FontConverter::Import(const CString& path, const FontConvertOptions& options, CGlyphosDocCore& doc,
+                           std::string& error) {
+    BitmapFont font;
+    return ReadFile(path, font, error) && ToDocument(font, options, doc, error);
 }
 
 bool FontConverter::ToDocument(const BitmapFont& font, const FontConvertOptions& options, CGlyphosDocCore& doc,
