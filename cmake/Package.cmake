@@ -41,3 +41,9 @@ include(CPack)
 # root; otherwise ctest reports it skipped.
 add_test(NAME install-package COMMAND ${PROJECT_SOURCE_DIR}/packaging/install-test.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(install-package PROPERTIES SKIP_RETURN_CODE 77 RUN_SERIAL ON TIMEOUT 600)
+
+# The desktop entry as desktop environments read it.
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+  add_test(NAME desktop-entry-valid COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/packaging/glyphos.desktop)
+endif()
