@@ -161,6 +161,26 @@ TEST_F(FontConverterTest, DamagedOversizedAndForeignFilesAreRefusedAndLeaveTheDo
     }
 }
 
+TEST_F(FontConverterTest, RandomlyDamagedFilesNeverCrashTheReaders) {
+    CGlyphosDocCore doc;
+    MakeFont(doc, 1, 5);
+    std::mt19937 rng(42);
+    for (const char* name : {"r.bdf", "r.psf", "r.psf.gz"}) {
+        std::string error;
+        ASSERT_TRUE(FontConverter::Export(doc, CString::FromUtf8(dir.File(name)), {.codePage = 850}, error)) << error;
+        const std::string text = ReadText(dir.File(name));
+        const std::vector<unsigned char> good(text.begin(), text.end());
+        for (int round = 0; round < 150; ++round) {
+            std::vector<unsigned char> bad = good;
+            if (round % 3 == 0) bad.resize(rng() % bad.size());
+            for (int k = 0; k < 4 && !bad.empty(); ++k) bad[rng() % bad.size()] = static_cast<unsigned char>(rng());
+            WriteBytes(dir.File(name), bad);
+            CGlyphosDocCore back;
+            FontConverter::Import(CString::FromUtf8(dir.File(name)), {}, back, error);  // either answer, no crash
+        }
+    }
+}
+
 TEST_F(FontConverterTest, DebianConsoleFontGivesTheConsolesA) {
     const std::string path = "/usr/share/consolefonts/Lat15-VGA16.psf.gz";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "console-setup-linux is not installed";
