@@ -75,7 +75,7 @@ int main() {
     return 0;
 }
 CPP
-g++ -std=c++20 -o "$work/tool" "$work/tool.cpp" $(pkg-config --cflags --libs ostrel)
+g++ -o "$work/tool" "$work/tool.cpp" $(pkg-config --cflags --libs ostrel)
 [ "$("$work/tool")" = 127 ] || { echo "the program built against the library gave a wrong answer" >&2; exit 1; }
 
 step "removal leaves nothing behind"
