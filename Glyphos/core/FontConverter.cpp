@@ -92,7 +92,7 @@ bool FontConverter::ReadFile(const CString& path, BitmapFont& font, std::string&
     const std::filesystem::path fsPath(path.ToUtf8());
     std::error_code ec;
     if (!std::filesystem::is_regular_file(fsPath, ec)) {
-        error = "cannot read " + path.ToUtf8() + ": not a file";
+        error = "cannot read " + path.ToUtf8() + (std::filesystem::exists(fsPath, ec) ? ": not a file" : ": no such file");
         return false;
     }
     const auto size = std::filesystem::file_size(fsPath, ec);
