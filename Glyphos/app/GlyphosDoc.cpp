@@ -251,8 +251,9 @@ bool CGlyphosDoc::OnImportFont() {
 bool CGlyphosDoc::ImportFontFrom(const QString& path) {
     BitmapFont font;
     std::string error;
+    const CString name = FromQString(QFileInfo(path).fileName());
     if (!FontConverter::ReadFile(FromQString(path), font, error)) {
-        MessageBox(nullptr, CString::FromUtf8(error), L"Error", MB_OK | MB_ICONSTOP);
+        MessageBox(nullptr, name + L": " + CString::FromUtf8(error), L"Error", MB_OK | MB_ICONSTOP);
         return false;
     }
     FontConvertOptions options;
@@ -264,7 +265,7 @@ bool CGlyphosDoc::ImportFontFrom(const QString& path) {
     }
     auto fresh = NewCore();
     if (!FontConverter::ToDocument(font, options, *fresh, error)) {
-        MessageBox(nullptr, CString::FromUtf8(error), L"Error", MB_OK | MB_ICONSTOP);
+        MessageBox(nullptr, name + L": " + CString::FromUtf8(error), L"Error", MB_OK | MB_ICONSTOP);
         return false;
     }
     Adopt(std::move(fresh));

@@ -92,17 +92,17 @@ bool FontConverter::ReadFile(const CString& path, BitmapFont& font, std::string&
     const std::filesystem::path fsPath(path.ToUtf8());
     std::error_code ec;
     if (!std::filesystem::is_regular_file(fsPath, ec)) {
-        error = "cannot read " + path.ToUtf8() + (std::filesystem::exists(fsPath, ec) ? ": not a file" : ": no such file");
+        error = std::filesystem::exists(fsPath, ec) ? "not a file" : "no such file";
         return false;
     }
     const auto size = std::filesystem::file_size(fsPath, ec);
     if (ec || size > kMaxFileBytes) {
-        error = "cannot read " + path.ToUtf8() + ": larger than a font file can be";
+        error = "larger than a font file can be";
         return false;
     }
     std::vector<unsigned char> data;
     if (!ReadWholeFile(path, data)) {
-        error = "cannot read " + path.ToUtf8() + ": " + std::strerror(errno);
+        error = std::string("cannot read it: ") + std::strerror(errno);
         return false;
     }
     // Compressed or not is told by content, so a renamed file still opens.

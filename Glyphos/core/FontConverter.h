@@ -39,7 +39,8 @@ public:
     static Format FormatOfPath(const CString& path, bool* gzip = nullptr);
 
     // Reads a BDF or PSF file (plain or gzip) as it is, so that a caller can
-    // see whether it is indexed by Unicode before mapping it.
+    // see whether it is indexed by Unicode before mapping it. Errors do not
+    // name the file: the caller does.
     static bool ReadFile(const CString& path, BitmapFont& out, std::string& error);
     // Reads a BDF or PSF file into the document (which then holds a new,
     // unsaved font). False with a one-line reason; the document is only

@@ -78,7 +78,7 @@ TEST_F(FontImportExportTest, UnicodeFontsAskTheCodePageAndRefusalsLeaveTheFont) 
     WriteText(dir.File("big.bdf"), "STARTFONT 2.1\nFONTBOUNDINGBOX 80 100 0 0\nENDFONT\n");
     ui->Answer(IDOK);
     EXPECT_FALSE(doc->ImportFontFrom(QString::fromStdString(dir.File("big.bdf"))));
-    EXPECT_EQ(ui.Last().text, L"glyphs of 80 x 100 dots are larger than the printer's 64 x 96");
+    EXPECT_EQ(ui.Last().text, L"big.bdf: glyphs of 80 x 100 dots are larger than the printer's 64 x 96");
     EXPECT_EQ(doc->Core().StoreKfn(), before);
 
     doc->SetCodePageChooser([] { return 437; });
