@@ -43,8 +43,7 @@ for p in $(dpkg -L glyphos | grep '^/usr/bin/'); do
 done
 
 step "a font file, made by the installed glyphos-cli"
-glyphos-cli convert /usr/share/consolefonts/Lat15-VGA16.psf.gz "$work/font.kfn" 2>/dev/null ||
-  glyphos-cli convert "$(dirname "$0")/../samples/demo.psw" "$work/font.kfn" 2>/dev/null || true
+glyphos-cli convert /usr/share/consolefonts/Lat15-VGA16.psf.gz "$work/font.kfn" 2>/dev/null || true
 if [ ! -f "$work/font.kfn" ]; then
   printf 'STARTFONT 2.1\nFONTBOUNDINGBOX 8 8 0 0\nCHARS 1\nSTARTCHAR A\nENCODING 65\nBBX 8 8 0 0\nBITMAP\n18\n24\n42\n7E\n42\n42\n42\n00\nENDCHAR\nENDFONT\n' >"$work/a.bdf"
   glyphos-cli convert "$work/a.bdf" "$work/font.kfn"
