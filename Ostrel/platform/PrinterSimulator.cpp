@@ -141,7 +141,19 @@ void PrinterSimulator::ReportProtocolEvents(std::FILE* events) {
     }
     const auto& lines = m_printer.PrintedLines();
     for (; m_shownLines < m_printer.LinesPrinted(); ++m_shownLines) {
-        if (m_shownLines < lines.size()) std::fprintf(events, "print %s\n", lines[m_shownLines].c_str());
+        if (m_shownLines >= lines.size()) continue;
+        // The printer's text is single-byte (Latin-1); the event line is UTF-8.
+        std::string text;
+        for (const char c : lines[m_shownLines]) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u < 0x80) {
+                text += c;
+            } else {
+                text += static_cast<char>(0xC0 | (u >> 6));
+                text += static_cast<char>(0x80 | (u & 0x3F));
+            }
+        }
+        std::fprintf(events, "print %s\n", text.c_str());
     }
     std::fflush(events);
 }
