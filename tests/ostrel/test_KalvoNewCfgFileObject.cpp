@@ -108,6 +108,19 @@ TEST_F(KalvoNewCfgFileObjectTest, CommandsTakeTheAnnouncedNumberOfBytesAndRefuse
     ui->Clear();
 }
 
+TEST_F(KalvoNewCfgFileObjectTest, BrokenEntriesStoreNothingAndNeverStopTheSection) {
+    ASSERT_TRUE(Load(Sections("$\n$=\n$=Y\n$NoValue\n#Remark=Y\n",
+                              "$\n$&" + P + "%\n$A&-3" + P + "0%41\n$B&0" + P + "0%41\n$C&2" + P + "-7%\n"
+                              "$D&99999999999999" + P + "0%41\n$E&1" + P + "1%ZZ,,41\n$F&2" + P + "1%,,,\n")));
+    EXPECT_TRUE(cfg.m_arrOptions.empty());
+    // Unreadable or missing bytes read as 0.
+    ASSERT_EQ(cfg.m_arrCommands.size(), 2u);
+    EXPECT_EQ(Command(L"E"), std::vector<BYTE>{0x00});
+    EXPECT_EQ(Command(L"F"), (std::vector<BYTE>{0x00, 0x00}));
+    EXPECT_EQ(ui->Count(), 1u);  // D is too large
+    ui->Clear();
+}
+
 TEST_F(KalvoNewCfgFileObjectTest, TheRestOfAnOverLongLineIsNotReadAsAnEntry) {
     const std::string longLine = "$Long&1" + P + "0%41," + std::string(360, '0') + "$Tail&1" + P + "0%42\n";
     ASSERT_TRUE(Load(Sections("", longLine + "$After&1" + P + "0%43\n")));
