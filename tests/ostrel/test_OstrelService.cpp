@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -94,6 +95,18 @@ TEST_F(OstrelServiceTest, FailuresAndWrongArgumentsSaySoInOneLine) {
     EXPECT_EQ(busy.exitCode, 1);
     EXPECT_NE(busy.err.find("ostrel-service: error: port busy: "), std::string::npos) << busy.err;
     held->Close();
+
+    // A question of the configuration is answered from the command line or fails the command.
+    WriteText(dir.File("ask.cfg"), std::regex_replace(ReadText(kSamples + "demo-printer.cfg"),
+                                                      std::regex("IsR730 = No"), "IsR730 = O ^Small model?^"));
+    const std::vector<std::string> ask = {"--port", sim->Path(), "--config", dir.File("ask.cfg"), "--log",
+                                          dir.File("ask.log"), "status"};
+    const CliRun unanswered = RunProgram(BuiltProgram("ostrel-service"), ask, dir.path());
+    EXPECT_EQ(unanswered.exitCode, 1);
+    EXPECT_NE(unanswered.err.find("error: a question needs --yes or --no: \"Small model?\""), std::string::npos);
+    std::vector<std::string> answered = ask;
+    answered.insert(answered.begin(), "--yes");
+    EXPECT_EQ(RunProgram(BuiltProgram("ostrel-service"), answered, dir.path()).exitCode, 0);
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"fly"}, {"feed", "lots"}, {"print"}, {"detect", "--model", "300"}, {"--align", "up", "print", "x"}}) {
