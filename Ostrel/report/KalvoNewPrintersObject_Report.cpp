@@ -1,7 +1,8 @@
 // The printers object's side of the test report: report lines, summary
-// entries and the product record of the serial-number dialog. Kept apart so
-// that the report object (built beside this one) is reached from one file:
-// until its header is part of the library these calls write nothing.
+// entries and the product record of the serial-number dialog. The report
+// object sits in the layer above the printers object, so these members live
+// here, in the report layer, where both are in sight. Until the report
+// object's header is part of the library they write nothing.
 #include "KalvoNewPrintersObject.h"
 
 #include "UiServices.h"
