@@ -6,6 +6,7 @@
 #include "Conversioni.h"
 #include "FileUtil.h"
 #include "KalvoNewDebugObject.h"
+#include "PswImage.h"
 #include "PswRecords.h"
 
 #include <vector>
@@ -32,6 +33,8 @@ public:
 
 protected:
     int LoaderData();
+    void LoadStruct(psw::ImageReader& f, _headerFont& r);
+    // The same from an open file at the record (for derived readers).
     void LoadStruct(BinaryFile& f, _headerFont& r);
     void CheckIndex(int i, const wchar_t* what);
 

@@ -18,6 +18,7 @@
 #include "HeaderSwPsw2.h"
 #include "HeaderUsbLoader.h"
 #include "KalvoNewDebugObject.h"
+#include "PswImage.h"
 
 #include <memory>
 
@@ -84,6 +85,8 @@ protected:
     static int TagIndex(unsigned char tag);
 
     int ScanForPresentModules();
+    void SearchHeader(psw::ImageReader& f, int tagIndex);
+    // The same over an open file (for derived readers).
     void SearchHeader(BinaryFile& f, int tagIndex);
     void ReadSoftwareModuleRelease();
     unsigned char UnscrambleByte(unsigned char y, std::uint64_t p);
