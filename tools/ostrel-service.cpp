@@ -40,6 +40,7 @@ const char* const kUsageText =
     "  --yes, --no    the answer to the questions of the configuration (an optional device\n"
     "                 marked O); without one a question fails the command\n"
     "  --verbose      tell every change of the line setting on stderr\n"
+    "  --version      print the version and exit\n"
     "\n"
     "commands:\n"
     "  detect [--model N]    search the printer's baud rate from 38400 down to 300 and check its\n"
@@ -348,6 +349,10 @@ int main(int argc, char** argv) {
         if (a == "--") break;
         if (a == "--help" || a == "-h") {
             std::fputs(kUsageText, stdout);
+            return kOk;
+        }
+        if (a == "--version") {
+            std::printf("ostrel-service %s\n", GLYPHOS_VERSION);
             return kOk;
         }
     }

@@ -117,6 +117,8 @@ TEST_F(OstrelServiceTest, FailuresAndWrongArgumentsSaySoInOneLine) {
     const CliRun help = RunProgram(BuiltProgram("ostrel-service"), {"--help"}, dir.path());
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: ostrel-service", 0), 0u);
+    EXPECT_EQ(RunProgram(BuiltProgram("ostrel-service"), {"--version"}, dir.path()).out.rfind("ostrel-service ", 0),
+              0u);
 }
 
 }  // namespace
