@@ -19,6 +19,13 @@ class CKalvoNewReportFileObject;
 inline constexpr DWORD ERROR_SEND_COMMAND = 42;
 inline constexpr BYTE ASCII_ACK = 0x06;
 
+// Posted to the notification window around a file transfer (both parameters
+// zero): the host opens its progress display, advances it by one step per
+// copy sent, and closes it.
+inline constexpr UINT WM_PROGRESS_START = 0x0982;
+inline constexpr UINT WM_PROGRESS_STEP = 0x098C;
+inline constexpr UINT WM_PROGRESS_END = 0x0996;
+
 // The progress display of a file transfer, for the host window.
 struct _ProgressBarCtrl {
     CString strTitle;
@@ -54,7 +61,9 @@ public:
     void Set_m_fAbortTestFeedKey(int v) { m_fAbortTestFeedKey = v; }
     void Set_m_fTestPrintKey(int v) { m_fTestPrintKey = v; }
     void Set_m_fAbortTestPrintKey(int v) { m_fAbortTestPrintKey = v; }
-    _ProgressBarCtrl Getm_ProgressBarCtrl() const { return m_ProgressBarCtrl; }
+    _ProgressBarCtrl* Getm_ProgressBarCtrl() { return &m_ProgressBarCtrl; }
+    // The tool's test sequence; nothing here.
+    virtual void Test() {}
 
 protected:
     // Six model answers in a row.
@@ -89,6 +98,22 @@ protected:
     // Sends the bytes one by one, supervising flow control; with testFlag a
     // full receive buffer is the receive-buffer test and is waited out.
     BOOL WriteToCom(const BYTE* bytes, DWORD count, BOOL testFlag, UINT unused = 0);
+
+    // Sends the file's bytes as stored: once when totalBytes is 0, else enough
+    // copies to overflow a receive buffer of totalBytes three times over. The
+    // notification window follows through WM_PROGRESS_START/STEP/END. A file
+    // that cannot be read (or is empty while copies are asked for) is reported
+    // and nothing is sent or posted.
+    virtual BOOL WriteFileToCom(const CString& path, UINT totalBytes, const CString& description, int testFlag);
+    BOOL Initm_ProgressBarCtrl(const CString& title, const CString& text1, const CString& text2, int min, int max,
+                               int step, const CString& clipPath);
+    BOOL InitCStringm_ProgressBarCtrl(const CString& title, const CString& text1, const CString& text2);
+    BOOL InitIntm_ProgressBarCtrl(int min, int max, int step);
+    // Asks the operator to judge a test phase (OK, Yes/No, Cancel to abort the
+    // test); TRUE when the phase passed or was acknowledged.
+    BOOL MessageToCollaudatore(const CString& message, const CString& phase, UINT style);
+    // One step of the tool's test sequence; nothing here.
+    virtual BOOL NewStep() { return TRUE; }
 
     // Sends one default-configuration command, waits for its ACK and for the
     // printer to come back from the reset that follows.
