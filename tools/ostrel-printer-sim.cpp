@@ -15,8 +15,12 @@
 namespace {
 
 std::atomic<bool> g_stop{false};
+PrinterSimulator* g_sim = nullptr;
 
 void OnSignal(int) { g_stop = true; }
+void OnLeverSignal(int) {
+    if (g_sim) g_sim->LowerLever();
+}
 
 int Usage(std::FILE* to, int code) {
     std::fputs(
@@ -24,7 +28,8 @@ int Usage(std::FILE* to, int code) {
         "Plays a printer on a new pseudo-terminal and prints its path on the first line.\n"
         "  SCRIPT    the printer's behaviour (see README.md, section ostrel-printer-sim)\n"
         "  -e LINE   one more script line, applied after the file (e.g. -e \"baud 4800\")\n"
-        "  --version print the version\n",
+        "  --version print the version\n"
+        "SIGUSR1 lowers the print-head lever (script setting \"lever up\").\n",
         to);
     return code;
 }
@@ -76,6 +81,12 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     PrinterSimulator sim(std::move(script));
+    g_sim = &sim;
+    struct sigaction lever {};
+    lever.sa_handler = OnLeverSignal;
+    sigemptyset(&lever.sa_mask);
+    lever.sa_flags = SA_RESTART;
+    sigaction(SIGUSR1, &lever, nullptr);
     if (!sim.Start(&error)) {
         std::fprintf(stderr, "ostrel-printer-sim: %s\n", error.c_str());
         return 1;

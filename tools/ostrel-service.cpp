@@ -3,19 +3,24 @@
 // printers object reaches its protected operations, a message target takes
 // the posted notifications, and a second thread stops a running transfer
 // with StopWriter when the user presses Ctrl+C.
+#include "HeaderPsw.h"
+#include "HeaderPsw2.h"
 #include "KalvoNewPrintersObject.h"
 #include "MessageTarget.h"
 #include "UiServices.h"
 
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <condition_variable>
 #include <filesystem>
+#include <iostream>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -53,6 +58,15 @@ const char* const kUsageText =
     "                        each followed by the printer's reset)\n"
     "  print TEXT [--align left|center|right]   print one line of text\n"
     "  feed N                feed N lines\n"
+    "  upgrade FILE.psw      show the upgrade file's printer, releases and model, find the\n"
+    "                        printer's rate expecting that model, and send the file once\n"
+    "  flowtest FILE [--total N]   the flow-control test: send FILE in copies enough to fill\n"
+    "                        a receive buffer of N bytes (default: the Rxbufdim option) three\n"
+    "                        times over; when the printer's buffer is full the operator lowers\n"
+    "                        the print-head lever (--yes: do not wait for Enter)\n"
+    "\n"
+    "A transfer shows its progress on stderr (a bar on a terminal, else lines); Ctrl+C stops\n"
+    "it and tells how many bytes were sent.\n"
     "\n"
     "Exit status: 0 done, 1 failed (one error line on stderr), 2 wrong arguments.\n";
 
@@ -73,6 +87,7 @@ public:
     std::string unanswered;
 
     int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override {
+        if (caption == L"Test buffer di ricezione") return LeverPrompt(text);
         const UINT buttons = style & MB_TYPEMASK;
         if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL) {
             return HeadlessUiServices::MessageBox(owner, text, caption, style);
@@ -81,6 +96,11 @@ public:
         if (unanswered.empty()) unanswered = text.ToUtf8();
         return buttons == MB_YESNOCANCEL ? IDCANCEL : IDNO;
     }
+
+private:
+    // The flow test's request to lower the print-head lever: the transfer
+    // waits for the printer anyway, so the prompt only has to be seen.
+    int LeverPrompt(const CString& text);
 };
 
 // The tool's own printers class: what the library keeps for derived classes
@@ -98,13 +118,27 @@ public:
     using CKalvoNewPrintersObject::PrintLineToPrn;
     using CKalvoNewPrintersObject::SetBaudRate;
 
+    using CKalvoNewPrintersObject::WriteFileToCom;
+
     const DCB& LineSetting() const { return m_dcb; }
     DWORD ConfiguredModel() const { return m_uiGsiModel; }
+    DWORD ReceiveBufferSize() const { return m_uiRxBufDim; }
+    CKalvoNewDebugObject* Debug() const { return m_pDebugObj; }
+
+    // Bytes that left in the current transfer, for the progress display.
+    std::atomic<std::uint64_t> sent{0};
+
+protected:
+    BOOL WriteBite(BYTE byte, DWORD* pError) override {
+        const BOOL ok = CKalvoNewPrintersObject::WriteBite(byte, pError);
+        if (ok) sent.fetch_add(1, std::memory_order_relaxed);
+        return ok;
+    }
 };
 
 struct Options {
     std::string port, config, folder, log, command;
-    std::optional<long> baud, model, feed;
+    std::optional<long> baud, model, feed, total;
     std::optional<bool> yes;
     bool verbose = false;
     int align = 0;
@@ -150,6 +184,7 @@ Options Parse(int argc, char** argv) {
         else if (a == "--log") o.log = value();
         else if (a == "--baud") o.baud = Number(a, value(), 50, 4000000);
         else if (a == "--model") o.model = Number(a, value(), 0, 255);
+        else if (a == "--total") o.total = Number(a, value(), 0, 0xFFFFFFFFL);
         else if (a == "--yes") o.yes = true;
         else if (a == "--no") o.yes = false;
         else if (a == "--verbose") o.verbose = true;
@@ -174,7 +209,8 @@ Options Parse(int argc, char** argv) {
         std::size_t args;
     };
     static const Command commands[] = {{"detect", 0}, {"release", 0},   {"status", 0}, {"send", 1},
-                                       {"defconfig", 1}, {"print", 1}, {"feed", 1}};
+                                       {"defconfig", 1}, {"print", 1}, {"feed", 1}, {"upgrade", 1},
+                                       {"flowtest", 1}};
     const Command* found = nullptr;
     for (const Command& c : commands) {
         if (o.command == c.name) found = &c;
@@ -183,6 +219,7 @@ Options Parse(int argc, char** argv) {
     if (o.args.size() != found->args)
         throw UsageError{o.command + (found->args ? " takes one argument" : " takes no argument")};
     if (o.model && o.command != "detect") throw UsageError{"--model goes with detect"};
+    if (o.total && o.command != "flowtest") throw UsageError{"--total goes with flowtest"};
     if (o.command == "feed") o.feed = Number("feed", o.args[0], 0, 1000);
     return o;
 }
@@ -232,6 +269,118 @@ void StopOnSignal() {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }).detach();
+}
+
+int ServiceUi::LeverPrompt(const CString& text) {
+    CString line = text;
+    line.Trim();
+    std::fprintf(stderr, "\nostrel-service: %s\n", line.ToUtf8().c_str());
+    if (answer == true) return IDOK;
+    if (isatty(STDIN_FILENO)) {
+        std::fprintf(stderr, "ostrel-service: press Enter once the lever is down\n");
+        std::string ignored;
+        std::getline(std::cin, ignored);
+        return IDOK;
+    }
+    // Nobody to lower the lever: end the transfer instead of waiting for ever.
+    if (unanswered.empty()) unanswered = line.ToUtf8();
+    std::lock_guard l(g_printerLock);
+    if (g_printer) g_printer->StopWriter();
+    return IDOK;
+}
+
+// Shows a transfer's progress from the bytes that actually left: on a
+// terminal a bar redrawn in place, otherwise a line at every tenth.
+class Progress {
+public:
+    Progress(const ServicePrinter& printer, std::uint64_t total) : m_printer(printer), m_total(total) {
+        m_tty = isatty(STDERR_FILENO);
+        m_thread = std::thread([this] { Loop(); });
+    }
+    ~Progress() {
+        {
+            std::lock_guard l(m_lock);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+        Show(true);
+        if (m_tty) std::fputc('\n', stderr);
+    }
+
+private:
+    void Loop() {
+        std::unique_lock l(m_lock);
+        while (!m_wake.wait_for(l, std::chrono::milliseconds(m_tty ? 200 : 100), [this] { return m_done; })) Show(false);
+    }
+    void Show(bool last) {
+        const std::uint64_t n = m_printer.sent.load(std::memory_order_relaxed);
+        const int percent = m_total ? static_cast<int>(n * 100 / m_total) : 100;
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        const double rate = seconds > 0 ? n / seconds : 0;
+        if (!m_tty) {
+            if (percent / 10 > m_lastTenth || (last && n != m_lastShown)) {
+                m_lastTenth = percent / 10;
+                m_lastShown = n;
+                std::fprintf(stderr, "progress %d%% %llu/%llu bytes\n", percent, static_cast<unsigned long long>(n),
+                             static_cast<unsigned long long>(m_total));
+            }
+            return;
+        }
+        const int width = 30, filled = std::min(width, percent * width / 100);
+        const std::string bar = std::string(static_cast<std::size_t>(filled), '#') +
+                                std::string(static_cast<std::size_t>(width - filled), '.');
+        const long left = rate > 0 && m_total > n ? static_cast<long>((m_total - n) / rate) : 0;
+        std::fprintf(stderr, "\r[%s] %3d%% %llu/%llu bytes %.0f B/s %ld:%02ld left ", bar.c_str(), percent,
+                     static_cast<unsigned long long>(n), static_cast<unsigned long long>(m_total), rate, left / 60,
+                     left % 60);
+    }
+
+    const ServicePrinter& m_printer;
+    const std::uint64_t m_total;
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+    bool m_tty = false;
+    bool m_done = false;
+    int m_lastTenth = -1;
+    std::uint64_t m_lastShown = 0;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::thread m_thread;
+};
+
+// The upgrade file's identity, from its headers.
+struct UpgradeFile {
+    std::string printer, swRelease, hwRelease;
+    BYTE model = 0;
+    std::uint64_t size = 0;
+};
+
+UpgradeFile ReadUpgradeFile(const std::string& path, CKalvoNewDebugObject* log) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) throw Failure{"cannot read the upgrade file " + path};
+    const CString name = CString::FromUtf8(std::filesystem::absolute(path).string());
+    UpgradeFile f;
+    f.size = std::filesystem::file_size(path, ec);
+    auto text = [](CString s) { return s.Trim().ToUtf8(); };
+    CHeaderPsw first(log);
+    if (!first.Init(name)) throw Failure{path + " is not a readable PSW file: its headers could not be read"};
+    if (!first.IsPSWII()) {
+        CHeaderPrnPsw* prn = first.Get_cHeaderPrnPsw();
+        f.printer = text(prn->GetNomeStampante());
+        f.swRelease = text(prn->GetReleaseSw());
+        f.hwRelease = text(prn->GetReleaseHw());
+        f.model = prn->GetGsiModel();
+        return f;
+    }
+    CHeaderPsw2 second(log);
+    if (!second.Init(name)) throw Failure{path + " is not a readable PSW2 file: a header block is missing or damaged"};
+    CHeaderPrinterPsw2* prn = second.Get_cHeaderPrnPsw2();
+    f.printer = text(prn->GetNomeStampante());
+    f.swRelease = text(prn->GetReleaseSw());
+    f.hwRelease = text(prn->GetReleaseHw());
+    f.model = second.GetGsiModel();
+    return f;
 }
 
 struct PrinterInReach {
@@ -337,6 +486,41 @@ int Run(const Options& o, ServiceUi& ui) {
         check(printer.PrintLineToPrn(CString::FromUtf8(o.args[0]), o.align), "the printer did not take the line");
     } else if (o.command == "feed") {
         check(printer.NLfOutput(static_cast<int>(*o.feed)), "the printer did not take the line feeds");
+    } else if (o.command == "upgrade" || o.command == "flowtest") {
+        const bool upgrade = o.command == "upgrade";
+        const std::string& path = o.args[0];
+        std::uint64_t size = 0;
+        if (upgrade) {
+            const UpgradeFile f = ReadUpgradeFile(path, printer.Debug());
+            std::printf("printer %s\nsoftware release %s\nhardware release %s\nmodel %u\n", f.printer.c_str(),
+                        f.swRelease.c_str(), f.hwRelease.c_str(), static_cast<unsigned>(f.model));
+            std::fflush(stdout);
+            size = f.size;
+            // A mismatch then names the file's model next to the printer's.
+            printer.Set_m_bfIsUpgrade(TRUE);
+            check(printer.AutodetectBaudRate(f.model),
+                  "no printer of model " + std::to_string(f.model) + " answered at any rate from 38400 down to 300 baud");
+        } else {
+            std::error_code ec;
+            if (!fs::is_regular_file(path, ec)) throw Failure{"cannot read " + path};
+            size = fs::file_size(path, ec);
+        }
+        const UINT total = upgrade ? 0 : static_cast<UINT>(o.total ? *o.total : printer.ReceiveBufferSize());
+        if (!upgrade && total != 0 && size == 0) throw Failure{path + " is empty"};
+        const std::uint64_t copies = total ? total / size + 3 : 1;
+        const CString file = CString::FromUtf8(fs::absolute(path).string());
+        BOOL ok = FALSE;
+        printer.sent = 0;
+        {
+            const Progress progress(printer, copies * size);
+            ok = printer.WriteFileToCom(file, total,
+                                        (upgrade ? L"\nAggiornamento firmware con il file: " : L"\nTest controllo di flusso con il file: ") + file,
+                                        upgrade ? FALSE : TRUE);
+        }
+        const std::string sent = std::to_string(printer.sent.load()) + " of " + std::to_string(copies * size) + " bytes sent";
+        if (g_interrupted) throw Failure{"interrupted: " + sent};
+        check(ok, "the transfer failed: " + sent + " (see the debug log)");
+        std::printf("sent %llu bytes\n", static_cast<unsigned long long>(printer.sent.load()));
     }
     return kOk;
 }

@@ -119,7 +119,9 @@ protected:
     BOOL Get_CTS_StatusLine(DWORD* pError);
     BOOL GetDCEPowerOn(DWORD* pError);
 
-    BOOL WriteBite(BYTE byte, DWORD* pError);
+    // Virtual so that a tool can watch a transfer byte by byte (a progress
+    // display fed by the bytes that actually left).
+    virtual BOOL WriteBite(BYTE byte, DWORD* pError);
     // Reads *pCount bytes; on return *pCount is the number of bytes that
     // arrived in the buffer, whatever the result.
     BOOL ReadBytes(BYTE* buffer, DWORD* pCount, DWORD* pError);

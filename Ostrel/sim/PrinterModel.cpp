@@ -11,7 +11,7 @@ BYTE Mask(BYTE bits) { return static_cast<BYTE>((1u << std::clamp<unsigned>(bits
 
 }  // namespace
 
-PrinterModel::PrinterModel(PrinterScript script) : m_script(std::move(script)), m_power(m_script.power) {}
+PrinterModel::PrinterModel(PrinterScript script) : m_script(std::move(script)), m_power(m_script.power), m_leverUp(m_script.leverUp) {}
 
 DCB PrinterModel::Setting() const {
     DCB d;
@@ -80,10 +80,14 @@ void PrinterModel::AdvanceTo(Time t) {
     if (t <= m_now) return;
     m_now = t;
     ProtocolAdvance(t);
-    if (m_script.printRate > 0 && m_level > 0) {
-        const Time ns = NsPerPrintedByte();
-        const auto k = static_cast<std::size_t>(std::min<long long>(
-            static_cast<long long>(m_level), (t - m_lastPrint).count() / ns.count()));
+    if (!m_leverUp && m_script.printRate != 0 && m_level > 0) {
+        // A printer without a rate prints what the lever held back at once.
+        const bool instant = m_script.printRate == PrinterScript::kUnlimited;
+        const Time ns = instant ? Time(0) : NsPerPrintedByte();
+        if (instant) m_lastPrint = t;
+        const auto k = instant ? m_level
+                               : static_cast<std::size_t>(std::min<long long>(
+                                     static_cast<long long>(m_level), (t - m_lastPrint).count() / ns.count()));
         if (k > 0) {
             const std::size_t left = m_level - k;
             if (m_xoffSent && left <= m_script.xonAt) {
@@ -115,7 +119,13 @@ void PrinterModel::Receive(BYTE byte, const DCB& host, Time t) {
     const BYTE b = *got;
     ++m_receivedCount;
     if (m_received.size() < kMaxReceivedLog) m_received.push_back(b);
-    if (m_script.printRate == PrinterScript::kUnlimited) {
+    auto crc = [b](std::uint32_t& c) {
+        for (int bit = 0; bit < 8; ++bit) c = (c >> 1) ^ (0xEDB88320u & (0u - ((c ^ (b >> bit)) & 1u)));
+    };
+    crc(m_crc);
+    crc(m_dataCrc);
+    ++m_dataCount;
+    if (m_script.printRate == PrinterScript::kUnlimited && !m_leverUp) {
         ++m_printed;
     } else if (m_level < m_script.bufferSize) {
         if (m_level == 0) m_lastPrint = t;
@@ -138,6 +148,7 @@ void PrinterModel::Receive(BYTE byte, const DCB& host, Time t) {
         for (const int a : r.answer)
             Queue(a == PrinterScript::kModelByte ? m_script.model : static_cast<BYTE>(a), t + latency, false);
         m_busyUntil = std::max(m_busyUntil, t + std::chrono::milliseconds(r.busyMs));
+        DataStartsHere();
         ProtocolCommandDone(r.trigger.size());
         m_window.clear();
         return;
@@ -160,7 +171,8 @@ std::optional<PrinterModel::Time> PrinterModel::NextEvent() const {
         if (!next || t < *next) next = t;
     };
     if (!m_out.empty()) consider(m_out.front().at);
-    if (m_script.printRate > 0 && m_level > 0) {
+    if (!m_leverUp && m_script.printRate == PrinterScript::kUnlimited && m_level > 0) consider(m_now);
+    if (!m_leverUp && m_script.printRate > 0 && m_level > 0) {
         const Time ns = NsPerPrintedByte();
         if (m_xoffSent && m_level > m_script.xonAt)
             consider(m_lastPrint + ns * static_cast<long long>(m_level - m_script.xonAt));
@@ -170,6 +182,13 @@ std::optional<PrinterModel::Time> PrinterModel::NextEvent() const {
     if (m_busyUntil > m_now) consider(m_busyUntil);
     if (m_nextSetting) consider(m_settingAt);
     return next;
+}
+
+void PrinterModel::SetLever(bool up, Time t) {
+    AdvanceTo(t);
+    if (m_leverUp && !up) m_lastPrint = std::max(t, m_now);
+    m_leverUp = up;
+    AdvanceTo(std::max(t, m_now) + Time(1));
 }
 
 bool PrinterModel::Cts() const { return m_power && !m_forcedBusy && !m_busyByLevel && m_now >= m_busyUntil; }

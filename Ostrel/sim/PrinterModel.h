@@ -48,6 +48,10 @@ public:
     void SetPower(bool on, Time t);
     // A printer kept busy from outside (cover open, head lifted).
     void SetBusy(bool busy) { m_forcedBusy = busy; }
+    // The print-head lever: while it is up the buffer only fills; lowered,
+    // printing goes on from t.
+    void SetLever(bool up, Time t);
+    bool LeverUp() const { return m_leverUp; }
     // The printer sends these bytes by itself at t.
     void Send(const std::vector<BYTE>& bytes, Time t);
 
@@ -61,6 +65,14 @@ public:
     // Bytes that did not survive a line-setting mismatch.
     std::uint64_t Garbled() const { return m_garbled; }
     std::uint64_t ReceivedCount() const { return m_receivedCount; }
+    // CRC-32 (as zlib computes it) of every byte received, in order.
+    std::uint32_t ReceivedCrc() const { return ~m_crc; }
+    // The same for the bytes received since the printer last answered a
+    // command or was told to clear its text: the data of a transfer that
+    // followed a detection (line feeds and other commands in it do not
+    // count as a new start).
+    std::uint64_t DataCount() const { return m_dataCount; }
+    std::uint32_t DataCrc() const { return ~m_dataCrc; }
     // Every byte the printer received, as it read it (the first 16 MiB).
     const std::vector<BYTE>& Received() const { return m_received; }
 
@@ -87,6 +99,7 @@ private:
     Time NsPerPrintedByte() const;
     // The command protocol of the script (PrinterModelProtocol.cpp).
     void ProtocolText(BYTE b);
+    void DataStartsHere();
     void ProtocolCommandDone(std::size_t length);
     void ProtocolMatch(Time t);
     void ProtocolAdvance(Time t);
@@ -97,6 +110,9 @@ private:
     std::size_t m_level = 0;
     bool m_power = true;
     bool m_forcedBusy = false;
+    bool m_leverUp = false;
+    std::uint32_t m_crc = 0xFFFFFFFFu, m_dataCrc = 0xFFFFFFFFu;
+    std::uint64_t m_dataCount = 0;
     bool m_xoffSent = false;
     bool m_busyByLevel = false;
     Time m_busyUntil{0};

@@ -22,6 +22,11 @@ void PrinterModel::ProtocolText(BYTE b) {
     if (m_text.size() < kMaxText) m_text.push_back(static_cast<char>(b));
 }
 
+void PrinterModel::DataStartsHere() {
+    m_dataCount = 0;
+    m_dataCrc = 0xFFFFFFFFu;
+}
+
 void PrinterModel::ProtocolCommandDone(std::size_t length) {
     m_text.erase(m_text.size() - std::min(length, m_text.size()));
 }
@@ -43,6 +48,7 @@ void PrinterModel::ProtocolMatch(Time t) {
     }
     for (const auto& clear : m_script.clears) {
         if (!EndsWith(m_window, clear, 0)) continue;
+        DataStartsHere();
         m_text.clear();
         m_window.clear();
         return;

@@ -209,6 +209,14 @@ public:
             return onOff(s.echo);
         } else if (key == "power") {
             return onOff(s.power);
+        } else if (key == "lever") {
+            if (!one(value)) return false;
+            if (value != "up" && value != "down") {
+                why = "\"lever\" is up or down";
+                return false;
+            }
+            s.leverUp = value == "up";
+            return true;
         } else if (key == "buffer") {
             if (!number(kMaxBuffer, n)) return false;
             if (n == 0) {

@@ -40,6 +40,7 @@ struct OSTREL_API PrinterScript {
     std::size_t readyAt = 1024;   // CTS high again at this many
     Flow flow = Flow::Both;
     bool power = true;
+    bool leverUp = false;    // print head lifted: the buffer fills, nothing is printed
     unsigned latencyMs = 1;  // from the end of a command to its answer
 
     // The printer's command protocol beyond the replies. Received bytes that

@@ -22,6 +22,12 @@ char ParityLetter(BYTE parity) {
     }
 }
 
+std::string Crc(std::uint32_t crc) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(crc));
+    return text;
+}
+
 }  // namespace
 
 PrinterSimulator::PrinterSimulator(PrinterScript script) : m_printer(std::move(script)) {}
@@ -71,6 +77,10 @@ bool PrinterSimulator::Run(const std::atomic<bool>& stop, std::FILE* events) {
         }
 
         const auto t = now();
+        if (m_lowerLever.exchange(false) && m_printer.LeverUp()) {
+            m_printer.SetLever(false, t);
+            event("lever down");
+        }
         m_printer.AdvanceTo(t);
         for (const auto& o : m_printer.TakeOutput(t)) {
             if (const auto b = PrinterModel::Carry(o.byte, m_printer.Setting(), host)) pending.push_back(*b);
@@ -125,7 +135,8 @@ std::string PrinterSimulator::Summary() const {
     return "received " + std::to_string(m_printer.ReceivedCount()) + " printed " +
            std::to_string(m_printer.Printed()) + " lost " + std::to_string(m_printer.Lost()) + " garbled " +
            std::to_string(m_printer.Garbled()) + " xoff " + std::to_string(m_printer.XoffCount()) + " xon " +
-           std::to_string(m_printer.XonCount());
+           std::to_string(m_printer.XonCount()) + " crc32 " + Crc(m_printer.ReceivedCrc()) +
+           " data " + std::to_string(m_printer.DataCount()) + " " + Crc(m_printer.DataCrc());
 }
 
 void PrinterSimulator::ReportProtocolEvents(std::FILE* events) {

@@ -31,11 +31,15 @@ public:
     // changes the line setting, "xoff LEVEL" and "xon LEVEL" when the
     // printer sends them. Returns false when the terminal failed.
     bool Run(const std::atomic<bool>& stop, std::FILE* events);
+    // Lowers the print-head lever at the next turn of Run; safe from a
+    // signal handler.
+    void LowerLever() { m_lowerLever = true; }
 
     // "received N printed N lost N garbled N xoff N xon N"
     std::string Summary() const;
 
 private:
+    std::atomic<bool> m_lowerLever{false};
     // "print TEXT" for every printed line, "printer-line BAUD BITS PARITY 1"
     // when a command changed the printer's own setting.
     void ReportProtocolEvents(std::FILE* events);

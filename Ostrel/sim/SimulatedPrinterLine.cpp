@@ -388,6 +388,12 @@ void SimulatedPrinterLine::SetBusy(bool busy) {
     m->printer.SetBusy(busy);
 }
 
+void SimulatedPrinterLine::SetLever(bool up) {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    m->printer.SetLever(up, m->Now());
+}
+
 void SimulatedPrinterLine::SendFromPrinter(const std::vector<BYTE>& bytes) {
     std::lock_guard l(m->lock);
     m->Sync();

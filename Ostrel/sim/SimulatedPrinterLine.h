@@ -54,6 +54,7 @@ public:
     // The printer, at the current virtual time.
     void SetPower(bool on);
     void SetBusy(bool busy);
+    void SetLever(bool up);
     void SendFromPrinter(const std::vector<BYTE>& bytes);
     // Everything the printer has received, as it read it.
     std::vector<BYTE> Received() const;

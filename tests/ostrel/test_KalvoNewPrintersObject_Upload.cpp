@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 class UploadPrinters : public CKalvoNewPrintersObject {
@@ -130,17 +132,25 @@ TEST_F(PrintersUploadTest, AFileThatCannotBeSentIsReportedAndNothingIsPosted) {
 
 TEST_F(PrintersUploadTest, TheFlowTestPromptsOnceWhenTheBufferFillsAndCompletesWhenThePrinterPrintsAgain) {
     // XOFF with CTS low (a well-wired cable) and CTS low alone (hardware
-    // handshake): either is the full buffer the test waits for.
+    // handshake): either is the full buffer the test waits for. The operator
+    // lowers the lever once told to.
     struct Case {
         const char* flow;
         UINT hw;
     } cases[] = {{"both", 0}, {"hardware", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.flow);
-        Ready({"buffer 64", "print-rate 8", std::string("flow ") + c.flow}, c.hw);
+        Ready({"buffer 64", "print-rate 800", "lever up", std::string("flow ") + c.flow}, c.hw);
         prn.m_fBufferTestDone = FALSE;
         ui->Answer(IDOK);
-        EXPECT_TRUE(prn.WriteFileToCom(File("flow.bin", 100), 64, L"\nTest di flusso", TRUE));
+        std::thread operatorHand([&] {
+            while (ui->Count() == 0) std::this_thread::yield();
+            line->SetLever(false);
+        });
+        const CString file = File("flow.bin", 100);
+        const BOOL done = prn.WriteFileToCom(file, 64, L"\nTest di flusso", TRUE);
+        operatorHand.join();
+        EXPECT_TRUE(done);
         ASSERT_EQ(ui->Count(), 1u);
         EXPECT_EQ(ui.Last().text, L"\nWriteToCom() Buffer di ricezione pieno. Abbassare la levetta della testina.");
         EXPECT_EQ(posted, Transfer(3));

@@ -121,4 +121,35 @@ TEST_F(OstrelServiceTest, FailuresAndWrongArgumentsSaySoInOneLine) {
               0u);
 }
 
+// An upgrade finds the printer with the file's model and sends the file
+// once, every byte in order: the printer's count and CRC-32 of what came
+// after the detection must be the file's.
+TEST_F(OstrelServiceTest, AnUpgradeSendsTheWholeFileInOrderToAPrinterOfItsModel) {
+    Start({"model 0x50", "baud 38400", "buffer 65536"});
+    const std::string psw = std::string(GLYPHOS_SOURCE_DIR) + "/samples/demo.psw";
+    const CliRun r = Service({"upgrade", psw});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string file = ReadText(psw);
+    EXPECT_EQ(r.out, "printer DEMO-80\nsoftware release 210\nhardware release 01\nmodel 80\nsent " +
+                         std::to_string(file.size()) + " bytes\n");
+    // Not a terminal: plain progress lines, the last at the end.
+    EXPECT_NE(r.err.find("progress 100% " + std::to_string(file.size())), std::string::npos) << r.err;
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char c : file) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    char expected[64];
+    std::snprintf(expected, sizeof expected, " data %zu %08x", file.size(), static_cast<unsigned>(~crc));
+    const std::string summary = sim->Stop();
+    EXPECT_NE(summary.find(expected), std::string::npos) << summary;
+
+    // A printer of another model gets nothing.
+    Start();
+    const CliRun other = Service({"upgrade", psw});
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_NE(other.err.find("ostrel-service: error: no printer of model 80 answered"), std::string::npos) << other.err;
+    EXPECT_EQ(Service({"--total", "5", "upgrade", psw}).exitCode, 2);
+}
+
 }  // namespace
