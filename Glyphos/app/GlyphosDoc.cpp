@@ -103,10 +103,10 @@ bool CGlyphosDoc::OnSaveDocument(const QString& path) {
 }
 
 bool CGlyphosDoc::DoFileSave() {
-    if (m_pathName.IsEmpty()) return DoSave(QString());
-    // A document read from a PSW file carries that path: it is stored with
-    // Save As.
-    if (!CGlyphosDocCore::CheckKfnPath(m_pathName)) return false;
+    // A document with no font file behind it (a new one, or one read from a
+    // PSW file, which carries that file's path) is stored with Save As:
+    // refusing it would leave the save-changes prompt without a way to save.
+    if (CGlyphosDocCore::ClassifyPath(m_pathName) != CGlyphosDocCore::PathKind::Kfn) return DoSave(QString());
     return OnSaveDocument(ToQString(m_pathName));
 }
 

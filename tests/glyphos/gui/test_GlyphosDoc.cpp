@@ -223,16 +223,22 @@ TEST_F(GlyphosDocTest, OpeningAPswIntoAModifiedFontAsksFirst) {
     EXPECT_EQ(doc->GetFont().GetWidth(), 16);
 }
 
-TEST_F(GlyphosDocTest, SaveAsRefusesPswNamesAndSaveRefusesAPswDocument) {
+TEST_F(GlyphosDocTest, SaveAsRefusesPswNamesAndSaveOfAPswDocumentAsksForAName) {
     const std::string psw = WritePsw();
     ChooseFont(1);
     ASSERT_TRUE(Start({QString::fromStdString(psw)}));
     CGlyphosDoc* doc = Docs()[0];
     const std::string before = ReadText(psw);
 
-    ui->Answer(IDOK);
+    // Save goes to Save As; cancelling it saves nothing and says nothing.
+    QString proposed;
+    OnNextModal<QFileDialog>([&](QFileDialog* dlg) {
+        proposed = dlg->findChild<QLineEdit*>("fileNameEdit")->text();
+        QTest::keyClick(dlg, Qt::Key_Escape);
+    });
     EXPECT_FALSE(doc->DoFileSave());
-    EXPECT_EQ(ui.Last().text, L"The exension file selected isn't correct!");
+    EXPECT_EQ(proposed, QStringLiteral("demo2) Font 08 x 16.kfn"));
+    EXPECT_EQ(ui->Count(), 0u);
 
     AnswerFileDialog(dir.File("copy.psw"));
     ui->Answer(IDOK);

@@ -17,7 +17,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMdiArea>
 #include <QScrollBar>
 
@@ -115,6 +117,39 @@ TEST_F(GlyphosViewEditor, AnEditSavedIntoThePswFileIsThereWhenItIsOpenedAgain) {
     EXPECT_NE(again, v);
     EXPECT_NE(Dot(again, 3, 4), a);
     EXPECT_NE(Dot(again, 5, 6), b);
+}
+
+TEST_F(GlyphosViewEditor, ExitSavesAnEditedPswFontThroughSaveAsAndEnds) {
+    CGlyphosView* v = Open(WritePsw("demo.psw", 16, 24));
+    ASSERT_NE(v, nullptr);
+    Command(cmd::ToolPen);
+    Click(v, 3, 4);
+    const int edited = Dot(v, 3, 4);
+    const int code = v->GetDocument()->GetCore().GetCurrentChar();
+
+    // Yes, then Cancel in the Save As dialog: the editor stays.
+    OnNextModal<QFileDialog>([](QFileDialog* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); });
+    ui->Answer(IDYES);
+    Frame()->Action(cmd::AppExit)->trigger();
+    EXPECT_EQ(ui.Last().text, L"Save changes to demo.psw?");
+    EXPECT_TRUE(Frame()->isVisible());
+
+    // Yes and a name: the font is saved and the editor ends.
+    const std::string kfn = dir.File("kept.kfn");
+    QString proposed;
+    OnNextModal<QFileDialog>([&](QFileDialog* dlg) {
+        auto* edit = dlg->findChild<QLineEdit*>("fileNameEdit");
+        proposed = edit->text();
+        edit->setText(QString::fromStdString(kfn));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    ui->Answer(IDYES);
+    Frame()->Action(cmd::AppExit)->trigger();
+    EXPECT_EQ(proposed, QStringLiteral("demo1) Font 16 x 24.kfn"));
+    EXPECT_FALSE(Frame()->isVisible());
+    CGlyphosDocCore saved;
+    ASSERT_EQ(saved.LoadKfnFile(CString::FromUtf8(kfn)), 1);
+    EXPECT_EQ(saved.GetFont().GetPixel(code, 4, 3), edited);
 }
 
 TEST_F(GlyphosViewEditor, TheFrameShowsTheViewsToolsStatesAndPanes) {
