@@ -29,6 +29,7 @@ CGlyphosDoc::~CGlyphosDoc() {
 std::unique_ptr<CGlyphosDocCore> CGlyphosDoc::NewCore() const {
     auto core = std::make_unique<CGlyphosDocCore>();
     core->SetLogDir(m_app->GetLogDir());
+    if (m_core) core->ShareLog(*m_core);
     return core;
 }
 
@@ -213,6 +214,9 @@ bool CGlyphosDoc::SaveInPsw(const QString& path) {
         m_app->SetActiveDoc(this);
         return true;
     }
+    // A cancelled choice ends quietly, and a file without a fitting slot has
+    // been named as such already: neither needs the failure box.
+    if (m_core->GetSaveStop() != CGlyphosDocCore::SaveStop::None) return false;
     MessageBox(nullptr,
                CString::Format(L"You have select an existing *.psw file?.\nThis operation is possible also if the "
                                L"file:\n%s\nexist!",

@@ -284,21 +284,33 @@ TEST_F(GlyphosDocTest, SaveInPswWritesACompatibleSlotAndReportsIt) {
     EXPECT_EQ(Docs()[1]->GetFont().GetGridByte(0x41, 1, 0), SmallFontByte(0x41, 1));
 }
 
-TEST_F(GlyphosDocTest, SaveInPswWithoutACompatibleSlotFails) {
+TEST_F(GlyphosDocTest, SaveInPswWithoutACompatibleSlotOrWithTheChoiceCancelledSaysOnlyWhatHappened) {
     const std::string psw = WritePsw();
     ASSERT_TRUE(Start());  // the default 16 x 24 font fits neither slot
     const std::string before = ReadText(psw);
     ui->Answer(IDOK);
-    ui->Answer(IDOK);
     EXPECT_FALSE(Docs()[0]->SaveInPsw(QString::fromStdString(psw)));
     const auto boxes = ui->Boxes();
-    ASSERT_EQ(boxes.size(), 2u);
+    ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"It's Impossible to replace the font in psw file selected.");
-    EXPECT_EQ(boxes[1].text, CString::Format(L"You have select an existing *.psw file?.\nThis operation is possible "
-                                             L"also if the file:\n%s\nexist!",
-                                             CString::FromUtf8(psw)));
-    EXPECT_EQ(boxes[1].caption, L"Error");
     EXPECT_EQ(ReadText(psw), before);
+
+    // A font that fits, and the choice cancelled: nothing is said.
+    ui->Clear();
+    ChooseFont(1);
+    ASSERT_TRUE(Docs()[0]->OpenPswInto(QString::fromStdString(psw)));
+    ChooseFont(-1);
+    EXPECT_FALSE(Docs()[0]->SaveInPsw(QString::fromStdString(psw)));
+    EXPECT_EQ(ui->Count(), 0u);
+
+    // A file that cannot be read still gets the failure box, after what the
+    // readers said.
+    EXPECT_FALSE(Docs()[0]->SaveInPsw(QString::fromStdString(dir.File("absent.psw"))));
+    EXPECT_EQ(ui.Last().text, CString::Format(L"You have select an existing *.psw file?.\nThis operation is possible "
+                                              L"also if the file:\n%s\nexist!",
+                                              CString::FromUtf8(dir.File("absent.psw"))));
+    EXPECT_EQ(ui.Last().caption, L"Error");
+    ui->Clear();
 }
 
 TEST_F(GlyphosDocTest, ClosingAModifiedFontAsksToSave) {

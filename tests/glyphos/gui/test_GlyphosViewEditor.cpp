@@ -180,13 +180,28 @@ TEST_F(GlyphosViewEditor, TheFrameShowsTheViewsToolsStatesAndPanes) {
     EXPECT_FALSE(Frame()->Action(cmd::EditUndo)->isEnabled());
     Command(cmd::ToolSelect);
     Drag(v, {1, 1}, {4, 2});
-    EXPECT_EQ(Pane(CMainFrame::PaneDimension), QStringLiteral("X: 04, Y: 02"));
+    EXPECT_EQ(Pane(CMainFrame::PaneDimension), QStringLiteral("Dimension: X: 04, Y: 02"));
     Frame()->UpdateCommandUI();
     EXPECT_TRUE(Frame()->Action(cmd::EditCopy)->isEnabled());
     EXPECT_FALSE(Frame()->Action(cmd::EditPaste)->isEnabled());
     Command(cmd::EditCopy);
     EXPECT_TRUE(Frame()->Action(cmd::EditPaste)->isEnabled());
     EXPECT_TRUE(Frame()->Action(cmd::ToolPointer)->isChecked());
+}
+
+TEST_F(GlyphosViewEditor, TheContextMenuShowsItsOwnTextsAndRunsTheFramesCommands) {
+    CGlyphosView* v = Open(WritePsw("menu.psw", 8, 8));
+    ASSERT_NE(v, nullptr);
+    Command(cmd::ToolPen);
+    std::unique_ptr<QMenu> menu(v->CreateContextMenu(v));
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator()) texts << a->text();
+    EXPECT_EQ(texts, (QStringList{"Refresh View", "Select All Pixel", "Clear Pixel", "Eraser", "Pen", "Select mode",
+                                  "Brush", "Pointer mode"}));
+    EXPECT_TRUE(menu->actions()[5]->isChecked());  // the pen
+    menu->actions()[4]->trigger();
+    EXPECT_EQ(Pane(CMainFrame::PaneTool), QStringLiteral("Tool selected: eraser"));
 }
 
 TEST_F(GlyphosViewEditor, ABlockCopiedInOneFontIsPastedIntoAnother) {

@@ -171,13 +171,13 @@ TEST_F(MainFrmTest, StatusBarHasItsEightPanesWithTheirFormats) {
     Frame()->SetPositionPane(4, 0);
     EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PanePosition)->text(), QStringLiteral("Position: X: 05, Y: 01"));
     Frame()->SetDimensionPane(11, 122);
-    EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneDimension)->text(), QStringLiteral("X: 12, Y: 123"));
+    EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneDimension)->text(), QStringLiteral("Dimension: X: 12, Y: 123"));
     Frame()->SetToolPane(L"pen");
     EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneTool)->text(), QStringLiteral("Tool selected: pen"));
     Frame()->SetCharPane(0xAB);
     EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneChar)->text(), QStringLiteral("Char: 0XAB, 171"));
-    Frame()->SetCharPane(0);  // a zero with no digits asked for prints none
-    EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneChar)->text(), QStringLiteral("Char: 0X00, "));
+    Frame()->SetCharPane(0);
+    EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneChar)->text(), QStringLiteral("Char: 0X00, 000"));
 }
 
 TEST_F(MainFrmTest, MenusWithoutADocumentAreTheShortOnes) {
