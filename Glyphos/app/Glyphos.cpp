@@ -124,7 +124,8 @@ void CGlyphosApp::OnFileOpen() {
 CGlyphosDoc* CGlyphosApp::OpenDocumentFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     CGlyphosDoc* doc = m_template->OpenDocumentFile(full);
-    if (doc) AddToRecentFileList(full);
+    // Only a file whose font could be read is worth offering again.
+    if (doc && doc->FontReadFromFile()) AddToRecentFileList(full);
     else RemoveFromRecentFileList(full);
     return doc;
 }

@@ -80,12 +80,14 @@ bool CGlyphosDoc::OnOpenDocument(const QString& path) {
                 Adopt(std::move(fresh));
                 m_app->SetActiveDoc(this);
             }
+            m_fontReadFromFile = ok != 0;
             return true;
         }
         case CGlyphosDocCore::PathKind::Kfn: {
             int ok = 0;
             Guard([&] { ok = m_core->LoadKfnFile(p); });
             if (ok) m_app->SetActiveDoc(this);
+            m_fontReadFromFile = ok != 0;
             return ok != 0;
         }
         case CGlyphosDocCore::PathKind::Unknown: break;

@@ -185,6 +185,8 @@ TEST_F(GlyphosDocTest, BrokenFilesShowAMessageAndLeaveOpenFontsAlone) {
     EXPECT_EQ(first->GetCurrentChar(), 0x41);
     EXPECT_EQ(first->GetFont().GetGridByte(0x41, 3, 0), SmallFontByte(0x41, 3));
     for (std::size_t i = 1; i < Docs().size(); ++i) EXPECT_EQ(Docs()[i]->GetFont().GetWidth(), 16);
+    // None of them is offered again.
+    EXPECT_EQ(app->RecentFiles(), QStringList{QString::fromStdString(psw)});
 }
 
 TEST_F(GlyphosDocTest, OpenPswIntoTheDocumentNamesFileAndFont) {
