@@ -4,5 +4,8 @@
 #pragma once
 
 class QFileDialog;
+class CMainFrame;
 
-void PrepareFileDialog(QFileDialog& dlg);
+// Also starts the dialog in the folder of the active document's file, else
+// in the user's home (never in whatever folder the editor was started from).
+void PrepareFileDialog(QFileDialog& dlg, const CMainFrame* frame = nullptr);

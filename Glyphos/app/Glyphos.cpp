@@ -116,7 +116,7 @@ void CGlyphosApp::OnFileOpen() {
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.psw *.KFN *.PSW)"), QStringLiteral("All Files (*)")});
-    PrepareFileDialog(dlg);
+    PrepareFileDialog(dlg, m_mainFrame.get());
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
     OpenDocumentFile(dlg.selectedFiles().constFirst());
 }

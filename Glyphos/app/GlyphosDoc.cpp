@@ -121,9 +121,9 @@ bool CGlyphosDoc::DoSave(const QString& path) {
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.KFN)"), QStringLiteral("All Files (*)")});
         dlg.setDefaultSuffix(QStringLiteral("kfn"));
+        PrepareFileDialog(dlg, m_app->GetMainFrame());
         if (!m_pathName.IsEmpty()) dlg.setDirectory(QFileInfo(ToQString(m_pathName)).absolutePath());
         dlg.selectFile(proposed);
-        PrepareFileDialog(dlg);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
         target = dlg.selectedFiles().constFirst();
         if (!CGlyphosDocCore::CheckSaveAsPath(FromQString(target))) return false;
@@ -174,7 +174,7 @@ QString CGlyphosDoc::AskPswFile(const QString& title, bool forSaving) const {
         {QStringLiteral("Kalvo Printers Upgrade Files (*.psw *.PSW)"), QStringLiteral("All Files (*)")});
     dlg.setDefaultSuffix(QStringLiteral("psw"));
     if (forSaving) dlg.setLabelText(QFileDialog::Accept, tr("&Save"));
-    PrepareFileDialog(dlg);
+    PrepareFileDialog(dlg, m_app->GetMainFrame());
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     return dlg.selectedFiles().constFirst();
 }

@@ -8,6 +8,7 @@
 #include "PswBuilder.h"
 
 #include <QAction>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
@@ -212,6 +213,27 @@ TEST_F(GlyphosDocTest, OpenPswIntoTheDocumentNamesFileAndFont) {
     });
     EXPECT_FALSE(doc->DoFileSave());
     EXPECT_EQ(proposed, QStringLiteral("demo2) Font 08 x 16.kfn"));
+}
+
+TEST_F(GlyphosDocTest, FileDialogsStartInTheActiveDocumentsFolderElseInHome) {
+    const std::string psw = WritePsw();
+    ASSERT_TRUE(Start());
+    QString folder;
+    const auto look = [&folder] {
+        OnNextModal<QFileDialog>([&folder](QFileDialog* dlg) {
+            folder = dlg->directory().absolutePath();
+            QTest::keyClick(dlg, Qt::Key_Escape);
+        });
+    };
+    look();
+    Frame()->Action(cmd::FileOpen)->trigger();
+    EXPECT_EQ(folder, QDir::homePath());
+
+    ChooseFont(0);
+    app->OpenDocumentFile(QString::fromStdString(psw));
+    look();
+    Frame()->Action(cmd::FileOpenPsw)->trigger();
+    EXPECT_EQ(folder, QDir(QString::fromStdString(dir.path())).absolutePath());
 }
 
 TEST_F(GlyphosDocTest, OpeningAPswIntoAModifiedFontAsksFirst) {
