@@ -4,8 +4,10 @@
 #pragma once
 
 class QFileDialog;
-class CMainFrame;
+class QString;
 
-// Also starts the dialog in the folder of the active document's file, else
-// in the user's home (never in whatever folder the editor was started from).
-void PrepareFileDialog(QFileDialog& dlg, const CMainFrame* frame = nullptr);
+void PrepareFileDialog(QFileDialog& dlg);
+
+// Starts the dialog in the folder of the active document's file, else in
+// the user's home (never in whatever folder the editor was started from).
+void StartFileDialogIn(QFileDialog& dlg, const QString& documentPath);

@@ -1,14 +1,10 @@
 #include "GlyphosDoc.h"
 
 #include "ChildFrm.h"
-#include "ChildPreviewFont.h"
 #include "CommandIds.h"
 #include "DialogSelectFont.h"
 #include "EditingView.h"
 #include "FileDialogs.h"
-#include "Glyphos.h"
-#include "GlyphosMultiDocTemplate.h"
-#include "MainFrm.h"
 #include "QtText.h"
 #include "UiServices.h"
 
@@ -18,7 +14,7 @@
 #include <algorithm>
 #include <new>
 
-CGlyphosDoc::CGlyphosDoc(CGlyphosApp* app, QObject* parent) : QObject(parent), m_app(app), m_core(NewCore()) {
+CGlyphosDoc::CGlyphosDoc(IDocumentHost* host, QObject* parent) : QObject(parent), m_host(host), m_core(NewCore()) {
     m_core->SetObserver(this);
 }
 
@@ -28,7 +24,7 @@ CGlyphosDoc::~CGlyphosDoc() {
 
 std::unique_ptr<CGlyphosDocCore> CGlyphosDoc::NewCore() const {
     auto core = std::make_unique<CGlyphosDocCore>();
-    core->SetLogDir(m_app->GetLogDir());
+    core->SetLogDir(m_host->GetLogDir());
     if (m_core) core->ShareLog(*m_core);
     return core;
 }
@@ -78,7 +74,7 @@ bool CGlyphosDoc::OnOpenDocument(const QString& path) {
             Guard([&] { ok = fresh->OpenFromPsw(p, *this); });
             if (ok) {
                 Adopt(std::move(fresh));
-                m_app->SetActiveDoc(this);
+                m_host->SetActiveDoc(this);
             }
             m_fontReadFromFile = ok != 0;
             return true;
@@ -86,7 +82,7 @@ bool CGlyphosDoc::OnOpenDocument(const QString& path) {
         case CGlyphosDocCore::PathKind::Kfn: {
             int ok = 0;
             Guard([&] { ok = m_core->LoadKfnFile(p); });
-            if (ok) m_app->SetActiveDoc(this);
+            if (ok) m_host->SetActiveDoc(this);
             m_fontReadFromFile = ok != 0;
             return ok != 0;
         }
@@ -101,7 +97,7 @@ bool CGlyphosDoc::OnSaveDocument(const QString& path) {
     Guard([&] { ok = m_core->SaveKfnFile(FromQString(path)); });
     if (!ok) return false;
     SetModifiedFlag(false);
-    m_app->SetActiveDoc(this);
+    m_host->SetActiveDoc(this);
     return true;
 }
 
@@ -117,12 +113,13 @@ bool CGlyphosDoc::DoSave(const QString& path) {
     QString target = path;
     if (target.isEmpty()) {
         const QString proposed = ToQString(CGlyphosDocCore::ProposeSaveAsName(m_title, GetFontName()));
-        QFileDialog dlg(m_app->GetMainFrame(), tr("Save As"));
+        QFileDialog dlg(m_host->DocumentDialogParent(), tr("Save As"));
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.KFN)"), QStringLiteral("All Files (*)")});
         dlg.setDefaultSuffix(QStringLiteral("kfn"));
-        PrepareFileDialog(dlg, m_app->GetMainFrame());
-        if (!m_pathName.IsEmpty()) dlg.setDirectory(QFileInfo(ToQString(m_pathName)).absolutePath());
+        PrepareFileDialog(dlg);
+        // The commands that ask run on the active document: this one.
+        StartFileDialogIn(dlg, ToQString(m_pathName));
         dlg.selectFile(proposed);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
         target = dlg.selectedFiles().constFirst();
@@ -132,7 +129,7 @@ bool CGlyphosDoc::DoSave(const QString& path) {
     }
     if (!OnSaveDocument(target)) return false;
     SetPathName(QFileInfo(target).absoluteFilePath());
-    m_app->AddToRecentFileList(ToQString(m_pathName));
+    m_host->AddToRecentFileList(ToQString(m_pathName));
     return true;
 }
 
@@ -166,7 +163,7 @@ bool CGlyphosDoc::SaveModified() {
 // ---------------------------------------------------------------- PSW commands
 
 QString CGlyphosDoc::AskPswFile(const QString& title, bool forSaving) const {
-    QFileDialog dlg(m_app->GetMainFrame(), title);
+    QFileDialog dlg(m_host->DocumentDialogParent(), title);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     // Writing into a PSW file replaces a font inside it: the file must exist.
     dlg.setFileMode(QFileDialog::ExistingFile);
@@ -174,7 +171,8 @@ QString CGlyphosDoc::AskPswFile(const QString& title, bool forSaving) const {
         {QStringLiteral("Kalvo Printers Upgrade Files (*.psw *.PSW)"), QStringLiteral("All Files (*)")});
     dlg.setDefaultSuffix(QStringLiteral("psw"));
     if (forSaving) dlg.setLabelText(QFileDialog::Accept, tr("&Save"));
-    PrepareFileDialog(dlg, m_app->GetMainFrame());
+    PrepareFileDialog(dlg);
+    StartFileDialogIn(dlg, ToQString(m_pathName));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     return dlg.selectedFiles().constFirst();
 }
@@ -197,7 +195,7 @@ bool CGlyphosDoc::OpenPswInto(const QString& path) {
     m_pathName.Empty();
     SetTitle(FromQString(QFileInfo(path).fileName()) + m_core->GetFont().GetFontName());
     SetModifiedFlag(true);
-    m_app->SetActiveDoc(this);
+    m_host->SetActiveDoc(this);
     return true;
 }
 
@@ -213,7 +211,7 @@ bool CGlyphosDoc::SaveInPsw(const QString& path) {
     if (ok) {
         MessageBox(nullptr, CString::Format(L"Data font successfully saved in:\n%s\nfile.", p), L"Data font saved",
                    MB_OK | MB_ICONINFORMATION);
-        m_app->SetActiveDoc(this);
+        m_host->SetActiveDoc(this);
         return true;
     }
     // A cancelled choice ends quietly, and a file without a fitting slot has
@@ -232,7 +230,7 @@ int CGlyphosDoc::SelectFont(const std::vector<FontChoice>& choices) {
     std::vector<CString> lines;
     lines.reserve(choices.size());
     for (const FontChoice& c : choices) lines.push_back(c.line);
-    CDialogSelectFont dlg(m_app->GetMainFrame(), &lines);
+    CDialogSelectFont dlg(m_host->DocumentDialogParent(), &lines);
     if (dlg.exec() != QDialog::Accepted) return -1;
     return dlg.Get_m_NumFontSel();
 }
@@ -240,13 +238,11 @@ int CGlyphosDoc::SelectFont(const std::vector<FontChoice>& choices) {
 // ---------------------------------------------------------------- windows
 
 void CGlyphosDoc::CurrentCharChanged(int ch) {
-    if (CMainFrame* frame = m_app->GetMainFrame()) frame->SetCharPane(ch);
+    m_host->DocumentCharChanged(this, ch);
 }
 
 void CGlyphosDoc::RefreshPreview() {
-    CMainFrame* frame = m_app->GetMainFrame();
-    CChildPreviewFont* preview = frame ? frame->GetPreview() : nullptr;
-    if (preview && preview->GetDocument() == this) preview->Refresh();
+    m_host->DocumentPreviewRefresh(this);
 }
 
 void CGlyphosDoc::AddFrame(CChildFrame* frame) {
@@ -259,7 +255,7 @@ void CGlyphosDoc::RemoveFrame(CChildFrame* frame) {
     if (it == m_frames.end()) return;
     m_frames.erase(it);
     UpdateFrameTitles();
-    if (m_frames.empty() && m_app->GetDocTemplate()) m_app->GetDocTemplate()->RemoveDocument(this);
+    if (m_frames.empty()) m_host->DocumentFramesClosed(this);
 }
 
 void CGlyphosDoc::UpdateFrameTitles() {
@@ -294,7 +290,7 @@ bool CGlyphosDoc::OnCmdMsg(int id) {
         case cmd::FileOpenPsw: OnOpenPsw(); return true;
         case cmd::FileSaveInPsw: OnSaveInPsw(); return true;
         case cmd::FileClose: OnFileClose(); return true;
-        case cmd::WindowNew: m_app->GetDocTemplate()->CreateNewFrame(this); return true;
+        case cmd::WindowNew: m_host->OpenDocumentFrame(this); return true;
         case cmd::FirstChar: FirstChar(); return true;
         case cmd::PrevChar: PrevChar(); return true;
         case cmd::NextChar: NextChar(); return true;
