@@ -137,6 +137,8 @@ void CGlyphosApp::OnFileOpen() {
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.psw *.KFN *.PSW)"), QStringLiteral("All Files (*)")});
     PrepareFileDialog(dlg);
+    const CGlyphosDoc* active = m_mainFrame->ActiveDocument();
+    StartFileDialogIn(dlg, active ? ToQString(active->GetPathName()) : QString());
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
     OpenDocumentFile(dlg.selectedFiles().constFirst());
 }
@@ -144,7 +146,8 @@ void CGlyphosApp::OnFileOpen() {
 CGlyphosDoc* CGlyphosApp::OpenDocumentFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     CGlyphosDoc* doc = m_template->OpenDocumentFile(full);
-    if (doc) AddToRecentFileList(full);
+    // Only a file whose font could be read is worth offering again.
+    if (doc && doc->FontReadFromFile()) AddToRecentFileList(full);
     else RemoveFromRecentFileList(full);
     return doc;
 }

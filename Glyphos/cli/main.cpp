@@ -60,9 +60,8 @@ const CliCommand* Find(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Boxes the library shows go to stderr; the default, made explicit.
-    static HeadlessUiServices headless;
-    UiServices::Install(&headless);
+    static CliBoxes boxes;
+    UiServices::Install(&boxes);
 
     if (argc < 2) {
         PrintUsage(stderr);
@@ -91,20 +90,23 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        return command->run(args);
+        const int code = command->run(args);
+        // What the library said on the way to a success is worth a look.
+        for (const std::string& t : boxes.Texts()) std::fprintf(stderr, "glyphos-cli: warning: %s\n", t.c_str());
+        return code;
     } catch (const CliUsageError& e) {
         PrintError(e.what());
         std::fprintf(stderr, "usage: glyphos-cli %s %s\n", command->name, command->usage);
         return kExitUsage;
     } catch (const CliFailure& e) {
-        PrintError(e.what());
+        PrintError(boxes.ErrorLine(e.what()));
         return kExitFailure;
     } catch (int) {
         // The library's release assertion: a check on the file failed.
-        PrintError("reading stopped at a failed check: the file is damaged or is not a PSW file");
+        PrintError(boxes.ErrorLine("reading stopped at a failed check: the file is damaged or is not a PSW file"));
         return kExitFailure;
     } catch (const std::exception& e) {
-        PrintError(e.what());
+        PrintError(boxes.ErrorLine(e.what()));
         return kExitFailure;
     }
 }

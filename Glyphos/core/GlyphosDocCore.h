@@ -103,6 +103,11 @@ public:
     // ---- PSW files.
     int OpenFromPsw(const CString& path, IDocChoices& choices);
     int SaveIntoPsw(const CString& path, IDocChoices& choices);
+    // Why the last SaveIntoPsw wrote nothing, when it was not a failure to
+    // report: the file has no slot for this font (already said), or the
+    // user cancelled the choice of slot.
+    enum class SaveStop { None, NoSlot, Cancelled };
+    SaveStop GetSaveStop() const { return m_SaveStop; }
     // The list lines of a PSW file's fonts, in file order (opens the log).
     int ListPswFonts(const CString& path, std::vector<FontChoice>& out);
 
@@ -116,6 +121,9 @@ public:
     bool GoToChar(int ch);
 
     CKalvoNewDebugObject* GetLog() { return m_pDebugObj.get(); }
+    // Writes into the log of `other` when it has one: a document that reads
+    // one font after another keeps one log.
+    void ShareLog(const CGlyphosDocCore& other);
 
 private:
     bool EnsureLog();
@@ -128,7 +136,7 @@ private:
     DocDisplay m_Display;
     std::unique_ptr<CHeaderPsw> m_pHeaderPsw;
     std::unique_ptr<CHeaderPsw2> m_pHeaderPsw2;
-    std::unique_ptr<CKalvoNewDebugObject> m_pDebugObj;
+    std::shared_ptr<CKalvoNewDebugObject> m_pDebugObj;
     CString m_LogDir;
     IDocObserver* m_pObserver = nullptr;
     int m_NewFont = 1;
@@ -138,4 +146,5 @@ private:
     int m_RedrawHint = 0;
     int m_FullRange = 0;
     int m_CurrentChar = 0;
+    SaveStop m_SaveStop = SaveStop::None;
 };
