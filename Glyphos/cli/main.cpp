@@ -15,6 +15,9 @@ int CliExtract(const std::vector<std::string>& args);
 int CliReplace(const std::vector<std::string>& args);
 int CliShow(const std::vector<std::string>& args);
 int CliExport(const std::vector<std::string>& args);
+#ifdef GLYPHOS_CLI_PRINT
+int CliPrint(const std::vector<std::string>& args);
+#endif
 
 namespace {
 
@@ -36,6 +39,10 @@ const CliCommand kCommands[] = {
      "c|asm IN.kfn OUT --items N [--size byte|word|dword] [--comment star|semicolon] "
      "[--dialect default|mcuez] [--note TEXT]",
      "write a font file as a C or assembler source table", CliExport},
+#ifdef GLYPHOS_CLI_PRINT
+    {"print", "IN.kfn OUT.pdf [--char CODE] [--factor N] [--paper a4|letter]",
+     "write the printed page of a font file (a character's grid and the font table) to a PDF file", CliPrint},
+#endif
 };
 
 void PrintUsage(std::FILE* out) {
