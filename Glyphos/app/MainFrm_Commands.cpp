@@ -88,6 +88,7 @@ void CMainFrame::CreateActions() {
     AddCommand(cmd::FileSaveInPsw, tr("Save In (*.ps&w) File"));
     AddCommand(cmd::PrintZoomFactor, tr("Print Preview zoom factor"));
     AddCommand(cmd::FilePrint, tr("&Print..."))->setShortcut(K(Qt::CTRL | Qt::Key_P));
+    AddCommand(cmd::FilePrintDirect, tr("Print &Direct"));
     AddCommand(cmd::FilePrintPreview, tr("Print Pre&view"));
     AddCommand(cmd::FilePrintSetup, tr("P&rint Setup..."));
     AddCommand(cmd::AppExit, tr("E&xit"));
@@ -177,6 +178,7 @@ void CMainFrame::CreateMenus() {
     m_docOnly.push_back(file->addSeparator());
     docItem(file, cmd::PrintZoomFactor);
     docItem(file, cmd::FilePrint);
+    docItem(file, cmd::FilePrintDirect);
     docItem(file, cmd::FilePrintPreview);
     file->addAction(Action(cmd::FilePrintSetup));
     file->addSeparator();
