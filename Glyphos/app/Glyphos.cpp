@@ -4,6 +4,7 @@
 #include "ChildFrm.h"
 #include "CommandIds.h"
 #include "DialogPassword.h"
+#include "DialogTableGen.h"
 #include "FileDialogs.h"
 #include "GlyphosDoc.h"
 #include "GlyphosMultiDocTemplate.h"
@@ -35,6 +36,11 @@ const char* const CGlyphosApp::kWebPage = "https://www.kalvo.example/";
 CGlyphosApp::CGlyphosApp(QObject* parent) : QObject(parent) {
     g_app = this;
     m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_openTableGenerator = [this](CGlyphosDoc* doc) {
+        CDialogTableGen dlg(doc->GetFont(), doc->GetFont().GetFontName(), doc->Core().GetBytesPerRow(),
+                            m_mainFrame.get());
+        dlg.exec();
+    };
 }
 
 CGlyphosApp::~CGlyphosApp() {
