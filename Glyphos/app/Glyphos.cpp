@@ -5,6 +5,7 @@
 #include "CommandIds.h"
 #include "DialogPassword.h"
 #include "DialogTableGen.h"
+#include "PrintSetup.h"
 #include "FileDialogs.h"
 #include "GlyphosDoc.h"
 #include "GlyphosMultiDocTemplate.h"
@@ -243,6 +244,7 @@ bool CGlyphosApp::OnCmdMsg(int id) {
         case cmd::HtmlHelp: OnHtmlHelp(); return true;
         case cmd::WebLink: OnWebLink(); return true;
         case cmd::TableGenerator: OnTableGenerator(); return true;
+        case cmd::FilePrintSetup: RunPrintSetup(m_mainFrame.get()); return true;
         default: break;
     }
     if (id >= cmd::FileMruFirst && id < cmd::FileMruFirst + cmd::FileMruCount) {
@@ -262,6 +264,7 @@ bool CGlyphosApp::OnUpdateCmdUI(CCmdUI& ui) {
         case cmd::AppAbout:
         case cmd::HtmlHelp:
         case cmd::WebLink:
+        case cmd::FilePrintSetup:
         case cmd::TableGenerator: return true;
         default: break;
     }

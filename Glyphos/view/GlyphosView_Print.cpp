@@ -10,13 +10,13 @@
 #include "FontPrinter.h"
 #include "GlyphosDocCore.h"
 #include "GlyphosView.h"
+#include "PrintSetup.h"
 #include "PrintZoomFactor.h"
 #include "UiServices.h"
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 void CGlyphosView::BeginPrinting() {
     const DocDisplay& d = Display();
@@ -45,6 +45,7 @@ bool CGlyphosView::PrintTo(QPrinter& printer) {
 
 void CGlyphosView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
+    ApplyPrintSetup(printer);
     QPrintDialog dlg(&printer, this);
     dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
     if (dlg.exec() != QDialog::Accepted) return;
@@ -52,17 +53,21 @@ void CGlyphosView::OnFilePrint() {
 }
 
 void CGlyphosView::OnFilePrintDirect() {
-    if (QPrinterInfo::defaultPrinter().isNull()) {
+    QPrinter printer(QPrinter::HighResolution);
+    ApplyPrintSetup(printer);
+    // Without a printer of its own a QPrinter writes a PDF, and without a
+    // file name that prints nothing.
+    if (printer.outputFormat() != QPrinter::NativeFormat) {
         MessageBox(nullptr, L"No default printer is installed: choose a printer or a PDF file with Print.",
                    L"Glyphos", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
     PrintTo(printer);
 }
 
 void CGlyphosView::OnFilePrintPreview() {
     QPrinter printer(QPrinter::HighResolution);
+    ApplyPrintSetup(printer);
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName(QStringLiteral("PrintPreview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {

@@ -1,6 +1,7 @@
 // "Dialog table generator": its opening state, the radio rules, "Select File
 // Name", and "Go" with its refusals and the table it writes.
 #include "CliRunner.h"
+#include "CommandIds.h"
 #include "DialogTableGen.h"
 #include "GlyphosDocCore.h"
 #include "QtTestSupport.h"
@@ -167,6 +168,32 @@ TEST_F(DialogTableGenTest, GoWritesTheTableOfTheCommandLineWithTheSameSettings) 
     EXPECT_EQ(ReadText(dir.File("dialog.ASM")), ReadText(dir.File("cli.asm")));
     EXPECT_GT(highest, 0);
     EXPECT_EQ(dlg->Progress()->value(), 0);
+}
+
+}  // namespace
+
+#include "DialogPassword.h"
+#include "GuiTestFixture.h"
+
+namespace {
+
+using EditorTableGenerator = GuiTest;
+
+TEST_F(EditorTableGenerator, TheRightPasswordOpensTheGeneratorOnTheActiveFont) {
+    InstallSystemSetting();
+    ASSERT_TRUE(Start());
+    ASSERT_NE(Frame()->ActiveDocument(), nullptr);
+    OnNextModal<CDialogPassword>([](CDialogPassword* dlg) {
+        dlg->Edit()->setText(QStringLiteral("pimerokavun"));
+        dlg->accept();
+    });
+    QString name;
+    OnNextModal<CDialogTableGen>([&](CDialogTableGen* dlg) {
+        name = dlg->FontNameEdit()->text();
+        dlg->reject();
+    });
+    EXPECT_TRUE(Frame()->RouteCommand(cmd::TableGenerator));
+    EXPECT_EQ(name, QStringLiteral("No name font"));
 }
 
 }  // namespace

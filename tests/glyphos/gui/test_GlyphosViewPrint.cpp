@@ -126,3 +126,27 @@ TEST_F(GlyphosViewPrint, ThePrintFactorIsTakenFrom1To20) {
 }
 
 }  // namespace
+
+#include "GuiTestFixture.h"
+
+#include <QPageSetupDialog>
+
+namespace {
+
+using EditorPrintSetup = GuiTest;
+
+TEST_F(EditorPrintSetup, PrintSetupIsOfferedWithOrWithoutADocument) {
+    InstallSystemSetting();
+    ASSERT_TRUE(Start());
+    Frame()->UpdateCommandUI();
+    EXPECT_TRUE(Frame()->Action(cmd::FilePrintSetup)->isEnabled());
+    bool shown = false;
+    OnNextModal<QPageSetupDialog>([&](QPageSetupDialog* dlg) {
+        shown = true;
+        dlg->reject();
+    });
+    EXPECT_TRUE(Frame()->RouteCommand(cmd::FilePrintSetup));
+    EXPECT_TRUE(shown);
+}
+
+}  // namespace
