@@ -178,7 +178,6 @@ void CMainFrame::CreateMenus() {
     m_docOnly.push_back(file->addSeparator());
     docItem(file, cmd::PrintZoomFactor);
     docItem(file, cmd::FilePrint);
-    docItem(file, cmd::FilePrintDirect);
     docItem(file, cmd::FilePrintPreview);
     file->addAction(Action(cmd::FilePrintSetup));
     file->addSeparator();

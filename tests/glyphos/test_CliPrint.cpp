@@ -75,9 +75,8 @@ TEST_F(CliPrintTest, ThePageShowsTheCharacterOutlinedInTheTableWithItsDots) {
     }
     // The neighbour 0x42 sits one cell to the right, its dot at (5, 5).
     EXPECT_EQ(page.pixel(cell.left() + 8 + 5, cell.top() + 5) & 0xFFFFFF, 0u);
-    // The grid of the character above the table: at "Zoom x 2" a dot is 11
-    // units, so the set dot (4, 3) fills the cell inside 20 + 11 * 3 + 1 ...
-    // relative to the grid's frame, whose corner is the page's first ink.
+    // The enlarged grid above the table, at "Zoom x 2": 11 units a dot,
+    // framed in the border colour; the dot (row 4, column 3) is filled.
     const QRect grid = BoundsOfColor(page, 0x646464);
     ASSERT_EQ(grid.size(), QSize(8 * 11 + 1, 10 * 11 + 1));
     EXPECT_EQ(page.pixel(grid.left() + 11 * 3 + 5, grid.top() + 11 * 4 + 5) & 0xFFFFFF, 0u);

@@ -40,6 +40,8 @@ protected:
 
 TEST_F(DialogPropietaFontTest, ShowsEveryFieldOfTheRecord) {
     F dlg(font, 1);
+    dlg.adjustSize();
+    dlg.grab().save(QString::fromStdString(std::string(GLYPHOS_BINARY_DIR) + "/dialog-property-font.png"));
     const std::pair<F::Field, const char*> shown[] = {
         {F::Width, "12"},          {F::Height, "20"},        {F::Name, "Receipt"},     {F::Number, "02 / 03"},
         {F::FirstChar, "0X5"},     {F::LastChar, "0XFE"},    {F::MarginLeft, "-2"},    {F::MarginRight, "1"},

@@ -114,6 +114,7 @@ TEST_F(GlyphosViewPrint, ThePrintFactorIsTakenFrom1To20) {
     EXPECT_EQ(ui->Boxes()[0].text, CString(L"Please enter an integer between 1 and 20."));
     for (const char* good : {"1", "20"}) {
         OnNextModal<CPrintZoomFactor>([good](CPrintZoomFactor* dlg) {
+            dlg->grab().save(QString::fromStdString(std::string(GLYPHOS_BINARY_DIR) + "/dialog-print-factor.png"));
             dlg->Edit()->setText(QString::fromLatin1(good));
             dlg->accept();
         });
