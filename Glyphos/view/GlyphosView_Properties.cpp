@@ -16,6 +16,8 @@ void CGlyphosView::OnFontProperties() {
     CDialogPropietaFont dlg(font, Core().GetNewFont(), this);
     if (dlg.exec() == QDialog::Accepted) {
         Core().PropertiesChanged();
+        // A narrower range may have moved the current character to the first.
+        if (m_frame) m_frame->SetCharPane(CurrentChar());
         if (std::memcmp(before.data(), font.GetHeaderBytes(), before.size()) != 0 || nameBefore != font.GetFontName())
             m_doc->SetModifiedFlag();
     }

@@ -173,16 +173,21 @@ TEST_F(DialogPropietaFontTest, TheCommandShowsAFileFontReadOnlyAndReturnsToMaxRe
     EXPECT_EQ(Font(v).GetWidth(), 16);
     EXPECT_FALSE(doc.modified);
 
-    // A new font takes a new width: new cell size and bytes per row.
+    // A new font takes a new width and range: new cell size, bytes per row
+    // and, outside the range, current character.
     doc.GetCore().SetNewFont(1);
+    ASSERT_TRUE(doc.GetCore().GoToChar(0x30));
     OnNextModal<F>([](F* dlg) {
         dlg->Edit(F::Width)->setText(QStringLiteral("12"));
+        dlg->Edit(F::FirstChar)->setText(QStringLiteral("0X41"));
         dlg->accept();
     });
     v->OnCommand(cmd::FontProperties);
     EXPECT_EQ(Display(v).CellSize, 29);
     EXPECT_EQ(doc.GetCore().GetBytesPerRow(), 2);
     EXPECT_TRUE(doc.modified);
+    EXPECT_EQ(Char(v), 0x41);
+    EXPECT_EQ(frame.charPane, 0x41);
 }
 
 }  // namespace
