@@ -16,6 +16,9 @@ int CliReplace(const std::vector<std::string>& args);
 int CliShow(const std::vector<std::string>& args);
 int CliExport(const std::vector<std::string>& args);
 int CliConvert(const std::vector<std::string>& args);
+#ifdef GLYPHOS_CLI_PRINT
+int CliPrint(const std::vector<std::string>& args);
+#endif
 
 namespace {
 
@@ -41,6 +44,10 @@ const CliCommand kCommands[] = {
      "convert a font between .kfn, .bdf, .psf and .psf.gz (by extension); Unicode fonts are mapped to codes "
      "0..255 through code page N (default 1252)",
      CliConvert},
+#ifdef GLYPHOS_CLI_PRINT
+    {"print", "IN.kfn OUT.pdf [--char CODE] [--factor N] [--paper a4|letter]",
+     "write the printed page of a font file (a character's grid and the font table) to a PDF file", CliPrint},
+#endif
 };
 
 void PrintUsage(std::FILE* out) {

@@ -34,6 +34,7 @@ class CGlyphosDocCore;
 class KalvoFont;
 class QMenu;
 class QPainter;
+class QPrinter;
 
 class CGlyphosView : public QAbstractScrollArea, public CCmdTarget, public IEditingView {
     Q_OBJECT
@@ -109,6 +110,14 @@ public:
     // Everything asked to repaint since the last call (benchmarks, tests),
     // in view coordinates.
     QRegion TakeRequestedRepaint();
+
+    // ---- Printing (GlyphosView_Print.cpp).
+    // Printer dots per logical unit of the printed page.
+    int GetPrintFactor() const { return m_printFactor; }
+    // Prints the page on a printer that is ready (chosen, or a PDF file);
+    // the zoom is "Zoom x 2" meanwhile and comes back after. False, with a
+    // message, when the printer cannot be started.
+    bool PrintTo(QPrinter& printer);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -193,6 +202,18 @@ private:
     void OnRefreshView();
     void AfterZoom();
 
+    // GlyphosView_Print.cpp
+    bool OnPrintCommand(int id);
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    void OnPrintZoomFactor();
+    void BeginPrinting();
+    void EndPrinting();
+
+    // GlyphosView_Properties.cpp
+    void OnFontProperties();
+
     IViewDocument* m_doc;
     IViewFrame* m_frame;
 
@@ -230,6 +251,11 @@ private:
     // The document's font logic as last seen: opening another font into
     // the document replaces it, and with it the undo ring and copy buffer.
     const CGlyphosDocCore* m_core = nullptr;
+
+    int m_printFactor = 6;
+    // The zoom in force before printing began.
+    int m_savedZoom = 2;
+    int m_savedMaxResolution = 0;
 
     int m_hasFocus = 0;
     int m_previewAttached = 0;

@@ -81,7 +81,10 @@ bool CGlyphosView::OnCommand(int id) {
         case cmd::MouseActivateView:
             if (m_frame) m_frame->SetMouseActivateMode(4);
             break;
-        default: return false;
+        case cmd::FontProperties: OnFontProperties(); break;
+        default:
+            if (!OnPrintCommand(id)) return false;
+            break;
     }
     if (m_frame) m_frame->CommandStateChanged();
     return true;
@@ -137,6 +140,11 @@ bool CGlyphosView::UpdateCommand(int id, bool& enabled, bool& checked) {
         case cmd::NextChar: enabled = CurrentChar() < font.GetLastChar(); break;
         case cmd::PrevChar: enabled = CurrentChar() > font.GetFirstChar(); break;
         case cmd::ToolSizeUser:
+        case cmd::FontProperties:
+        case cmd::FilePrint:
+        case cmd::FilePrintDirect:
+        case cmd::FilePrintPreview:
+        case cmd::PrintZoomFactor:
         case cmd::FirstChar:
         case cmd::LastChar: break;
         default: return false;
