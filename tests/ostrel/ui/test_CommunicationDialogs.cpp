@@ -12,6 +12,7 @@
 #include "NewDialogSystemTimeout.h"
 #include "NewDialogTimeout.h"
 #include "NewDialogTimeoutDataByte.h"
+#include "ProgressAnimation.h"
 #include "QtTestSupport.h"
 #include "TestUi.h"
 
@@ -135,6 +136,21 @@ TEST_F(CommunicationDialogsTest, OperatorPromptReportsAnnullaTestOnce) {
     EXPECT_EQ(dlg.Get_m_fAnnullaTest(), TRUE);
     EXPECT_EQ(emitted, 1);
     EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(CommunicationDialogsTest, AnimationLoopsThroughItsFramesWhilePlaying) {
+    ProgressAnimation anim;
+    anim.resize(anim.sizeHint());
+    const QImage first = anim.grab().toImage();
+    anim.Play();
+    anim.Play();
+    EXPECT_TRUE(anim.IsPlaying());
+    for (int i = 0; i < ProgressAnimation::kFrames / 2; ++i) anim.Advance();
+    EXPECT_NE(anim.grab().toImage(), first) << "the picture moves";
+    for (int i = 0; i < ProgressAnimation::kFrames / 2; ++i) anim.Advance();
+    EXPECT_EQ(anim.Frame(), 0);
+    anim.Stop();
+    EXPECT_FALSE(anim.IsPlaying());
 }
 
 // Not a check: pictures of every dialog, filled as a tool would fill them.
