@@ -35,7 +35,7 @@ void CNewDialogDebugWnd::InitDebugDialog(const CString& title) { setWindowTitle(
 
 void CNewDialogDebugWnd::InsertDebugString(const CString& text) {
     m_list->addItem(ToQString(text));
-    while (m_list->count() > kMaxLines) delete m_list->takeItem(0);
+    while (m_list->count() > m_maxLines) delete m_list->takeItem(0);
     m_list->scrollToBottom();
 }
 

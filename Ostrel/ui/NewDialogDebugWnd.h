@@ -24,8 +24,8 @@ public:
     QListWidget* List() const { return m_list; }
 
     // A window kept open for a whole shift must not grow without bound: past
-    // this many lines the oldest go.
-    static constexpr int kMaxLines = 20000;
+    // this many lines (20000 unless set) the oldest go.
+    void SetMaxLines(int lines) { m_maxLines = lines > 0 ? lines : 1; }
 
     // Cancel, Escape and the close box all come here (QDialog routes the
     // close box through reject and keeps the window when it stays visible).
@@ -36,4 +36,5 @@ private:
 
     QListWidget* m_list = nullptr;
     QLabel* m_port = nullptr;
+    int m_maxLines = 20000;
 };

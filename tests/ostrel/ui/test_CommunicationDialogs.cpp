@@ -105,9 +105,10 @@ TEST_F(CommunicationDialogsTest, DebugWindowAsksBeforeClosingAndKeepsItsLinesBou
     ScopedScriptedUi ui;
     CNewDialogDebugWnd dlg(nullptr);
     dlg.InitDebugDialog(L"Debug KP-300");
+    dlg.SetMaxLines(40);
     dlg.show();
-    for (int i = 0; i < CNewDialogDebugWnd::kMaxLines + 5; ++i) dlg.InsertDebugString(CString::Format(L"line %d", i));
-    EXPECT_EQ(dlg.List()->count(), CNewDialogDebugWnd::kMaxLines);
+    for (int i = 0; i < 45; ++i) dlg.InsertDebugString(CString::Format(L"line %d", i));
+    EXPECT_EQ(dlg.List()->count(), 40);
     EXPECT_EQ(dlg.List()->item(0)->text(), QStringLiteral("line 5"));
 
     ui->Answer(IDNO);
