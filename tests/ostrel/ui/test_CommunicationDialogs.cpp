@@ -13,6 +13,7 @@
 #include "NewDialogTimeout.h"
 #include "NewDialogTimeoutDataByte.h"
 #include "ProgressAnimation.h"
+#include "QtPortSettingsDialog.h"
 #include "QtTestSupport.h"
 #include "TestUi.h"
 
@@ -206,6 +207,12 @@ TEST_F(CommunicationDialogsTest, Screenshots) {
     for (const wchar_t* line : {L"Invio comando: 1B 76", L"Ricevuti 1 bytes: 20", L"Stampante pronta"})
         debug.InsertDebugString(line);
     shoot(debug, "NewDialogDebugWnd");
+    DCB dcb;
+    dcb.BaudRate = 9600;
+    dcb.ByteSize = 8;
+    dcb.fOutX = 1;
+    QtPortSettingsDialog line(nullptr, L"/dev/ttyUSB0", &dcb);
+    shoot(line, "QtPortSettingsDialog");
     CNewDialogEseguireAzione prompt(nullptr, L"Aprire il coperchio della stampante.");
     shoot(prompt, "NewDialogEseguireAzione");
 }
