@@ -1,6 +1,8 @@
 #include "QtUiServices.h"
 
 #include "NewDialogMtReleaseAssetFailed.h"
+#include "NewDialogNumeroDiSerie.h"
+#include "QtPortSettingsDialog.h"
 #include "QtMessageTarget.h"
 #include "QtText.h"
 
@@ -124,4 +126,34 @@ int QtUiServices::AssertionDialog(const CString& check, const CString& className
             return dlg.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
         },
         IDOK);
+}
+
+int QtUiServices::PortSettingsDialog(HWND owner, const CString& portName, DCB* dcb) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return UiServices::PortSettingsDialog(owner, portName, dcb);
+    }
+    return OnGuiThread(
+        [&] {
+            QtPortSettingsDialog dlg(ParentFor(owner), portName, dcb);
+            return dlg.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+        },
+        IDCANCEL);
+}
+
+int QtUiServices::SerialNumberDialog(HWND owner, SerialNumberRequest& request) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return UiServices::SerialNumberDialog(owner, request);
+    }
+    return OnGuiThread(
+        [&] {
+            CString chosen = request.configuration;
+            CNewDialogNumeroDiSerie dlg(ParentFor(owner), request.configurations, &chosen);
+            dlg.SetProductCode(request.productCode);
+            const bool ok = dlg.exec() == QDialog::Accepted;
+            request.configuration = chosen;
+            if (!ok) return IDCANCEL;
+            request.serialNumber = dlg.Get_m_strNumeroSerie();
+            return IDOK;
+        },
+        IDCANCEL);
 }

@@ -13,6 +13,11 @@ class QtUiServices : public UiServices {
 public:
     int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override;
     int AssertionDialog(const CString& check, const CString& className, const CString& sourceFile) override;
+    // QtPortSettingsDialog over the DCB.
+    int PortSettingsDialog(HWND owner, const CString& portName, DCB* dcb) override;
+    // CNewDialogNumeroDiSerie over the request; "Stop Collaudo" answers
+    // IDCANCEL with the configuration name emptied.
+    int SerialNumberDialog(HWND owner, SerialNumberRequest& request) override;
 
     // The box that MessageBox shows, built but not run (used by MessageBox
     // and by tests that inspect it). The caller owns it.
