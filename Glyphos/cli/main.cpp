@@ -15,6 +15,7 @@ int CliExtract(const std::vector<std::string>& args);
 int CliReplace(const std::vector<std::string>& args);
 int CliShow(const std::vector<std::string>& args);
 int CliExport(const std::vector<std::string>& args);
+int CliRender(const std::vector<std::string>& args);
 
 namespace {
 
@@ -36,6 +37,11 @@ const CliCommand kCommands[] = {
      "c|asm IN.kfn OUT --items N [--size byte|word|dword] [--comment star|semicolon] "
      "[--dialect default|mcuez] [--note TEXT]",
      "write a font file as a C or assembler source table", CliExport},
+    {"render",
+     "FAMILY SIZE OUT.kfn [--style regular|bold|italic|bold-italic] [--underline] [--strikeout] "
+     "[--codepage N] [--width W] [--height H] [--first A] [--last B] [--origin X,Y] [--stretch FX,FY] "
+     "[--name TEXT]",
+     "draw a new font from an installed font (SIZE in points at 96 dpi), as the editor's import does", CliRender},
 };
 
 void PrintUsage(std::FILE* out) {
