@@ -22,6 +22,7 @@
 #include "CmdTarget.h"
 #include "DocDisplay.h"
 #include "EditingView.h"
+#include "LogFontRecord.h"
 #include "ViewHost.h"
 
 #include <QAbstractScrollArea>
@@ -109,6 +110,16 @@ public:
     // Everything asked to repaint since the last call (benchmarks, tests),
     // in view coordinates.
     QRegion TakeRequestedRepaint();
+
+    // ---- Import of an installed font (GlyphosView_Import.cpp). The
+    // commands only choose; the drawing runs on the next repaint.
+    void OnImportWindowsFont();
+    void OnCorrectiveFactor();
+    bool IsImportPending() const { return m_importPending != 0; }
+    void SetImportPending() { m_importPending = 1; }
+    // Draws the document's typeface into the font when an import waits.
+    void RunPendingImport();
+    ImportPlacement GetImportPlacement() const { return {m_importX, m_importY, m_importFx, m_importFy}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -230,6 +241,13 @@ private:
     // The document's font logic as last seen: opening another font into
     // the document replaces it, and with it the undo ring and copy buffer.
     const CGlyphosDocCore* m_core = nullptr;
+
+    // Where imported characters land in their cells.
+    int m_importX = 0;
+    int m_importY = 0;
+    float m_importFx = 1.0f;
+    float m_importFy = 1.0f;
+    int m_importPending = 0;
 
     int m_hasFocus = 0;
     int m_previewAttached = 0;
