@@ -5,6 +5,9 @@
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QHash>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QPainter>
 #include <QString>
 #include <QTextLayout>
@@ -68,6 +71,12 @@ GlyphRenderer::GlyphRenderer(const LogFontRecord& lf, std::uint32_t codePage, in
       m_placement(placement),
       m_direct(std::max(1, m_width), std::max(1, m_height), QImage::Format_RGB32) {
     m_ascent = static_cast<int>(std::lround(QFontMetricsF(m_font).ascent()));
+    // Qt draws glyphs this large as filled outlines, loading and hinting
+    // each outline again every time; keeping the outlines makes a second
+    // import of the same face (another placement) cost only the filling.
+    // Lines under or through the text come with Qt's own drawing only.
+    const int px = m_font.pixelSize();
+    m_outlines = px * px >= kLargestCachedGlyph * kLargestCachedGlyph && !m_font.underline() && !m_font.strikeOut();
 }
 
 GlyphRenderer::~GlyphRenderer() = default;
@@ -107,55 +116,101 @@ bool GlyphRenderer::Draw(int code) {
     for (QGlyphRun run : runs) {
         QList<QPointF> positions = run.positions();
         for (QPointF& pos : positions) pos.setY(0);
-        run.setPositions(positions);
-        p.drawGlyphRun(origin, run);
+        if (m_outlines) {
+            const QList<quint32> indexes = run.glyphIndexes();
+            for (qsizetype i = 0; i < indexes.size(); ++i) {
+                p.fillPath(Outline(run.rawFont(), indexes[i]).translated(origin + positions[i]), Qt::black);
+            }
+        } else {
+            run.setPositions(positions);
+            p.drawGlyphRun(origin, run);
+        }
     }
     return true;
+}
+
+namespace {
+
+// Keyed by everything that shapes an outline: face, size, hinting, glyph.
+QHash<QString, QPainterPath>& OutlineCache() {
+    static QHash<QString, QPainterPath> cache;
+    return cache;
+}
+
+}  // namespace
+
+void GlyphRenderer::ClearOutlineCache() { OutlineCache().clear(); }
+
+const QPainterPath& GlyphRenderer::Outline(const QRawFont& face, quint32 glyph) {
+    QHash<QString, QPainterPath>& cache = OutlineCache();
+    const QString key = m_font.key() + QLatin1Char('|') + face.familyName() + QLatin1Char('|') + face.styleName() +
+                        QLatin1Char('|') + QString::number(face.pixelSize()) + QLatin1Char('|') +
+                        QString::number(glyph);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() > kMaxCachedOutlines) cache.clear();
+        QPainterPath path = face.pathForGlyph(glyph);
+        path.setFillRule(Qt::WindingFill);
+        it = cache.insert(key, path);
+    }
+    return *it;
 }
 
 void GlyphRenderer::RenderChar(KalvoFont& font, int code) {
     if (code < 0 || code > 255) return;
     const bool drawn = Draw(code);
+    const int w = m_width;
+    const int h = m_height;
+
+    // The drawing as one 64-bit mask per row, column 0 in the high bit:
+    // the stretch below then tests a whole span of pixels at once.
+    std::array<std::uint64_t, KalvoFont::kRows> ink{};
+    if (drawn) {
+        for (int r = 0; r < h; ++r) {
+            const auto* line = reinterpret_cast<const QRgb*>(m_direct.constScanLine(r));
+            std::uint64_t bits = 0;
+            for (int k = 0; k < w; ++k) {
+                if (line[k] == kBlack) bits |= std::uint64_t{1} << (63 - k);
+            }
+            ink[static_cast<std::size_t>(r)] = bits;
+        }
+    }
+
     // The stretched copy, as a stretch that keeps black wins: a target
     // pixel is black when any source pixel that maps onto it is black, so a
     // shrunk glyph keeps its thin strokes; an enlarged one repeats pixels.
     // The copy is cut to the cell: beyond trunc(w x fx), trunc(h x fy) the
     // cell stays blank.
-    const int w = m_width;
-    const int h = m_height;
     const int sw = static_cast<int>(static_cast<float>(w) * m_placement.fx);
     const int sh = static_cast<int>(static_cast<float>(h) * m_placement.fy);
     const int cols = std::clamp(sw, 0, w);
     const int rows = std::clamp(sh, 0, h);
-    std::array<int, KalvoFont::kCols + 1> colStart{};
-    for (int k = 0; k <= cols; ++k) colStart[static_cast<std::size_t>(k)] = sw > 0 ? k * w / sw : 0;
+    std::array<std::uint64_t, KalvoFont::kCols> span{};
+    for (int k = 0; k < cols; ++k) {
+        const int x0 = k * w / sw;
+        const int x1 = std::min(w, std::max(x0 + 1, (k + 1) * w / sw));
+        for (int x = x0; x < x1; ++x) span[static_cast<std::size_t>(k)] |= std::uint64_t{1} << (63 - x);
+    }
     for (int r = 0; r < h; ++r) {
-        unsigned char bytes[KalvoFont::kRowBytes] = {};
-        if (drawn && r < rows) {
+        std::uint64_t out = 0;
+        if (r < rows) {
             const int y0 = r * h / sh;
-            const int y1 = std::max(y0 + 1, (r + 1) * h / sh);
-            for (int k = 0; k < cols; ++k) {
-                const int x0 = colStart[static_cast<std::size_t>(k)];
-                const int x1 = std::max(x0 + 1, colStart[static_cast<std::size_t>(k) + 1]);
-                bool black = false;
-                for (int y = y0; y < y1 && y < h && !black; ++y) {
-                    const auto* line = reinterpret_cast<const QRgb*>(m_direct.constScanLine(y));
-                    for (int x = x0; x < x1 && x < w; ++x) {
-                        if (line[x] == kBlack) {
-                            black = true;
-                            break;
-                        }
-                    }
+            const int y1 = std::min(h, std::max(y0 + 1, (r + 1) * h / sh));
+            std::uint64_t source = 0;
+            for (int y = y0; y < y1; ++y) source |= ink[static_cast<std::size_t>(y)];
+            if (source) {
+                for (int k = 0; k < cols; ++k) {
+                    if (source & span[static_cast<std::size_t>(k)]) out |= std::uint64_t{1} << (63 - k);
                 }
-                if (black) bytes[k / 8] |= static_cast<unsigned char>(0x80u >> (k % 8));
             }
         }
         // Only the cell's own bits of the row change.
         for (int b = 0; b * 8 < w; ++b) {
             const int bitsHere = std::min(8, w - b * 8);
-            const unsigned char mask = static_cast<unsigned char>(0xFF00u >> bitsHere);
+            const auto mask = static_cast<unsigned char>(0xFF00u >> bitsHere);
+            const auto bits = static_cast<unsigned char>(out >> (56 - 8 * b));
             const unsigned char old = font.GetGridByte(code, r, b);
-            font.SetGridByte(code, r, b, static_cast<unsigned char>((old & ~mask) | (bytes[b] & mask)));
+            font.SetGridByte(code, r, b, static_cast<unsigned char>((old & ~mask) | (bits & mask)));
         }
     }
 }

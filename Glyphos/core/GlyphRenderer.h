@@ -20,6 +20,8 @@
 class KalvoFont;
 class CodePageConverter;
 class QPainter;
+class QPainterPath;
+class QRawFont;
 
 class GlyphRenderer {
 public:
@@ -49,9 +51,19 @@ public:
     static void RenderFont(KalvoFont& font, const LogFontRecord& lf, std::uint32_t codePage,
                            const ImportPlacement& placement, const Progress& shown = {});
 
+    // Forgets the outlines kept for large glyphs (a cold import, in the
+    // benchmarks).
+    static void ClearOutlineCache();
+
 private:
+    // The glyph size (pixels) above which Qt keeps no glyph bitmaps.
+    static constexpr int kLargestCachedGlyph = 64;
+    static constexpr int kMaxCachedOutlines = 8192;
+
     // Draws the code into m_direct; false when nothing can be drawn.
     bool Draw(int code);
+    // The outline of a glyph as Qt would fill it, kept for the process.
+    const QPainterPath& Outline(const QRawFont& face, quint32 glyph);
 
     QFont m_font;
     std::unique_ptr<CodePageConverter> m_converter;
@@ -59,5 +71,6 @@ private:
     int m_height;
     ImportPlacement m_placement;
     int m_ascent = 0;
+    bool m_outlines = false;
     QImage m_direct;
 };

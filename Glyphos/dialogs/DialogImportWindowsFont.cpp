@@ -39,8 +39,7 @@ void CDialogImportWindowsFont::Run(KalvoFont& font, const LogFontRecord& lf, std
     m_shown = 0;
     m_sinceRepaint.start();
     GlyphRenderer::RenderFont(font, lf, codePage, placement, [this](int, const QImage& direct) {
-        ++m_shown;
-        if (m_sinceRepaint.elapsed() < kRepaintMs) return;
+        if (m_shown++ > 0 && m_sinceRepaint.elapsed() < kRepaintMs) return;
         m_cell = direct;
         repaint();
         m_sinceRepaint.restart();

@@ -2,6 +2,9 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPainter>
+
+#include <cmath>
 
 #include <functional>
 
@@ -130,6 +133,38 @@ TEST_F(GlyphRendererTest, CodesWithoutACharacterRenderEmpty) {
         Record(16, 24, c.code, c.code);
         Render({}, c.codePage);
         EXPECT_EQ(Ink(c.code), 0) << c.codePage << ":" << c.code;
+    }
+}
+
+TEST_F(GlyphRendererTest, LargeGlyphsGiveTheDotsOfQtsOwnTextDrawing) {
+    // Glyphs this large are filled from kept outlines; Qt's text drawing
+    // must give the same pixels.
+    lf.lfHeight = -72;
+    for (const wchar_t* face : {L"DejaVu Sans", L"DejaVu Sans Mono"}) {
+        lf.lfFaceName = face;
+        GlyphRenderer renderer(lf, 1252, 64, 96, {});
+        const QFont qfont = GlyphRenderer::ToQFont(lf);
+        for (char c : {'A', 'g', '@'}) {
+            for (int pass = 0; pass < 2; ++pass) renderer.RenderChar(font, c);  // the second from kept outlines
+            QImage qt(64, 96, QImage::Format_RGB32);
+            qt.fill(Qt::white);
+            QPainter p(&qt);
+            p.setFont(qfont);
+            p.setPen(Qt::black);
+            p.drawText(QPointF(0, std::lround(QFontMetricsF(qfont).ascent())), QString(QChar(c)));
+            p.end();
+            int differ = 0;
+            int inked = 0;
+            for (int r = 0; r < 96; ++r)
+                for (int k = 0; k < 64; ++k) {
+                    const bool black = qt.pixel(k, r) == 0xFF000000u;
+                    inked += black;
+                    differ += black != (font.GetPixel(c, r, k) != 0);
+                    ASSERT_TRUE(black || qt.pixel(k, r) == 0xFFFFFFFFu) << "antialiased pixel";
+                }
+            EXPECT_EQ(differ, 0) << c;
+            EXPECT_GT(inked, 100) << c;
+        }
     }
 }
 

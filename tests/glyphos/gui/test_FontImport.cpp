@@ -6,6 +6,7 @@
 #include "CliRunner.h"
 #include "CommandIds.h"
 #include "DialogCorrectiveFactorPosition.h"
+#include "DialogImportWindowsFont.h"
 #include "GlyphosDoc.h"
 #include "GlyphosView.h"
 #include "GuiTestFixture.h"
@@ -187,6 +188,25 @@ TEST_F(XFontDialogTest, OkGivesTheChosenTypefaceAndRefusesASizeThatIsNone) {
     EXPECT_EQ(out.lfPitchAndFamily, 0x22);
 }
 
+TEST(ImportWindow, ShowsEachCharacterOfTheRangeAndGoesAway) {
+    EnsureQApp();
+    KalvoFont font;
+    font.SetWidth(16);
+    font.SetHeight(24);
+    font.SetFirstChar('A');
+    font.SetLastChar('Z');
+    LogFontRecord lf;
+    lf.lfFaceName = L"DejaVu Sans";
+    lf.lfHeight = -20;
+    CDialogImportWindowsFont window;
+    window.Run(font, lf, 1252, {});
+    EXPECT_EQ(window.ShownCount(), 26);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), "Import font");
+    window.show();
+    Screenshot(&window, "import_window");
+}
+
 // ---- The commands in the editor ----------------------------------------
 
 class FontImportEditor : public GuiTest {
@@ -248,6 +268,8 @@ TEST_F(FontImportEditor, ImportAndPlacementGiveTheDotsOfTheCliAndMarkTheDocument
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(CodePageChoice::Application().codePage, 437u);
     ExpectSameDotsAsTheCli({});
+    doc->SelectChar('G');
+    Screenshot(Frame(), "editor_after_import");
 
     OnNextModal<CDialogCorrectiveFactorPosition>([](CDialogCorrectiveFactorPosition* dlg) {
         dlg->StepButton(CDialogCorrectiveFactorPosition::XRight)->click();
