@@ -37,7 +37,7 @@ QFont GlyphRenderer::ToQFont(const LogFontRecord& lf) {
     QFont f;
     // The face exactly as named; an empty face leaves the choice to the
     // family hint, as a logical font without a face name does.
-    f.setFamilies({QString::fromStdWString(lf.lfFaceName)});
+    if (!lf.lfFaceName.empty()) f.setFamilies({QString::fromStdWString(lf.lfFaceName)});
     f.setStyleHint(HintForFamily(lf.lfPitchAndFamily),
                    static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoSubpixelAntialias));
     if (lf.lfPitchAndFamily & 0x01) f.setFixedPitch(true);

@@ -218,10 +218,11 @@ TEST_F(MainFrmTest, MenusWithoutADocumentAreTheShortOnes) {
 TEST_F(MainFrmTest, CommandsOfPartsStillToComeAreShownDisabled) {
     ASSERT_TRUE(Start());
     Frame()->UpdateCommandUI();
-    for (int id : {cmd::FontProperties, cmd::EditUndo, cmd::FilePrint, cmd::ImportWindowsFont})
+    for (int id : {cmd::FontProperties, cmd::EditUndo, cmd::FilePrint})
         EXPECT_FALSE(Frame()->Action(id)->isEnabled()) << id;
     for (int id : {cmd::FileNew, cmd::FileOpen, cmd::FileClose, cmd::WindowNew, cmd::WindowTile, cmd::HtmlHelp,
-                   cmd::AppAbout, cmd::NextChar, cmd::ZoomX2, cmd::ToolPen, cmd::PreviewNormal, cmd::GridColor})
+                   cmd::AppAbout, cmd::NextChar, cmd::ZoomX2, cmd::ToolPen, cmd::PreviewNormal, cmd::GridColor,
+                   cmd::ImportWindowsFont, cmd::CorrectiveFontPosition})
         EXPECT_TRUE(Frame()->Action(id)->isEnabled()) << id;
     // The palettes' buttons follow their commands.
     EXPECT_TRUE(Frame()->DrawBar()->Button(1)->isEnabled());
