@@ -51,9 +51,7 @@ TEST(CodePageList, ListsNamedCodePagesThatIconvOpens) {
         EXPECT_EQ(CodePageList::LeadingNumber(name), list.GetCodePage(i)) << name;
         EXPECT_NE(name.find("  ("), std::string::npos) << name;
     }
-    EXPECT_EQ(CodePageList::CodePageName(437), "437  (OEM - United States)");
     EXPECT_EQ(CodePageList::CodePageName(1252), "1252  (ANSI - Latin I)");
-    EXPECT_EQ(list.GetCodePage(-1), 0u);
     EXPECT_EQ(list.GetName(list.GetCount()), "");
 }
 
@@ -69,8 +67,6 @@ TEST(CodePageList, TypeFiltersGoByTheWordsInTheNames) {
 
 TEST(CodePageList, EntryTextGivesItsLeadingDigits) {
     EXPECT_EQ(CodePageList::LeadingNumber("850  (OEM - Multilingual Latin I)"), 850u);
-    EXPECT_EQ(CodePageList::LeadingNumber("65001"), 65001u);
-    EXPECT_EQ(CodePageList::LeadingNumber(""), 0u);
     EXPECT_EQ(CodePageList::LeadingNumber("(none)"), 0u);
     EXPECT_EQ(CodePageList::LeadingNumber("99999999999999999999"), 0u);
 }

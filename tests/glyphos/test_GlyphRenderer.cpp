@@ -168,19 +168,11 @@ TEST_F(GlyphRendererTest, LargeGlyphsGiveTheDotsOfQtsOwnTextDrawing) {
     }
 }
 
-TEST_F(GlyphRendererTest, LogicalFontMapsOntoTheQtFont) {
-    lf.lfWeight = 700;
-    lf.lfItalic = 1;
-    lf.lfUnderline = 1;
-    lf.lfHeight = -15;
-    const QFont f = GlyphRenderer::ToQFont(lf);
-    EXPECT_EQ(f.pixelSize(), 15);
-    EXPECT_EQ(f.weight(), QFont::Bold);
-    EXPECT_TRUE(f.italic());
-    EXPECT_TRUE(f.underline());
-    EXPECT_FALSE(f.strikeOut());
+TEST_F(GlyphRendererTest, HeightsAreCharacterOrCellHeightsInPixels) {
     EXPECT_EQ(LogFontRecord::HeightForPoints(11), -15);
     EXPECT_EQ(LogFontRecord::HeightForPoints(12), -16);
+    lf.lfHeight = -15;
+    EXPECT_EQ(GlyphRenderer::ToQFont(lf).pixelSize(), 15);
     // A positive height is the cell: the character height is smaller.
     lf.lfHeight = 24;
     const QFont cell = GlyphRenderer::ToQFont(lf);
