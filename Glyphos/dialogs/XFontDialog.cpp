@@ -72,6 +72,7 @@ CXFontDialog::CXFontDialog(const LogFontRecord& lf, CodePageChoice& choice, QWid
     effectsLayout->addWidget(m_underline);
     effectsLayout->addWidget(colorLabel);
     effectsLayout->addWidget(m_color);
+    effectsLayout->addStretch(1);
 
     auto* sampleBox = new QGroupBox(QStringLiteral("Sample"), this);
     m_sample = new QLabel(sampleBox);
