@@ -19,6 +19,7 @@ int CliConvert(const std::vector<std::string>& args);
 #ifdef GLYPHOS_CLI_PRINT
 int CliPrint(const std::vector<std::string>& args);
 #endif
+int CliRender(const std::vector<std::string>& args);
 
 namespace {
 
@@ -48,6 +49,11 @@ const CliCommand kCommands[] = {
     {"print", "IN.kfn OUT.pdf [--char CODE] [--factor N] [--paper a4|letter]",
      "write the printed page of a font file (a character's grid and the font table) to a PDF file", CliPrint},
 #endif
+    {"render",
+     "FAMILY SIZE OUT.kfn [--style regular|bold|italic|bold-italic] [--underline] [--strikeout] "
+     "[--codepage N] [--width W] [--height H] [--first A] [--last B] [--origin X,Y] [--stretch FX,FY] "
+     "[--name TEXT]",
+     "draw a new font from an installed font (SIZE in points at 96 dpi), as the editor's import does", CliRender},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -7,6 +7,7 @@
 
 #include "DocDisplay.h"
 #include "KalvoFont.h"
+#include "LogFontRecord.h"
 
 #include <cstdint>
 #include <memory>
@@ -70,6 +71,9 @@ public:
     int GetFullRange() const { return m_FullRange; }
     int GetCurrentChar() const { return m_CurrentChar; }
     int GetRedrawHint() const { return m_RedrawHint; }
+    // The installed typeface the font's characters were last drawn from.
+    LogFontRecord& GetImportFont() { return m_ImportFont; }
+    const LogFontRecord& GetImportFont() const { return m_ImportFont; }
     void SetRedrawHint(int hint) { m_RedrawHint = hint; }
 
     // A new document: the default font (16 x 24, characters 32..255).
@@ -147,4 +151,5 @@ private:
     int m_FullRange = 0;
     int m_CurrentChar = 0;
     SaveStop m_SaveStop = SaveStop::None;
+    LogFontRecord m_ImportFont;
 };

@@ -22,6 +22,7 @@
 #include "CmdTarget.h"
 #include "DocDisplay.h"
 #include "EditingView.h"
+#include "LogFontRecord.h"
 #include "ViewHost.h"
 
 #include <QAbstractScrollArea>
@@ -118,6 +119,15 @@ public:
     // the zoom is "Zoom x 2" meanwhile and comes back after. False, with a
     // message, when the printer cannot be started.
     bool PrintTo(QPrinter& printer);
+    // ---- Import of an installed font (GlyphosView_Import.cpp). The
+    // commands only choose; the drawing runs on the next repaint.
+    void OnImportWindowsFont();
+    void OnCorrectiveFactor();
+    bool IsImportPending() const { return m_importPending != 0; }
+    void SetImportPending() { m_importPending = 1; }
+    // Draws the document's typeface into the font when an import waits.
+    void RunPendingImport();
+    ImportPlacement GetImportPlacement() const { return {m_importX, m_importY, m_importFx, m_importFy}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -256,6 +266,12 @@ private:
     // The zoom in force before printing began.
     int m_savedZoom = 2;
     int m_savedMaxResolution = 0;
+    // Where imported characters land in their cells.
+    int m_importX = 0;
+    int m_importY = 0;
+    float m_importFx = 1.0f;
+    float m_importFy = 1.0f;
+    int m_importPending = 0;
 
     int m_hasFocus = 0;
     int m_previewAttached = 0;

@@ -64,6 +64,8 @@ bool CGlyphosView::OnCommand(int id) {
         case cmd::ToolSize5: OnToolSize(5); break;
         case cmd::ToolSize7: OnToolSize(7); break;
         case cmd::ToolSizeUser: OnUserToolSize(); break;
+        case cmd::ImportWindowsFont: OnImportWindowsFont(); break;
+        case cmd::CorrectiveFontPosition: OnCorrectiveFactor(); break;
         case cmd::NextChar: Navigate(&CGlyphosDocCore::NextChar); break;
         case cmd::PrevChar: Navigate(&CGlyphosDocCore::PrevChar); break;
         case cmd::FirstChar: Navigate(&CGlyphosDocCore::FirstChar); break;
@@ -145,6 +147,8 @@ bool CGlyphosView::UpdateCommand(int id, bool& enabled, bool& checked) {
         case cmd::FilePrintDirect:
         case cmd::FilePrintPreview:
         case cmd::PrintZoomFactor:
+        case cmd::ImportWindowsFont:
+        case cmd::CorrectiveFontPosition:
         case cmd::FirstChar:
         case cmd::LastChar: break;
         default: return false;
