@@ -14,15 +14,14 @@ namespace {
 // printing code owns and destroys.
 struct PrintRecord {
     struct Text {
-        int page, x, y;
+        int x, y;
         std::wstring text;
     };
     std::vector<Text> texts;
     std::vector<std::string> calls;
-    int pages = 0;
 };
 
-// Metrics chosen so that a page holds a known number of lines.
+// Fixed metrics: lines 10 units apart, 8 units from the left.
 class RecordingDevice : public PrintDevice {
 public:
     explicit RecordingDevice(PrintRecord& r) : m_r(r) {}
@@ -31,10 +30,7 @@ public:
     int HorzRes() const override { return horz; }
     int VertRes() const override { return vert; }
     bool StartDoc(const CString&) override { return Call("StartDoc"); }
-    bool StartPage() override {
-        ++m_r.pages;
-        return Call("StartPage");
-    }
+    bool StartPage() override { return Call("StartPage"); }
     bool EndPage() override { return Call("EndPage"); }
     bool EndDoc() override { return Call("EndDoc"); }
     void AbortDoc() override { Call("AbortDoc"); }
@@ -51,7 +47,7 @@ public:
     }
     TextMetrics GetTextMetrics() const override { return {9, 1, 4}; }
     bool TextOut(int x, int y, const CString& text) override {
-        m_r.texts.push_back({m_r.pages, x, y, text.str()});
+        m_r.texts.push_back({x, y, text.str()});
         return true;
     }
 
@@ -206,26 +202,6 @@ TEST_F(ReportFileTest, CancelledPrintDialogsRemindTheOperatorAndComeBack) {
     EXPECT_NE(LogText().find("Report font: Serif Stand-in"), std::string::npos);
     EXPECT_NE(LogText().find("\nInviato sulla coda di stampa il file di report: " + path + "."), std::string::npos);
     EXPECT_NE(LogText().find("\nFine stampa del file di report: " + path + "."), std::string::npos);
-}
-
-TEST_F(ReportFileTest, LongReportsContinueOnPagesWithTheSameMargins) {
-    std::string text;
-    for (int i = 1; i <= 150; ++i) text += "Line " + std::to_string(i) + "\n";
-    WriteText(dir.File("long.rpt"), text);
-    PrintRecord dc;
-    RecordingDevice device(dc);
-    device.StartPage();  // as PrintReportFile opens the first page
-    ASSERT_EQ(report.PrintTheReport(&device, device.horz, device.vert, CString::FromUtf8(dir.File("long.rpt"))),
-              TRUE);
-    // 700 logical units, lines of 10: rows 1 to 69 fit, so 69 lines a page.
-    ASSERT_EQ(dc.texts.size(), 150u);
-    EXPECT_EQ(dc.pages, 3);
-    for (std::size_t i = 0; i < dc.texts.size(); ++i) {
-        EXPECT_EQ(dc.texts[i].text, L"Line " + std::to_wstring(i + 1));
-        EXPECT_EQ(dc.texts[i].page, 1 + static_cast<int>(i / 69));
-        EXPECT_EQ(dc.texts[i].y, static_cast<int>(i % 69 + 1) * 10);
-        EXPECT_LE(dc.texts[i].y + 10, 700);
-    }
 }
 
 TEST_F(ReportFileTest, UnreadableReportOrNoPrinterFailsInsteadOfPrintingNothing) {
