@@ -7,6 +7,7 @@
 #include "FileDialogs.h"
 #include "GlyphosDoc.h"
 #include "GlyphosMultiDocTemplate.h"
+#include "GlyphosSystemSettings.h"
 #include "LoadGlyphosCfgFileApp.h"
 #include "MainFrm.h"
 #include "QtText.h"
@@ -22,7 +23,6 @@
 namespace {
 CGlyphosApp* g_app = nullptr;
 
-const char* const kPathGroupKey = "App. settings/Path";
 const char* const kRecentGroup = "Recent File List";
 
 // The password of the hidden table generator.
@@ -57,22 +57,16 @@ std::unique_ptr<QSettings> CGlyphosApp::Profile() const {
 }
 
 bool CGlyphosApp::ReadProgramPath() {
-    QSettings system(QSettings::IniFormat, QSettings::SystemScope, QString::fromLatin1(kOrganization),
-                     QString::fromLatin1(kApplication));
-    const QVariant v = system.value(QString::fromLatin1(kPathGroupKey));
-    if (!v.isValid() || v.typeId() != QMetaType::QString || v.toString().isEmpty()) {
-        const CString key = FromQString(system.fileName()) + L" [App. settings] Path";
+    const std::optional<CString> path = GlyphosSystemSettings::ProgramPath();
+    if (!path) {
         MessageBox(nullptr,
                    CString::Format(L"The reistry key %s is not find by program.\nVerify the registry integrity or "
                                    L"reinstal the program.",
-                                   key),
+                                   GlyphosSystemSettings::KeyDescription()),
                    L"Error", MB_ICONSTOP);
         return false;
     }
-    // The configuration reader joins folder and file name as they are.
-    QString path = v.toString();
-    if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
-    m_ProgramPath = FromQString(path);
+    m_ProgramPath = *path;
     return true;
 }
 

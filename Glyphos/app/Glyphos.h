@@ -10,6 +10,7 @@
 
 #include "CString.h"
 #include "CmdTarget.h"
+#include "DocumentHost.h"
 #include "GYCopyPaste.h"
 
 #include <QObject>
@@ -26,7 +27,7 @@ class CMainFrame;
 class LoadGlyphosCfgFileApp;
 class QSettings;
 
-class CGlyphosApp : public QObject, public CCmdTarget {
+class CGlyphosApp : public QObject, public CCmdTarget, public IDocumentHost {
     Q_OBJECT
 public:
     explicit CGlyphosApp(QObject* parent = nullptr);
@@ -51,14 +52,14 @@ public:
     CString Get_m_Version() const { return L"2.10"; }
     LoadGlyphosCfgFileApp* GetConfig() const { return m_cfg.get(); }
     // The log folder of the configuration file; empty before it is loaded.
-    CString GetLogDir() const;
+    CString GetLogDir() const override;
     GYCopyPaste& GetCopyPaste() { return m_copyPaste; }
 
     CMainFrame* GetMainFrame() const { return m_mainFrame.get(); }
     CGlyphosMultiDocTemplate* GetDocTemplate() const { return m_template.get(); }
     // The document that last loaded or saved a font.
     CGlyphosDoc* GetActiveDoc() const;
-    void SetActiveDoc(CGlyphosDoc* doc);
+    void SetActiveDoc(CGlyphosDoc* doc) override;
 
     // ---- Documents.
     CGlyphosDoc* OnFileNew();
@@ -69,7 +70,7 @@ public:
     bool SaveAllModified();
     void CloseAllDocuments();
     QStringList RecentFiles() const;
-    void AddToRecentFileList(const QString& path);
+    void AddToRecentFileList(const QString& path) override;
     void RemoveFromRecentFileList(const QString& path);
 
     // ---- Help and the hidden command.
@@ -94,6 +95,14 @@ public:
 
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(CCmdUI& ui) override;
+
+    // ---- IDocumentHost: what the documents ask of the application
+    // (GlyphosDocumentHost.cpp).
+    QWidget* DocumentDialogParent() const override;
+    void DocumentCharChanged(CGlyphosDoc* doc, int ch) override;
+    void DocumentPreviewRefresh(CGlyphosDoc* doc) override;
+    void OpenDocumentFrame(CGlyphosDoc* doc) override;
+    void DocumentFramesClosed(CGlyphosDoc* doc) override;
 
 private:
     bool ReadProgramPath();

@@ -1,14 +1,10 @@
 #include "GlyphosDoc.h"
 
 #include "ChildFrm.h"
-#include "ChildPreviewFont.h"
 #include "CommandIds.h"
 #include "DialogSelectFont.h"
 #include "EditingView.h"
 #include "FileDialogs.h"
-#include "Glyphos.h"
-#include "GlyphosMultiDocTemplate.h"
-#include "MainFrm.h"
 #include "QtText.h"
 #include "UiServices.h"
 
@@ -18,7 +14,7 @@
 #include <algorithm>
 #include <new>
 
-CGlyphosDoc::CGlyphosDoc(CGlyphosApp* app, QObject* parent) : QObject(parent), m_app(app), m_core(NewCore()) {
+CGlyphosDoc::CGlyphosDoc(IDocumentHost* host, QObject* parent) : QObject(parent), m_host(host), m_core(NewCore()) {
     m_core->SetObserver(this);
 }
 
@@ -28,7 +24,7 @@ CGlyphosDoc::~CGlyphosDoc() {
 
 std::unique_ptr<CGlyphosDocCore> CGlyphosDoc::NewCore() const {
     auto core = std::make_unique<CGlyphosDocCore>();
-    core->SetLogDir(m_app->GetLogDir());
+    core->SetLogDir(m_host->GetLogDir());
     return core;
 }
 
@@ -77,14 +73,14 @@ bool CGlyphosDoc::OnOpenDocument(const QString& path) {
             Guard([&] { ok = fresh->OpenFromPsw(p, *this); });
             if (ok) {
                 Adopt(std::move(fresh));
-                m_app->SetActiveDoc(this);
+                m_host->SetActiveDoc(this);
             }
             return true;
         }
         case CGlyphosDocCore::PathKind::Kfn: {
             int ok = 0;
             Guard([&] { ok = m_core->LoadKfnFile(p); });
-            if (ok) m_app->SetActiveDoc(this);
+            if (ok) m_host->SetActiveDoc(this);
             return ok != 0;
         }
         case CGlyphosDocCore::PathKind::Unknown: break;
@@ -98,7 +94,7 @@ bool CGlyphosDoc::OnSaveDocument(const QString& path) {
     Guard([&] { ok = m_core->SaveKfnFile(FromQString(path)); });
     if (!ok) return false;
     SetModifiedFlag(false);
-    m_app->SetActiveDoc(this);
+    m_host->SetActiveDoc(this);
     return true;
 }
 
@@ -114,7 +110,7 @@ bool CGlyphosDoc::DoSave(const QString& path) {
     QString target = path;
     if (target.isEmpty()) {
         const QString proposed = ToQString(CGlyphosDocCore::ProposeSaveAsName(m_title, GetFontName()));
-        QFileDialog dlg(m_app->GetMainFrame(), tr("Save As"));
+        QFileDialog dlg(m_host->DocumentDialogParent(), tr("Save As"));
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.KFN)"), QStringLiteral("All Files (*)")});
         dlg.setDefaultSuffix(QStringLiteral("kfn"));
@@ -129,7 +125,7 @@ bool CGlyphosDoc::DoSave(const QString& path) {
     }
     if (!OnSaveDocument(target)) return false;
     SetPathName(QFileInfo(target).absoluteFilePath());
-    m_app->AddToRecentFileList(ToQString(m_pathName));
+    m_host->AddToRecentFileList(ToQString(m_pathName));
     return true;
 }
 
@@ -163,7 +159,7 @@ bool CGlyphosDoc::SaveModified() {
 // ---------------------------------------------------------------- PSW commands
 
 QString CGlyphosDoc::AskPswFile(const QString& title, bool forSaving) const {
-    QFileDialog dlg(m_app->GetMainFrame(), title);
+    QFileDialog dlg(m_host->DocumentDialogParent(), title);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     // Writing into a PSW file replaces a font inside it: the file must exist.
     dlg.setFileMode(QFileDialog::ExistingFile);
@@ -194,7 +190,7 @@ bool CGlyphosDoc::OpenPswInto(const QString& path) {
     m_pathName.Empty();
     SetTitle(FromQString(QFileInfo(path).fileName()) + m_core->GetFont().GetFontName());
     SetModifiedFlag(true);
-    m_app->SetActiveDoc(this);
+    m_host->SetActiveDoc(this);
     return true;
 }
 
@@ -210,7 +206,7 @@ bool CGlyphosDoc::SaveInPsw(const QString& path) {
     if (ok) {
         MessageBox(nullptr, CString::Format(L"Data font successfully saved in:\n%s\nfile.", p), L"Data font saved",
                    MB_OK | MB_ICONINFORMATION);
-        m_app->SetActiveDoc(this);
+        m_host->SetActiveDoc(this);
         return true;
     }
     MessageBox(nullptr,
@@ -226,7 +222,7 @@ int CGlyphosDoc::SelectFont(const std::vector<FontChoice>& choices) {
     std::vector<CString> lines;
     lines.reserve(choices.size());
     for (const FontChoice& c : choices) lines.push_back(c.line);
-    CDialogSelectFont dlg(m_app->GetMainFrame(), &lines);
+    CDialogSelectFont dlg(m_host->DocumentDialogParent(), &lines);
     if (dlg.exec() != QDialog::Accepted) return -1;
     return dlg.Get_m_NumFontSel();
 }
@@ -234,13 +230,11 @@ int CGlyphosDoc::SelectFont(const std::vector<FontChoice>& choices) {
 // ---------------------------------------------------------------- windows
 
 void CGlyphosDoc::CurrentCharChanged(int ch) {
-    if (CMainFrame* frame = m_app->GetMainFrame()) frame->SetCharPane(ch);
+    m_host->DocumentCharChanged(this, ch);
 }
 
 void CGlyphosDoc::RefreshPreview() {
-    CMainFrame* frame = m_app->GetMainFrame();
-    CChildPreviewFont* preview = frame ? frame->GetPreview() : nullptr;
-    if (preview && preview->GetDocument() == this) preview->Refresh();
+    m_host->DocumentPreviewRefresh(this);
 }
 
 void CGlyphosDoc::AddFrame(CChildFrame* frame) {
@@ -253,7 +247,7 @@ void CGlyphosDoc::RemoveFrame(CChildFrame* frame) {
     if (it == m_frames.end()) return;
     m_frames.erase(it);
     UpdateFrameTitles();
-    if (m_frames.empty() && m_app->GetDocTemplate()) m_app->GetDocTemplate()->RemoveDocument(this);
+    if (m_frames.empty()) m_host->DocumentFramesClosed(this);
 }
 
 void CGlyphosDoc::UpdateFrameTitles() {
@@ -288,7 +282,7 @@ bool CGlyphosDoc::OnCmdMsg(int id) {
         case cmd::FileOpenPsw: OnOpenPsw(); return true;
         case cmd::FileSaveInPsw: OnSaveInPsw(); return true;
         case cmd::FileClose: OnFileClose(); return true;
-        case cmd::WindowNew: m_app->GetDocTemplate()->CreateNewFrame(this); return true;
+        case cmd::WindowNew: m_host->OpenDocumentFrame(this); return true;
         case cmd::FirstChar: FirstChar(); return true;
         case cmd::PrevChar: PrevChar(); return true;
         case cmd::NextChar: NextChar(); return true;

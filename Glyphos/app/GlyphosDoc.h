@@ -11,6 +11,7 @@
 
 #include "CString.h"
 #include "CmdTarget.h"
+#include "DocumentHost.h"
 #include "GlyphosDocCore.h"
 
 #include <QObject>
@@ -21,12 +22,11 @@
 #include <vector>
 
 class CChildFrame;
-class CGlyphosApp;
 
 class CGlyphosDoc : public QObject, public CCmdTarget, private IDocChoices, private IDocObserver {
     Q_OBJECT
 public:
-    CGlyphosDoc(CGlyphosApp* app, QObject* parent = nullptr);
+    CGlyphosDoc(IDocumentHost* host, QObject* parent = nullptr);
     ~CGlyphosDoc() override;
 
     CGlyphosDocCore& Core() { return *m_core; }
@@ -116,7 +116,7 @@ private:
     void Adopt(std::unique_ptr<CGlyphosDocCore> core);
     QString AskPswFile(const QString& title, bool forSaving) const;
 
-    CGlyphosApp* m_app;
+    IDocumentHost* m_host;
     std::unique_ptr<CGlyphosDocCore> m_core;
     CString m_title;
     CString m_pathName;

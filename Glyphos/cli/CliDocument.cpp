@@ -1,53 +1,20 @@
 #include "CliDocument.h"
 
 #include "FileUtil.h"
+#include "GlyphosSystemSettings.h"
 #include "LoadGlyphosCfgFileApp.h"
 #include "UiServices.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
-// The installation folder the editor reads from its system settings: the
-// INI file Kalvo/Glyphos.ini in one of the XDG configuration folders,
-// group "App. settings", key "Path".
-std::optional<std::string> InstalledProgramPath() {
-    const char* env = std::getenv("XDG_CONFIG_DIRS");
-    std::string dirs = env && *env ? env : "/etc/xdg";
-    std::stringstream list(dirs);
-    std::string dir;
-    while (std::getline(list, dir, ':')) {
-        if (dir.empty()) continue;
-        std::ifstream in(dir + "/Kalvo/Glyphos.ini");
-        if (!in) continue;
-        std::string line;
-        bool inGroup = false;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!line.empty() && line.front() == '[') {
-                inGroup = line == "[App.%20settings]" || line == "[App. settings]";
-                continue;
-            }
-            if (!inGroup || line.rfind("Path", 0) != 0) continue;
-            std::string value = line.substr(4);
-            const auto eq = value.find('=');
-            if (eq == std::string::npos || value.substr(0, eq).find_first_not_of(' ') != std::string::npos) continue;
-            value = value.substr(eq + 1);
-            while (!value.empty() && value.front() == ' ') value.erase(0, 1);
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-            if (!value.empty()) return value;
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<CString> EditorLogDir() {
-    const auto path = InstalledProgramPath();
+    // The installation the editor would use, found the way the editor finds it.
+    const auto path = GlyphosSystemSettings::ProgramPath();
     if (!path) return std::nullopt;
-    const CString dir = WithTrailingSlash(CString::FromUtf8(*path));
+    const CString dir = WithTrailingSlash(*path);
     if (!FileExists(dir + L"Glyphos.cfg")) return std::nullopt;
     // The reader reports problems in boxes; here they only mean "use the
     // fallback", so they are kept quiet.

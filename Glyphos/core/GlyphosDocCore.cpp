@@ -52,74 +52,6 @@ struct FontShape {
     }
 };
 
-// Framework archive strings: a length byte below 255, or 0xFF and a 16-bit
-// length, or 0xFF 0xFFFF and a 32-bit length (little-endian).
-void PutArchiveString(std::vector<unsigned char>& out, const std::string& s) {
-    const std::size_t n = s.size();
-    if (n < 0xFF) {
-        out.push_back(static_cast<unsigned char>(n));
-    } else if (n < 0xFFFE) {
-        out.push_back(0xFF);
-        out.push_back(static_cast<unsigned char>(n));
-        out.push_back(static_cast<unsigned char>(n >> 8));
-    } else {
-        out.insert(out.end(), {0xFF, 0xFF, 0xFF});
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(n >> (8 * i)));
-    }
-    out.insert(out.end(), s.begin(), s.end());
-}
-
-class ArchiveReader {
-public:
-    ArchiveReader(const unsigned char* d, std::size_t n) : m_d(d), m_n(n) {}
-    bool AtEnd() const { return m_pos >= m_n; }
-    bool Byte(unsigned char& b) {
-        if (m_pos >= m_n) return false;
-        b = m_d[m_pos++];
-        return true;
-    }
-    bool Bytes(unsigned char* dst, std::size_t k) {
-        if (m_n - m_pos < k || m_pos > m_n) return false;
-        std::memcpy(dst, m_d + m_pos, k);
-        m_pos += k;
-        return true;
-    }
-    bool Int32(std::int32_t& v) {
-        unsigned char b[4];
-        if (!Bytes(b, 4)) return false;
-        v = static_cast<std::int32_t>(std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
-                                      (std::uint32_t{b[3]} << 24));
-        return true;
-    }
-    bool String(std::string& s) {
-        unsigned char b0 = 0;
-        if (!Byte(b0)) return false;
-        std::size_t len = b0;
-        if (b0 == 0xFF) {
-            unsigned char w[2];
-            if (!Bytes(w, 2)) return false;
-            len = w[0] | (std::size_t{w[1]} << 8);
-            if (len == 0xFFFF) {
-                unsigned char d[4];
-                if (!Bytes(d, 4)) return false;
-                len = GetLE32(d);
-            }
-        }
-        if (len > m_n - m_pos) return false;
-        s.assign(reinterpret_cast<const char*>(m_d + m_pos), len);
-        m_pos += len;
-        return true;
-    }
-
-private:
-    static std::size_t GetLE32(const unsigned char* d) {
-        return std::size_t{d[0]} | (std::size_t{d[1]} << 8) | (std::size_t{d[2]} << 16) | (std::size_t{d[3]} << 24);
-    }
-    const unsigned char* m_d;
-    std::size_t m_n;
-    std::size_t m_pos = 0;
-};
-
 const _headerFont kDefaultRecord = {'F', 0, 0, 16, 24, 32, 255, {0, 0, 0}, 'H', 0, 0, 0, 0, 0};
 }  // namespace
 
@@ -187,148 +119,6 @@ int CGlyphosDocCore::CheckKfnPath(const CString& path) {
     if (Lower(path).Find(L".kfn") < 0) {
         ShowError(kBadExtension, MB_ICONSTOP);
         return 0;
-    }
-    return 1;
-}
-
-// ---------------------------------------------------------------- .kfn
-
-std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
-    const KalvoFont& f = *m_pFont;
-    std::vector<unsigned char> out;
-    const bool gen2 = f.GetHeaderBytes()[0] == 'f';
-    if (gen2 && f.GetHeaderGeneration() == 1) {
-        unsigned char file[_headerFont2::kFileBytes];
-        f.GetHeaderFont2().ToFile(file);
-        out.insert(out.end(), file, file + sizeof file);
-    } else if (gen2) {
-        // A first-generation record whose tag was edited to "f" cannot be
-        // told apart by a reader: store what the reader will expect.
-        _headerFont2 r{};
-        std::memcpy(&r, f.GetHeaderBytes(), 7);
-        PutBE32(r.IndFont, f.GetFontPosition());
-        std::memcpy(&r.Orientation, f.GetHeaderBytes() + 10, 6);
-        unsigned char file[_headerFont2::kFileBytes];
-        r.ToFile(file);
-        out.insert(out.end(), file, file + sizeof file);
-    } else {
-        const unsigned char* rec = f.GetHeaderBytes();
-        if (f.GetHeaderGeneration() == 1) {
-            // The reverse: a second-generation record with another tag is
-            // stored in the first-generation layout by meaning.
-            _headerFont r{};
-            std::memcpy(&r, rec, 7);
-            PutBE24(r.IndFont, f.GetFontPosition() & 0xFFFFFF);
-            std::memcpy(&r.Orientation, rec + 11, 6);
-            out.insert(out.end(), reinterpret_cast<unsigned char*>(&r), reinterpret_cast<unsigned char*>(&r) + 16);
-        } else {
-            out.insert(out.end(), rec, rec + 16);
-        }
-    }
-    const std::string name = f.GetFontName().ToBytes();
-    if (name.empty()) {
-        ShowError(L"Error to Save .kfn file. Conversion UNICODE to ANSI failed.", MB_ICONSTOP);
-        return {};
-    }
-    PutArchiveString(out, name);
-    const auto bpr = static_cast<std::uint32_t>(m_BytesPerRow);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(bpr >> (8 * i)));
-    static const char* const kHex = "0123456789ABCDEF";
-    for (int ch = f.GetFirstChar(); ch <= f.GetLastChar(); ++ch) {
-        for (int row = 0; row < f.GetHeight(); ++row) {
-            for (int b = 0; b < m_BytesPerRow; ++b) {
-                const unsigned char v = f.GetGridByte(ch, row, b);
-                out.insert(out.end(), {2, static_cast<unsigned char>(kHex[v >> 4]), static_cast<unsigned char>(kHex[v & 15])});
-            }
-        }
-    }
-    return out;
-}
-
-int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
-    ArchiveReader in(data, size);
-    unsigned char record[_headerFont2::kFileBytes] = {};
-    if (!in.Byte(record[0])) return 0;
-    const bool gen2 = record[0] == 'f';
-    const std::size_t recordBytes = gen2 ? _headerFont2::kFileBytes : sizeof(_headerFont);
-    std::string name;
-    std::int32_t bpr = 0;
-    if (!in.Bytes(record + 1, recordBytes - 1) || !in.String(name) || !in.Int32(bpr)) return 0;
-
-    unsigned char memory[_headerFont2::kFileBytes] = {};
-    if (gen2) {
-        _headerFont2 r{};
-        r.FromFile(record);
-        std::memcpy(memory, &r, sizeof r);
-    } else {
-        std::memcpy(memory, record, sizeof(_headerFont));
-    }
-    // Read the dots into a scratch grid first: a damaged file leaves the
-    // document as it was.
-    KalvoFont probe;
-    probe.SetHeaderGeneration(gen2 ? 1 : 0);
-    std::memcpy(probe.GetHeaderBytes(), memory, static_cast<std::size_t>(probe.GetHeaderSize()));
-    std::vector<unsigned char> grid(std::size_t{KalvoFont::kChars} * KalvoFont::kCharBytes, 0);
-    const int first = probe.GetFirstChar(), last = probe.GetLastChar(), height = probe.GetHeight();
-    CConversioni conv;
-    for (int ch = first; ch <= last; ++ch) {
-        for (int row = 0; row < height; ++row) {
-            for (int b = 0; b < bpr; ++b) {
-                std::string pair;
-                if (!in.String(pair)) {
-                    // A file that ends inside its last character is complete
-                    // enough; anywhere else it is damaged.
-                    if (ch == last && in.AtEnd()) goto done;
-                    return 0;
-                }
-                if (pair.size() != 2) return 0;
-                const auto v = static_cast<unsigned char>(conv.CStrExadecByteToInt(CString::FromBytes(pair)));
-                if (row < KalvoFont::kRows && b < KalvoFont::kRowBytes) {
-                    grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
-                         static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)] = v;
-                }
-            }
-        }
-    }
-done:
-    ApplyPropertyRecord(memory, gen2 ? 1 : 0, CString::FromBytes(name));
-    KalvoFont& f = *m_pFont;
-    f.ClearAllChars();
-    for (int ch = 0; ch < KalvoFont::kChars; ++ch)
-        for (int row = 0; row < KalvoFont::kRows; ++row)
-            for (int b = 0; b < KalvoFont::kRowBytes; ++b)
-                f.SetGridByte(ch, row, b,
-                              grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
-                                   static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)]);
-    m_NewFont = 0;
-    return 1;
-}
-
-int CGlyphosDocCore::SaveKfnFile(const CString& path) {
-    const std::vector<unsigned char> bytes = StoreKfn();
-    if (bytes.empty()) return 0;
-    std::string why;
-    if (!WriteFileAtomically(path, bytes.data(), bytes.size(), &why)) {
-        ShowError(CString::Format(L"The file %s could not be written:\n%s", path, CString::FromUtf8(why)));
-        return 0;
-    }
-    m_NewFont = 0;
-    return 1;
-}
-
-int CGlyphosDocCore::LoadKfnFile(const CString& path) {
-    std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        ShowError(CString::Format(kErrOpen, path));
-        return 0;
-    }
-    if (!LoadKfn(bytes.data(), bytes.size())) {
-        ShowError(CString::Format(L"The file %s is not a Glyphos font file or is damaged.", path));
-        return 0;
-    }
-    if (m_pObserver) {
-        m_pObserver->RefreshPreview();
-        m_pObserver->UpdateAllViews(0);
     }
     return 1;
 }
@@ -498,35 +288,70 @@ int CGlyphosDocCore::OpenFromPsw(const CString& path, IDocChoices& choices) {
     return 1;
 }
 
-int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
-    if (!CheckPswFile(path) || !EnsureLog()) return 0;
-    if (!LoadHeaders(path, m_pHeaderPsw, m_pHeaderPsw2)) return 0;
-    CHeaderPsw* h1 = m_pHeaderPsw.get();
-    CHeaderPsw2* h2 = m_pHeaderPsw2.get();
-    KalvoFont& f = *m_pFont;
-
+namespace {
+// Step 5 of saving: the slots of the file that hold a font of the document's
+// shape, as list lines and as slot numbers.
+void CompatibleSlots(const KalvoFont& f, CHeaderPsw* h1, CHeaderPsw2* h2, std::vector<FontChoice>& lines,
+                     std::vector<int>& slots) {
     const FontShape mine = f.GetHeaderGeneration() ? FontShape::Of(f.GetHeaderFont2()) : FontShape::Of(f.GetHeaderFont());
-    std::vector<FontChoice> all, compatible;
-    std::vector<int> slots;
+    std::vector<FontChoice> all;
     FontLines(h1, h2, all);
     for (int i = 0; i < static_cast<int>(all.size()); ++i) {
         const FontShape theirs = h2 ? FontShape::Of(*h2->Get_cHeaderFontPsw2()->GetIesimFontStruct(i))
                                     : FontShape::Of(*h1->Get_cHeaderFontPsw()->GetIesimFontStruct(i));
         if (mine.SameFontAs(theirs)) {
-            compatible.push_back(all[static_cast<std::size_t>(i)]);
+            lines.push_back(all[static_cast<std::size_t>(i)]);
             slots.push_back(i);
         }
     }
+}
+
+// Step 9 of saving: the sums at offset 26 over the first-generation banks,
+// computed on the unscrambled contents. A PSW2 file has no such banks, so
+// its bytes there are left as they are.
+void UpdateBankSums(std::vector<unsigned char>& image, CHeaderPsw* h1, CHeaderPsw2* h2, std::uint32_t headerSize,
+                    CCrittoPswFile& crypt, unsigned char scrByte) {
+    if (h2 || image.size() < 30 || image.size() < headerSize) return;
+    std::vector<unsigned char> plain(image.begin() + headerSize, image.end());
+    crypt.DeCrittoBufferFromPswFile(plain.data(), 0, static_cast<int>(plain.size()), scrByte);
+    CHeaderBinPsw* bin = h1->Get_cHeaderBinPsw();
+    const std::uint64_t covered =
+        std::min<std::uint64_t>(std::uint64_t{bin->GetuiNumBanchi()} * bin->GetuiDimBancoBin(), plain.size());
+    std::uint16_t sum = 0, xsum = 0;
+    for (std::uint64_t i = 0; i < covered; ++i) {
+        sum = static_cast<std::uint16_t>(sum + plain[i]);
+        xsum = static_cast<std::uint16_t>(xsum + (plain[i] ^ static_cast<unsigned char>(i & 0xFF)));
+    }
+    PutBE16(&image[26], sum);
+    PutBE16(&image[28], xsum);
+}
+}  // namespace
+
+int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
+    // 1-2. The file opens and holds something; the log is ready.
+    if (!CheckPswFile(path) || !EnsureLog()) return 0;
+    // 3-4. Its headers.
+    if (!LoadHeaders(path, m_pHeaderPsw, m_pHeaderPsw2)) return 0;
+    CHeaderPsw* h1 = m_pHeaderPsw.get();
+    CHeaderPsw2* h2 = m_pHeaderPsw2.get();
+    KalvoFont& f = *m_pFont;
+
+    // 5. The slots that hold a font of the document's shape.
+    std::vector<FontChoice> compatible;
+    std::vector<int> slots;
+    CompatibleSlots(f, h1, h2, compatible, slots);
     if (compatible.empty()) {
         ShowError(L"It's Impossible to replace the font in psw file selected.");
         return 0;
     }
+    // 6. The user chooses one. The slot written is the compatible entry
+    // itself, so its size is the document's whatever font numbers the file
+    // carries.
     const int sel = choices.SelectFont(compatible);
     if (sel < 0 || sel >= static_cast<int>(compatible.size())) return 0;
-    // The slot written is the compatible entry itself, so its size is the
-    // document's whatever font numbers the file carries.
     const int slot = slots[static_cast<std::size_t>(sel)];
 
+    // 7. The font packed into a block of the slot's size.
     std::uint64_t position = 0;
     std::uint32_t headerSize = 0;
     SlotPosition(h1, h2, slot, position, headerSize);
@@ -545,8 +370,9 @@ int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
     if (!crypt.InitCCrittoPswFile(m_pDebugObj.get())) return 0;
     const unsigned char s0 = crypt.Get_m_ScrByte();
 
-    // The new file is built in memory and replaces the old one in one step:
-    // a failure anywhere leaves the user's file as it was.
+    // 8. The block, scrambled with the file's byte, goes into an image of the
+    // file in memory: the new file replaces the old one in one step, so a
+    // failure anywhere leaves the user's file as it was.
     std::vector<unsigned char> image;
     if (!ReadWholeFile(path, image)) {
         Log(CString::Format(kErrOpen, path));
@@ -559,28 +385,16 @@ int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
     crypt.CrittoBufferFromPswFile(block.data(), static_cast<int>(position - headerSize), static_cast<int>(blockSize), s0);
     std::copy(block.begin(), block.end(), image.begin() + static_cast<std::ptrdiff_t>(position));
 
-    // The sums cover the first-generation banks; a PSW2 file has no such
-    // banks, so its bytes at offset 26 are left as they are.
-    if (!h2 && image.size() >= 30 && image.size() >= headerSize) {
-        std::vector<unsigned char> plain(image.begin() + headerSize, image.end());
-        crypt.DeCrittoBufferFromPswFile(plain.data(), 0, static_cast<int>(plain.size()), s0);
-        CHeaderBinPsw* bin = h1->Get_cHeaderBinPsw();
-        const std::uint64_t covered = std::min<std::uint64_t>(
-            std::uint64_t{bin->GetuiNumBanchi()} * bin->GetuiDimBancoBin(), plain.size());
-        std::uint16_t sum = 0, xsum = 0;
-        for (std::uint64_t i = 0; i < covered; ++i) {
-            sum = static_cast<std::uint16_t>(sum + plain[i]);
-            xsum = static_cast<std::uint16_t>(xsum + (plain[i] ^ static_cast<unsigned char>(i & 0xFF)));
-        }
-        PutBE16(&image[26], sum);
-        PutBE16(&image[28], xsum);
-    }
+    // 9. The sums.
+    UpdateBankSums(image, h1, h2, headerSize, crypt, s0);
 
+    // 10. The whole file scrambled again with a new byte.
     PswScrambleInfo info;
     if (!crypt.ReadScrambleInfo(info) || !crypt.RescrambleImage(image, info, crypt.NewScrByte())) {
         Log(CString::Format(L"System error ! File %s damaged.", path));
         return 0;
     }
+    // 11. Written in place of the old file.
     std::string why;
     if (!WriteFileAtomically(path, image.data(), image.size(), &why)) {
         Log(CString::Format(kErrOpen, path));

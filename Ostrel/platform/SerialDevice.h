@@ -4,7 +4,7 @@
 // and a small device interface with the operations those classes use.
 //
 // Two implementations: TermiosSerialDevice for real ports and pseudo-
-// terminals, and the device of a SimulatedPrinterLine for tests. Ports are
+// terminals, and the device of a simulated printer line for tests. Ports are
 // opened by name through OpenSerialPort, which also finds simulated lines
 // registered under a name.
 #pragma once
@@ -295,4 +295,49 @@ struct OSTREL_API ReadTimeoutRule {
     std::optional<std::chrono::milliseconds> interval;
 
     static ReadTimeoutRule For(const COMMTIMEOUTS& t, DWORD count);
+};
+
+// One read of `count` bytes under a ReadTimeoutRule, on whatever clock the
+// port runs on: every device ends its reads through this one rule, so a test
+// of the rule on one device proves it for all of them. The device feeds it
+// the bytes as they arrive and asks whether the read is over and when to
+// look again.
+template <class TimePoint>
+class ReadProgress {
+public:
+    ReadProgress(const ReadTimeoutRule& rule, DWORD count, TimePoint start)
+        : m_rule(rule), m_count(count), m_start(start), m_lastByte(start) {}
+
+    void Arrived(DWORD bytes, TimePoint now) {
+        if (bytes == 0) return;
+        m_read += bytes;
+        m_lastByte = now;
+    }
+    DWORD Read() const { return m_read; }
+    DWORD Wanted() const { return m_count - m_read; }
+
+    // The read has what it asked for, or all the rule lets it wait for.
+    bool Satisfied() const {
+        return m_read == m_count || m_rule.returnAtOnce || (m_rule.firstByteEnds && m_read > 0);
+    }
+    // The port's total or interval time-out has ended the read (complete,
+    // only short).
+    bool Expired(TimePoint now) const {
+        return (m_rule.total && now >= m_start + *m_rule.total) ||
+               (m_rule.interval && m_read > 0 && now >= m_lastByte + *m_rule.interval);
+    }
+    // When to look again at the latest, given the caller's own deadline.
+    TimePoint NextCheck(TimePoint waitDeadline) const {
+        TimePoint wake = waitDeadline;
+        if (m_rule.total && m_start + *m_rule.total < wake) wake = m_start + *m_rule.total;
+        if (m_rule.interval && m_read > 0 && m_lastByte + *m_rule.interval < wake) wake = m_lastByte + *m_rule.interval;
+        return wake;
+    }
+
+private:
+    ReadTimeoutRule m_rule;
+    DWORD m_count;
+    DWORD m_read = 0;
+    TimePoint m_start;
+    TimePoint m_lastByte;
 };

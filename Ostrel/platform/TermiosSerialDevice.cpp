@@ -593,21 +593,16 @@ SerialDevice::IoResult TermiosSerialDevice::Read(BYTE* buffer, DWORD count, DWOR
         return IoResult::Rejected;
     }
     const unsigned generation = m->rxCancel;
-    const ReadTimeoutRule rule = ReadTimeoutRule::For(m->timeouts, count);
-    std::optional<SteadyClock::time_point> total;
-    if (rule.total) total = start + *rule.total;
-    const auto interval = rule.interval;
-
-    SteadyClock::time_point lastByte = start;
+    ReadProgress progress(ReadTimeoutRule::For(m->timeouts, count), count, start);
     for (;;) {
-        const DWORD take = static_cast<DWORD>(std::min<std::size_t>(m->rx.size(), count - read));
+        const DWORD take = static_cast<DWORD>(std::min<std::size_t>(m->rx.size(), progress.Wanted()));
         if (take > 0) {
             std::copy_n(m->rx.begin(), take, buffer + read);
             m->rx.erase(m->rx.begin(), m->rx.begin() + take);
             read += take;
-            lastByte = SteadyClock::now();
+            progress.Arrived(take, SteadyClock::now());
         }
-        if (read == count || rule.returnAtOnce || (rule.firstByteEnds && read > 0)) {
+        if (progress.Satisfied()) {
             Succeed();
             return IoResult::Completed;
         }
@@ -620,7 +615,7 @@ SerialDevice::IoResult TermiosSerialDevice::Read(BYTE* buffer, DWORD count, DWOR
             return IoResult::Failed;
         }
         const auto now = SteadyClock::now();
-        if ((total && now >= *total) || (interval && read > 0 && now - lastByte >= *interval)) {
+        if (progress.Expired(now)) {
             Succeed();
             return IoResult::Completed;
         }
@@ -628,10 +623,7 @@ SerialDevice::IoResult TermiosSerialDevice::Read(BYTE* buffer, DWORD count, DWOR
             Fail(ERROR_IO_PENDING);
             return IoResult::TimedOut;
         }
-        auto wake = waitDeadline;
-        if (total) wake = std::min(wake, *total);
-        if (interval && read > 0) wake = std::min(wake, lastByte + *interval);
-        m->cv.wait_until(l, wake);
+        m->cv.wait_until(l, progress.NextCheck(waitDeadline));
     }
 }
 

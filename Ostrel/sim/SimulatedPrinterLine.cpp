@@ -256,19 +256,20 @@ public:
             return IoResult::Rejected;
         }
         const unsigned generation = m_s->cancel;
-        const ReadTimeoutRule rule = ReadTimeoutRule::For(m_s->timeouts, count);
         const auto start = m_s->clock->Now();
         const auto waitDeadline = start + milliseconds(waitMs);
-        auto lastByte = start;
+        ReadProgress progress(ReadTimeoutRule::For(m_s->timeouts, count), count, start);
         for (;;) {
             m_s->Sync();
             const auto now = m_s->clock->Now();
+            DWORD took = 0;
             while (read < count && !m_s->rx.empty()) {
                 buffer[read++] = m_s->rx.front();
                 m_s->rx.pop_front();
-                lastByte = now;
+                ++took;
             }
-            if (read == count || rule.returnAtOnce || (rule.firstByteEnds && read > 0)) {
+            progress.Arrived(took, now);
+            if (progress.Satisfied()) {
                 Succeed();
                 return IoResult::Completed;
             }
@@ -281,8 +282,7 @@ public:
                 Fail(error);
                 return IoResult::Failed;
             }
-            if ((rule.total && now >= start + *rule.total) ||
-                (rule.interval && read > 0 && now >= lastByte + *rule.interval)) {
+            if (progress.Expired(now)) {
                 Succeed();
                 return IoResult::Completed;
             }
@@ -290,10 +290,7 @@ public:
                 Fail(ERROR_IO_PENDING);
                 return IoResult::TimedOut;
             }
-            auto wake = waitDeadline;
-            if (rule.total) wake = std::min(wake, start + *rule.total);
-            if (rule.interval && read > 0) wake = std::min(wake, lastByte + *rule.interval);
-            m_s->WaitUntil(wake);
+            m_s->WaitUntil(progress.NextCheck(waitDeadline));
         }
     }
 

@@ -1,0 +1,27 @@
+#include "GlyphosSystemSettings.h"
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+
+namespace {
+QSettings SystemSettings() {
+    return QSettings(QSettings::IniFormat, QSettings::SystemScope,
+                     QString::fromLatin1(GlyphosSystemSettings::kOrganization),
+                     QString::fromLatin1(GlyphosSystemSettings::kApplication));
+}
+
+CString FromQ(const QString& s) { return CString(s.toStdWString()); }
+}  // namespace
+
+std::optional<CString> GlyphosSystemSettings::ProgramPath() {
+    const QSettings system = SystemSettings();
+    const QVariant v = system.value(QStringLiteral("App. settings/Path"));
+    if (!v.isValid() || v.typeId() != QMetaType::QString || v.toString().isEmpty()) return std::nullopt;
+    // The configuration reader joins folder and file name as they are.
+    QString path = v.toString();
+    if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+    return FromQ(path);
+}
+
+CString GlyphosSystemSettings::KeyDescription() { return FromQ(SystemSettings().fileName()) + L" [App. settings] Path"; }
