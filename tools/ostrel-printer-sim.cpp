@@ -23,7 +23,8 @@ int Usage(std::FILE* to, int code) {
         "usage: ostrel-printer-sim [SCRIPT] [-e LINE]...\n"
         "Plays a printer on a new pseudo-terminal and prints its path on the first line.\n"
         "  SCRIPT    the printer's behaviour (see README.md, section ostrel-printer-sim)\n"
-        "  -e LINE   one more script line, applied after the file (e.g. -e \"baud 4800\")\n",
+        "  -e LINE   one more script line, applied after the file (e.g. -e \"baud 4800\")\n"
+        "  --version print the version\n",
         to);
     return code;
 }
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") return Usage(stdout, 0);
+        if (arg == "--version") {
+            std::printf("ostrel-printer-sim %s\n", GLYPHOS_VERSION);
+            return 0;
+        }
         if (arg == "-e") {
             if (i + 1 >= argc) return Usage(stderr, 2);
             lines.emplace_back(argv[++i]);

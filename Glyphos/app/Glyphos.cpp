@@ -19,6 +19,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 CGlyphosApp* g_app = nullptr;
@@ -82,22 +83,47 @@ bool CGlyphosApp::InitInstance(const QStringList& arguments) {
     // after the window shows): a PSW file named on the command line opens
     // its log in the configured log folder like any other.
     m_cfg = std::make_unique<LoadGlyphosCfgFileApp>(nullptr, m_ProgramPath, m_CfgFileName);
+    // An installed program folder is read-only: the reader's dump then goes
+    // to the user's cache.
+    if (!QFileInfo(ToQString(m_ProgramPath) + QStringLiteral("DebugFile")).isWritable())
+        m_cfg->Set_m_DebugDir(FromQString(UserCacheDir(QStringLiteral("DebugFile"))));
     m_cfg->LoadFileAppCfgInfo();
 
-    QString file;
+    // Every file named opens in its own window (a file manager passes all
+    // the files chosen); start-up fails only when none of them opened.
+    QStringList files;
     for (const QString& a : arguments) {
-        if (!a.startsWith(QLatin1Char('-')) && file.isEmpty()) file = a;
+        if (!a.startsWith(QLatin1Char('-'))) files << a;
     }
-    if (file.isEmpty()) {
+    if (files.isEmpty()) {
         if (!OnFileNew()) return false;
-    } else if (!OpenDocumentFile(file)) {
-        return false;
+    } else {
+        int opened = 0;
+        for (const QString& f : files) opened += OpenDocumentFile(f) ? 1 : 0;
+        if (opened == 0) return false;
     }
     m_mainFrame->ShowRestored();
     return true;
 }
 
-CString CGlyphosApp::GetLogDir() const { return m_cfg ? m_cfg->Get_m_DirLogFile() : CString(); }
+QString CGlyphosApp::UserCacheDir(const QString& name) {
+    const QString dir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/glyphos/") + name;
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/');
+}
+
+CString CGlyphosApp::GetLogDir() const {
+    if (!m_cfg) return CString();
+    // An installation's configuration names a folder in each user's home
+    // ("~/..."); one that cannot be written falls back to the user's cache.
+    QString dir = ToQString(m_cfg->Get_m_DirLogFile());
+    if (dir.startsWith(QStringLiteral("~/"))) dir = QDir::homePath() + dir.mid(1);
+    if (dir.isEmpty()) return CString();
+    QDir().mkpath(dir);
+    if (!QFileInfo(dir).isWritable()) return FromQString(UserCacheDir(QStringLiteral("logs")));
+    return FromQString(dir);
+}
 
 CGlyphosDoc* CGlyphosApp::GetActiveDoc() const { return m_activeDoc.data(); }
 

@@ -53,6 +53,8 @@ public:
     LoadGlyphosCfgFileApp* GetConfig() const { return m_cfg.get(); }
     // The log folder of the configuration file; empty before it is loaded.
     CString GetLogDir() const override;
+    // <user's cache>/glyphos/NAME/, created when missing.
+    static QString UserCacheDir(const QString& name);
     GYCopyPaste& GetCopyPaste() { return m_copyPaste; }
 
     CMainFrame* GetMainFrame() const { return m_mainFrame.get(); }

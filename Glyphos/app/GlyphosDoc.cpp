@@ -5,11 +5,13 @@
 #include "DialogSelectFont.h"
 #include "EditingView.h"
 #include "FileDialogs.h"
+#include "FontConverter.h"
 #include "QtText.h"
 #include "UiServices.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 
 #include <algorithm>
 #include <new>
@@ -217,6 +219,89 @@ bool CGlyphosDoc::SaveInPsw(const QString& path) {
     return false;
 }
 
+// ---------------------------------------------------------------- BDF / PSF
+
+namespace {
+
+const QStringList kFontFileFilters = {QStringLiteral("BDF and PSF fonts (*.bdf *.psf *.psf.gz *.bdf.gz *.BDF *.PSF)"),
+                                      QStringLiteral("All Files (*)")};
+
+// Code pages offered for fonts indexed by Unicode; another number may be typed.
+const char* const kCodePages[] = {"1252  (ANSI - Latin I)", "437  (OEM - United States)", "850  (OEM - Multilingual Latin I)",
+                                  "858  (OEM - Multilingual Latin I + Euro)", "1250  (ANSI - Central Europe)",
+                                  "1251  (ANSI - Cyrillic)", "1253  (ANSI - Greek)", "866  (OEM - Russian)"};
+
+}  // namespace
+
+bool CGlyphosDoc::OnImportFont() {
+    if (!SaveModified()) return false;
+    QFileDialog dlg(m_host->DocumentDialogParent(), tr("Import Font"));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setNameFilters(kFontFileFilters);
+    PrepareFileDialog(dlg);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+    return ImportFontFrom(dlg.selectedFiles().constFirst());
+}
+
+bool CGlyphosDoc::ImportFontFrom(const QString& path) {
+    BitmapFont font;
+    std::string error;
+    const CString name = FromQString(QFileInfo(path).fileName());
+    if (!FontConverter::ReadFile(FromQString(path), font, error)) {
+        MessageBox(nullptr, name + L": " + CString::FromUtf8(error), L"Error", MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    FontConvertOptions options;
+    if (font.unicode && !font.printer) {
+        // The printer's codes are 0..255: the user says which code page they are.
+        const int cp = m_codePageChooser ? m_codePageChooser() : AskCodePage();
+        if (cp <= 0) return false;
+        options.codePage = cp;
+    }
+    auto fresh = NewCore();
+    if (!FontConverter::ToDocument(font, options, *fresh, error)) {
+        MessageBox(nullptr, name + L": " + CString::FromUtf8(error), L"Error", MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    Adopt(std::move(fresh));
+    // Like a font taken from a PSW file: no file of its own until saved.
+    m_pathName.Empty();
+    SetTitle(FromQString(QFileInfo(path).fileName()));
+    SetModifiedFlag(true);
+    m_host->SetActiveDoc(this);
+    return true;
+}
+
+int CGlyphosDoc::AskCodePage() const {
+    QStringList items;
+    for (const char* c : kCodePages) items << QString::fromLatin1(c);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(m_host->DocumentDialogParent(), tr("Import Font"),
+                                                 tr("The font is indexed by Unicode. Code page of the printer's codes:"),
+                                                 items, 0, true, &ok);
+    if (!ok) return 0;
+    return chosen.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty).toInt();
+}
+
+bool CGlyphosDoc::OnExportFont() {
+    QFileDialog dlg(m_host->DocumentDialogParent(), tr("Export Font"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setNameFilters(kFontFileFilters);
+    dlg.setDefaultSuffix(QStringLiteral("bdf"));
+    PrepareFileDialog(dlg);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+    return ExportFontTo(dlg.selectedFiles().constFirst());
+}
+
+bool CGlyphosDoc::ExportFontTo(const QString& path) {
+    std::string error;
+    bool ok = false;
+    Guard([&] { ok = FontConverter::Export(*m_core, FromQString(path), {}, error); });
+    if (!ok && !error.empty()) MessageBox(nullptr, CString::FromUtf8(error), L"Error", MB_OK | MB_ICONSTOP);
+    return ok;
+}
+
 int CGlyphosDoc::SelectFont(const std::vector<FontChoice>& choices) {
     if (m_chooser) return m_chooser(choices);
     std::vector<CString> lines;
@@ -281,6 +366,8 @@ bool CGlyphosDoc::OnCmdMsg(int id) {
         case cmd::FileSaveAs: DoSave(QString()); return true;
         case cmd::FileOpenPsw: OnOpenPsw(); return true;
         case cmd::FileSaveInPsw: OnSaveInPsw(); return true;
+        case cmd::FileImportFont: OnImportFont(); return true;
+        case cmd::FileExportFont: OnExportFont(); return true;
         case cmd::FileClose: OnFileClose(); return true;
         case cmd::WindowNew: m_host->OpenDocumentFrame(this); return true;
         case cmd::FirstChar: FirstChar(); return true;
@@ -297,6 +384,8 @@ bool CGlyphosDoc::OnUpdateCmdUI(CCmdUI& ui) {
         case cmd::FileSaveAs:
         case cmd::FileOpenPsw:
         case cmd::FileSaveInPsw:
+        case cmd::FileImportFont:
+        case cmd::FileExportFont:
         case cmd::FileClose:
         case cmd::WindowNew: return true;
         case cmd::FirstChar:

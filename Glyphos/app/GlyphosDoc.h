@@ -70,6 +70,16 @@ public:
     bool OnSaveInPsw();
     bool SaveInPsw(const QString& path);
 
+    // File > Import / Export: BDF and PSF fonts. Import replaces the font
+    // (after offering to save changes), asking the code page when the file is
+    // indexed by Unicode; export writes the format the extension names.
+    bool OnImportFont();
+    bool ImportFontFrom(const QString& path);
+    bool OnExportFont();
+    bool ExportFontTo(const QString& path);
+    // Tests answer the code-page question without a dialog (0 cancels).
+    void SetCodePageChooser(std::function<int()> chooser) { m_codePageChooser = std::move(chooser); }
+
     // ---- Windows.
     void AddFrame(CChildFrame* frame);
     void RemoveFrame(CChildFrame* frame);
@@ -115,12 +125,14 @@ private:
     std::unique_ptr<CGlyphosDocCore> NewCore() const;
     void Adopt(std::unique_ptr<CGlyphosDocCore> core);
     QString AskPswFile(const QString& title, bool forSaving) const;
+    int AskCodePage() const;
 
     IDocumentHost* m_host;
     std::unique_ptr<CGlyphosDocCore> m_core;
     CString m_title;
     CString m_pathName;
     bool m_modified = false;
+    std::function<int()> m_codePageChooser;
     std::vector<CChildFrame*> m_frames;
     FontChooser m_chooser;
 };

@@ -86,6 +86,8 @@ void CMainFrame::CreateActions() {
     AddCommand(cmd::FileSave, tr("&Save (*.kfn)"))->setShortcut(K(Qt::CTRL | Qt::Key_S));
     AddCommand(cmd::FileSaveAs, tr("Save &As (*.kfn)"));
     AddCommand(cmd::FileSaveInPsw, tr("Save In (*.ps&w) File"));
+    AddCommand(cmd::FileImportFont, tr("&Import Font (BDF, PSF)..."));
+    AddCommand(cmd::FileExportFont, tr("&Export Font (BDF, PSF)..."));
     AddCommand(cmd::PrintZoomFactor, tr("Print Preview zoom factor"));
     AddCommand(cmd::FilePrint, tr("&Print..."))->setShortcut(K(Qt::CTRL | Qt::Key_P));
     AddCommand(cmd::FilePrintPreview, tr("Print Pre&view"));
@@ -174,6 +176,8 @@ void CMainFrame::CreateMenus() {
     docItem(file, cmd::FileSave);
     docItem(file, cmd::FileSaveAs);
     docItem(file, cmd::FileSaveInPsw);
+    docItem(file, cmd::FileImportFont);
+    docItem(file, cmd::FileExportFont);
     m_docOnly.push_back(file->addSeparator());
     docItem(file, cmd::PrintZoomFactor);
     docItem(file, cmd::FilePrint);

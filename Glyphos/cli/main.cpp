@@ -15,6 +15,7 @@ int CliExtract(const std::vector<std::string>& args);
 int CliReplace(const std::vector<std::string>& args);
 int CliShow(const std::vector<std::string>& args);
 int CliExport(const std::vector<std::string>& args);
+int CliConvert(const std::vector<std::string>& args);
 
 namespace {
 
@@ -36,10 +37,14 @@ const CliCommand kCommands[] = {
      "c|asm IN.kfn OUT --items N [--size byte|word|dword] [--comment star|semicolon] "
      "[--dialect default|mcuez] [--note TEXT]",
      "write a font file as a C or assembler source table", CliExport},
+    {"convert", "IN OUT [--codepage N] [--first A --last B] [--psf1]",
+     "convert a font between .kfn, .bdf, .psf and .psf.gz (by extension); Unicode fonts are mapped to codes "
+     "0..255 through code page N (default 1252)",
+     CliConvert},
 };
 
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: glyphos-cli COMMAND [ARGUMENTS]\n\ncommands:\n");
+    std::fprintf(out, "usage: glyphos-cli COMMAND [ARGUMENTS]\n       glyphos-cli --help | --version\n\ncommands:\n");
     for (const CliCommand& c : kCommands) {
         std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
     }
@@ -66,6 +71,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintUsage(stdout);
+        return kExitOk;
+    }
+    if (name == "--version") {
+        std::printf("glyphos-cli %s\n", GLYPHOS_VERSION);
         return kExitOk;
     }
     const CliCommand* command = Find(name);

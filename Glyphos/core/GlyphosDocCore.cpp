@@ -9,6 +9,8 @@
 #include "HeaderPsw.h"
 #include "HeaderPsw2.h"
 #include "KalvoNewDebugObject.h"
+#include "PswImage.h"
+#include "PswLayout.h"
 #include "UiServices.h"
 
 #include <algorithm>
@@ -164,13 +166,12 @@ bool CGlyphosDocCore::LoadHeaders(const CString& path, std::unique_ptr<CHeaderPs
 
 namespace {
 // Step 1 of opening or saving: the file must open and hold something.
-bool CheckPswFile(const CString& path) {
-    BinaryFile f;
-    if (!f.Open(path, BinaryFile::Mode::Read)) {
+bool CheckPswFile(const CString& path, const PswImage& image) {
+    if (!image.Opened()) {
         ShowError(CString::Format(kErrOpen, path));
         return true;  // the header load reports the rest
     }
-    if (f.Length() == 0) {
+    if (image.Data().empty()) {
         ShowError(CString::Format(L"The file %s is empty!", path));
         return false;
     }
@@ -198,18 +199,19 @@ void FontLines(CHeaderPsw* h1, CHeaderPsw2* h2, std::vector<FontChoice>& out) {
 // counted from.
 void SlotPosition(CHeaderPsw* h1, CHeaderPsw2* h2, int i, std::uint64_t& position, std::uint32_t& headerSize) {
     if (h2) {
-        position = GetBE32(h2->Get_cHeaderFontPsw2()->GetIesimFontStruct(i)->IndFont);
+        position = psw::FontDataOffset(*h2->Get_cHeaderFontPsw2()->GetIesimFontStruct(i));
         headerSize = h2->GetuiDimHeaderPsw2();
     } else {
         headerSize = h1->GetuiDimHeaderPsw();
-        position = std::uint64_t{GetBE24(h1->Get_cHeaderFontPsw()->GetIesimFontStruct(i)->IndFont)} + headerSize;
+        position = psw::FontDataOffset(*h1->Get_cHeaderFontPsw()->GetIesimFontStruct(i), headerSize);
     }
 }
 }  // namespace
 
 int CGlyphosDocCore::ListPswFonts(const CString& path, std::vector<FontChoice>& out) {
     out.clear();
-    if (!CheckPswFile(path) || !EnsureLog()) return 0;
+    const PswImageScope image(path);
+    if (!CheckPswFile(path, image.Image()) || !EnsureLog()) return 0;
     std::unique_ptr<CHeaderPsw> h1;
     std::unique_ptr<CHeaderPsw2> h2;
     if (!LoadHeaders(path, h1, h2)) return 0;
@@ -218,7 +220,10 @@ int CGlyphosDocCore::ListPswFonts(const CString& path, std::vector<FontChoice>& 
 }
 
 int CGlyphosDocCore::OpenFromPsw(const CString& path, IDocChoices& choices) {
-    if (!CheckPswFile(path) || !EnsureLog()) return 0;
+    // The file is read once; the headers, the scramble byte and the font
+    // all come from this image.
+    const PswImageScope image(path);
+    if (!CheckPswFile(path, image.Image()) || !EnsureLog()) return 0;
     if (!LoadHeaders(path, m_pHeaderPsw, m_pHeaderPsw2)) return 0;
     CHeaderPsw* h1 = m_pHeaderPsw.get();
     CHeaderPsw2* h2 = m_pHeaderPsw2.get();
@@ -253,23 +258,16 @@ int CGlyphosDocCore::OpenFromPsw(const CString& path, IDocChoices& choices) {
         return 0;
     }
     {
-        BinaryFile file;
-        if (!file.Open(path, BinaryFile::Mode::Read)) {
-            Log(CString::Format(kErrOpen, path));
-            return 0;
-        }
-        if (!file.Seek(position) || file.Read(block.data(), blockSize) != blockSize) {
+        const ByteSpan bytes = image.Image().Bytes();
+        if (position > bytes.size() || !bytes.Has(static_cast<std::size_t>(position), blockSize)) {
             Log(CString::Format(kErrLoad, path));
             return 0;
         }
+        std::copy_n(bytes.data() + position, blockSize, block.begin());
     }
-    // One printer model stores three of its fonts with the bytes of every
-    // pair exchanged.
     CConversioni conv;
     const CString printer = conv.CleanCString(h2 ? h2->GetPrinterName() : h1->GetNomestampante(), L" ");
-    if (printer == L"QLM736" && (sel == 21 || sel == 26 || sel == 30)) {
-        for (std::size_t i = 0; i + 1 < block.size(); i += 2) std::swap(block[i], block[i + 1]);
-    }
+    if (psw::FontBytePairsExchanged(printer, sel)) psw::ExchangeBytePairs(block);
     CCrittoPswFile crypt(path);
     if (!crypt.InitCCrittoPswFile(path)) return 0;
     if (position < headerSize) {
@@ -306,30 +304,27 @@ void CompatibleSlots(const KalvoFont& f, CHeaderPsw* h1, CHeaderPsw2* h2, std::v
     }
 }
 
-// Step 9 of saving: the sums at offset 26 over the first-generation banks,
-// computed on the unscrambled contents. A PSW2 file has no such banks, so
+// Step 9 of saving: the bank sums of a first-generation file, computed on
+// the unscrambled contents. A PSW2 file has no such banks, so
 // its bytes there are left as they are.
 void UpdateBankSums(std::vector<unsigned char>& image, CHeaderPsw* h1, CHeaderPsw2* h2, std::uint32_t headerSize,
                     CCrittoPswFile& crypt, unsigned char scrByte) {
-    if (h2 || image.size() < 30 || image.size() < headerSize) return;
+    if (h2 || image.size() < psw::kSumsOffset + psw::kSumsBytes || image.size() < headerSize) return;
     std::vector<unsigned char> plain(image.begin() + headerSize, image.end());
     crypt.DeCrittoBufferFromPswFile(plain.data(), 0, static_cast<int>(plain.size()), scrByte);
     CHeaderBinPsw* bin = h1->Get_cHeaderBinPsw();
     const std::uint64_t covered =
         std::min<std::uint64_t>(std::uint64_t{bin->GetuiNumBanchi()} * bin->GetuiDimBancoBin(), plain.size());
-    std::uint16_t sum = 0, xsum = 0;
-    for (std::uint64_t i = 0; i < covered; ++i) {
-        sum = static_cast<std::uint16_t>(sum + plain[i]);
-        xsum = static_cast<std::uint16_t>(xsum + (plain[i] ^ static_cast<unsigned char>(i & 0xFF)));
-    }
-    PutBE16(&image[26], sum);
-    PutBE16(&image[28], xsum);
+    psw::PutBankSums(image, psw::BankSums(plain.data(), covered));
 }
 }  // namespace
 
 int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
-    // 1-2. The file opens and holds something; the log is ready.
-    if (!CheckPswFile(path) || !EnsureLog()) return 0;
+    // 1-2. The file is read once and holds something; the log is ready.
+    // The headers, the scramble byte and the image written back all come
+    // from this one reading.
+    const PswImageScope scope(path);
+    if (!CheckPswFile(path, scope.Image()) || !EnsureLog()) return 0;
     // 3-4. Its headers.
     if (!LoadHeaders(path, m_pHeaderPsw, m_pHeaderPsw2)) return 0;
     CHeaderPsw* h1 = m_pHeaderPsw.get();
@@ -373,11 +368,11 @@ int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
     // 8. The block, scrambled with the file's byte, goes into an image of the
     // file in memory: the new file replaces the old one in one step, so a
     // failure anywhere leaves the user's file as it was.
-    std::vector<unsigned char> image;
-    if (!ReadWholeFile(path, image)) {
+    if (!scope.Image().Opened()) {
         Log(CString::Format(kErrOpen, path));
         return 0;
     }
+    std::vector<unsigned char> image = scope.Image().Data();
     if (position < headerSize || position + blockSize > image.size()) {
         Log(CString::Format(kErrLoad, path));
         return 0;

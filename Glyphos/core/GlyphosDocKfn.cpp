@@ -4,7 +4,7 @@
 // round trip, which shares nothing with it but the document.
 #include "GlyphosDocCore.h"
 
-#include "BigEndian.h"
+#include "PswLayout.h"
 #include "FileUtil.h"
 #include "UiServices.h"
 
@@ -99,7 +99,7 @@ std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
         // told apart by a reader: store what the reader will expect.
         _headerFont2 r{};
         std::memcpy(&r, f.GetHeaderBytes(), 7);
-        PutBE32(r.IndFont, f.GetFontPosition());
+        psw::SetRecordFontPosition(r, f.GetFontPosition());
         std::memcpy(&r.Orientation, f.GetHeaderBytes() + 10, 6);
         unsigned char file[_headerFont2::kFileBytes];
         r.ToFile(file);
@@ -111,7 +111,7 @@ std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
             // stored in the first-generation layout by meaning.
             _headerFont r{};
             std::memcpy(&r, rec, 7);
-            PutBE24(r.IndFont, f.GetFontPosition() & 0xFFFFFF);
+            psw::SetRecordFontPosition(r, f.GetFontPosition());
             std::memcpy(&r.Orientation, rec + 11, 6);
             out.insert(out.end(), reinterpret_cast<unsigned char*>(&r), reinterpret_cast<unsigned char*>(&r) + 16);
         } else {

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "BigEndian.h"
+#include "PswLayout.h"
 
 namespace {
 
@@ -458,7 +459,7 @@ void KalvoFont::SetByteOrder(int v) {
 #undef KALVOFONT_FIELD
 
 std::uint32_t KalvoFont::GetFontPosition() const {
-    return m_HeaderGeneration ? GetBE32(m_HeaderFont2.IndFont) : GetBE24(m_HeaderFont.IndFont);
+    return m_HeaderGeneration ? psw::RecordFontPosition(m_HeaderFont2) : psw::RecordFontPosition(m_HeaderFont);
 }
 
 int KalvoFont::GetFontBytesPerRow() const {
@@ -466,8 +467,6 @@ int KalvoFont::GetFontBytesPerRow() const {
 }
 
 std::size_t KalvoFont::GetFontBlockSize() const {
-    const int chars = GetLastChar() - GetFirstChar() + 1;
-    if (chars <= 0) return 0;
-    return static_cast<std::size_t>(GetFontBytesPerRow()) * static_cast<std::size_t>(GetHeight()) *
-           static_cast<std::size_t>(chars);
+    return psw::FontBlockSize(GetWidth(), GetMarginLeft(), GetMarginRight(), GetHeight(), GetFirstChar(),
+                              GetLastChar());
 }

@@ -1,9 +1,10 @@
 #include "PswInfo.h"
 
-#include "BigEndian.h"
 #include "FileUtil.h"
 #include "HeaderPsw.h"
 #include "HeaderPsw2.h"
+#include "PswImage.h"
+#include "PswLayout.h"
 #include "PswRecords.h"
 
 #include <cerrno>
@@ -11,12 +12,6 @@
 #include <memory>
 
 namespace {
-
-std::uint32_t BlockSize(int width, int marginLeft, int marginRight, int height, int first, int last) {
-    const int chars = last >= first ? last - first + 1 : 0;
-    return static_cast<std::uint32_t>(BytesForBits(width + marginLeft + marginRight)) *
-           static_cast<std::uint32_t>(height) * static_cast<std::uint32_t>(chars);
-}
 
 template <typename Record>
 PswFontInfo FontInfo(const Record& r) {
@@ -29,31 +24,30 @@ PswFontInfo FontInfo(const Record& r) {
     f.orientation = static_cast<wchar_t>(r.Orientation);
     f.margins = {r.MarginLeft, r.MarginRight, r.MarginUp, r.MarginBottom};
     f.byteOrder = r.ByteOrder;
-    f.blockSize = BlockSize(f.width, f.margins[0], f.margins[1], f.height, f.first, f.last);
+    f.blockSize = psw::FontBlockSize(r);
     return f;
 }
 
 // Checks what the readers cannot tell apart from a damaged file: a missing
 // path, a folder, an empty file.
-bool CheckPath(const CString& path, std::string& error) {
+bool CheckPath(const CString& path, const PswImage& image, std::string& error) {
     const std::string p = ToPath(path);
     if (IsDirectory(path)) {
         error = p + " is a directory, not a PSW file";
         return false;
     }
-    BinaryFile f;
-    if (!f.Open(path, BinaryFile::Mode::Read)) {
+    if (!image.Opened()) {
         error = "cannot open " + p + ": " + std::strerror(errno);
         return false;
     }
-    if (f.Length() == 0) {
+    if (image.Data().empty()) {
         error = p + " is empty";
         return false;
     }
     return true;
 }
 
-void ReadFirstGeneration(CHeaderPsw& h, const CString& path, PswInfo& info) {
+void ReadFirstGeneration(CHeaderPsw& h, const PswImage& image, PswInfo& info) {
     info.headerSize = h.GetuiDimHeaderPsw();
     CHeaderBinPsw* bin = h.Get_cHeaderBinPsw();
     info.binarySize = bin->GetuiDimFileBin();
@@ -61,10 +55,9 @@ void ReadFirstGeneration(CHeaderPsw& h, const CString& path, PswInfo& info) {
     info.bankSize = bin->GetuiDimBancoBin();
 
     // The sums are not read by the readers; the printer block holds them.
-    BinaryFile f;
-    unsigned char sums[4] = {};
-    if (f.Open(path, BinaryFile::Mode::Read) && f.Seek(26) && f.Read(sums, 4) == 4) {
-        for (int i = 0; i < 4; ++i) info.sums[static_cast<std::size_t>(i)] = sums[i];
+    const ByteSpan bytes = image.Bytes();
+    if (bytes.Has(psw::kSumsOffset, psw::kSumsBytes)) {
+        for (std::size_t i = 0; i < psw::kSumsBytes; ++i) info.sums[i] = bytes.data()[psw::kSumsOffset + i];
     }
 
     CHeaderSwPsw* sw = h.Get_cHeaderSwPsw();
@@ -75,7 +68,7 @@ void ReadFirstGeneration(CHeaderPsw& h, const CString& path, PswInfo& info) {
     for (int i = 0; i < fonts->GetNumTotFont(); ++i) {
         const _headerFont* r = fonts->GetIesimFontStruct(i);
         PswFontInfo f = FontInfo(*r);
-        f.offset = GetBE24(r->IndFont) + info.headerSize;
+        f.offset = psw::FontDataOffset(*r, info.headerSize);
         info.fonts.push_back(f);
     }
 }
@@ -104,8 +97,8 @@ void ReadSecondGeneration(CHeaderPsw2& h, PswInfo& info) {
     CHeaderModule* modules = h.Get_cHeaderModule();
     for (unsigned i = 0; i < modules->GetNumTotModule(); ++i) {
         const _headerModule* r = modules->GetIesimModuleStruct(static_cast<int>(i));
-        info.modules.push_back({static_cast<wchar_t>(r->Type), r->Num, r->NumTot, GetBE32(r->Address),
-                                GetBE32(r->Size)});
+        info.modules.push_back({static_cast<wchar_t>(r->Type), r->Num, r->NumTot, psw::ModuleAddress(*r),
+                                psw::ModuleSize(*r)});
     }
     if (h.IsHeaderPresent('C')) info.propFonts = h.Get_cHeaderPropFontPsw2()->GetNumTotPropFont();
 
@@ -114,7 +107,7 @@ void ReadSecondGeneration(CHeaderPsw2& h, PswInfo& info) {
         for (int i = 0; i < fonts->GetNumTotFont(); ++i) {
             const _headerFont2* r = fonts->GetIesimFontStruct(i);
             PswFontInfo f = FontInfo(*r);
-            f.offset = GetBE32(r->IndFont);
+            f.offset = psw::FontDataOffset(*r);
             info.fonts.push_back(f);
         }
     }
@@ -137,7 +130,9 @@ std::string MissingBlock(const CHeaderPsw2& h) {
 bool ReadPswInfo(const CString& path, CKalvoNewDebugObject* log, PswInfo& info, std::string& error) {
     info = PswInfo{};
     error.clear();
-    if (!CheckPath(path, error)) return false;
+    // Opened once: every reader below decodes this image.
+    const PswImageScope scope(path);
+    if (!CheckPath(path, scope.Image(), error)) return false;
     const std::string p = ToPath(path);
 
     auto first = std::make_unique<CHeaderPsw>(log);
@@ -157,7 +152,7 @@ bool ReadPswInfo(const CString& path, CKalvoNewDebugObject* log, PswInfo& info, 
     info.portType = prn->GetTipoComPort();
 
     if (info.generation == 1) {
-        ReadFirstGeneration(*first, path, info);
+        ReadFirstGeneration(*first, scope.Image(), info);
         return true;
     }
     auto second = std::make_unique<CHeaderPsw2>(log);

@@ -20,6 +20,8 @@ inline constexpr int AppExit = 57665;
 inline constexpr int FileOpenPsw = 32806;
 inline constexpr int FileSaveInPsw = 32801;
 inline constexpr int PrintZoomFactor = 32826;
+inline constexpr int FileImportFont = 32950;  // BDF / PSF fonts in
+inline constexpr int FileExportFont = 32951;  // and out
 
 // Edit
 inline constexpr int EditUndo = 57643;

@@ -138,7 +138,8 @@ int CLoadCfgFileApp::NewCfgFileApp(const CString& key, const CString& value) {
 void CLoadCfgFileApp::FreeCfgFileApp() { m_ptrCfgFilesApp.clear(); }
 
 int CLoadCfgFileApp::DebugAppCfgFile() {
-    const CString dumpPath = m_NameWorkDir + L"DebugFile/DebugAppCfgFileApp.dbg";
+    const CString dir = m_DebugDir.IsEmpty() ? m_NameWorkDir + L"DebugFile/" : WithTrailingSlash(m_DebugDir);
+    const CString dumpPath = dir + L"DebugAppCfgFileApp.dbg";
     std::string out;
     for (const auto& e : m_ptrCfgFilesApp) out += CString::Format(L"\n$%s = %s", e->key, e->value).ToUtf8();
     BinaryFile f;

@@ -30,6 +30,10 @@ public:
     void Set_m_NameWorkDir(const CString& dir) { m_NameWorkDir = dir; }
     void Set_m_FileCfgApp(const CString& file) { m_FileCfgApp = file; }
     void Set_m_HWnd(HWND wnd) { m_HWnd = wnd; }
+    // Folder of the dump of what was read; empty: "DebugFile/" in the work
+    // folder. An installed program's folder is not writable, so its program
+    // points this at a folder of the user's.
+    void Set_m_DebugDir(const CString& dir) { m_DebugDir = dir; }
     CString Get_m_NomeModelloPrn() const { return m_NomeModelloPrn; }
     CString Get_m_ComPort() const { return m_ComPort; }
     CString Get_m_NomeFileCfgPrn() const { return m_NomeFileCfgPrn; }
@@ -53,6 +57,7 @@ protected:
     Table m_ptrCfgFilesApp;
     CString m_NameWorkDir;
     CString m_FileCfgApp;
+    CString m_DebugDir;
     HWND m_HWnd = nullptr;
     CString m_NomeModelloPrn;
     CString m_ComPort;

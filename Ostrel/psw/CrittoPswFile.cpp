@@ -1,6 +1,7 @@
 #include "CrittoPswFile.h"
 
 #include "FileUtil.h"
+#include "PswImage.h"
 #include "HeaderPsw.h"
 #include "HeaderPsw2.h"
 #include "KalvoNewDebugObject.h"
@@ -35,12 +36,15 @@ void CCrittoPswFile::Report(const wchar_t* fmt) {
 }
 
 int CCrittoPswFile::InitCCrittoPswFile(const CString& path) {
+    const PswImageScope image(path);
     m_strPathNomeFilePsw = path;
     return GetScrByteFromPswFile(&m_ScrByte);
 }
 
 int CCrittoPswFile::InitCCrittoPswFile(CKalvoNewDebugObject* debugObj) {
     m_pDebugObj = debugObj;
+    // The headers and the scramble byte come from one image of the file.
+    const PswImageScope image(m_strPathNomeFilePsw);
     CHeaderPsw header(debugObj);
     if (!header.Init(m_strPathNomeFilePsw)) return 0;
     m_ScrByte = header.Get_ScrByte();
@@ -55,7 +59,7 @@ int CCrittoPswFile::InitCCrittoPswFile(CKalvoNewDebugObject* debugObj) {
 }
 
 int CCrittoPswFile::ReadHeaderByte(unsigned offset, unsigned char* out, const wchar_t* check) {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(m_strPathNomeFilePsw, BinaryFile::Mode::Read)) {
         Report(kErrOpen);
         return 0;

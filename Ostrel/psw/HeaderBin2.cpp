@@ -11,7 +11,7 @@ void CHeaderBin2::GetDimFileBin(unsigned char* dst) const { std::memcpy(dst, m_D
 int CHeaderBin2::Init(const CString& NomeFilePsw) {
     m_strNomeFilePsw = NomeFilePsw;
     m_bfDataLoad = 0;
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, '?')) return 0;
     unsigned char size[4] = {};
     const bool ok = psw::ReadExact(f, size, 4);

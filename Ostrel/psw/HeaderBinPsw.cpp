@@ -15,7 +15,7 @@ int CHeaderBinPsw::Init(const CString& NomeFilePsw, UINT NumBlocchiHSW, UINT Num
 }
 
 int CHeaderBinPsw::LoaderData() {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(m_strNomeFilePsw, BinaryFile::Mode::Read)) {
         m_strMessage = CString::Format(psw::kOpenError, m_strNomeFilePsw);
         psw::Log(m_pDebugObj, m_strMessage, psw::kOpenErrorCaption, 1);

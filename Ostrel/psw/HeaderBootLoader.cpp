@@ -11,7 +11,7 @@ void CHeaderBootLoader::GetIndBLInPSWFile(unsigned char* dst) const { std::memcp
 int CHeaderBootLoader::Init(const CString& NomeFilePsw) {
     m_strNomeFilePsw = NomeFilePsw;
     m_bfDataLoad = 0;
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'b')) return 0;
     _headerBootLoader h{};
     h.Tag = 'b';

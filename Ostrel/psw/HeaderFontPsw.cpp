@@ -27,7 +27,7 @@ void CHeaderFontPsw::GetIndFontInBinFile(unsigned char* dst, int i) {
 }
 
 unsigned int CHeaderFontPsw::GetIndHeaderFontInPswFile(const CString& NomeFilePsw) {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(NomeFilePsw, BinaryFile::Mode::Read)) {
         m_strMessage = CString::Format(psw::kOpenError, NomeFilePsw);
         psw::Log(m_pDebugObj, m_strMessage, psw::kOpenErrorCaption, 1);
@@ -60,7 +60,7 @@ int CHeaderFontPsw::Init(const CString& NomeFilePsw, UINT /*NumBlocchiHSW*/, UIN
 }
 
 int CHeaderFontPsw::LoaderData() {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(m_strNomeFilePsw, BinaryFile::Mode::Read)) {
         m_tDataLoad = 0;
         m_strMessage = CString::Format(psw::kOpenError, m_strNomeFilePsw);
@@ -108,7 +108,7 @@ int CHeaderFontPsw::LoaderData() {
     return 1;
 }
 
-void CHeaderFontPsw::LoadStruct(BinaryFile& f, _headerFont& r) {
+void CHeaderFontPsw::LoadStruct(psw::ImageReader& f, _headerFont& r) {
     struct Field {
         void* dst;
         std::size_t n;

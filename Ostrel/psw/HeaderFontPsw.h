@@ -6,6 +6,7 @@
 #include "Conversioni.h"
 #include "FileUtil.h"
 #include "KalvoNewDebugObject.h"
+#include "PswImage.h"
 #include "PswRecords.h"
 
 #include <vector>
@@ -32,7 +33,7 @@ public:
 
 protected:
     int LoaderData();
-    void LoadStruct(BinaryFile& f, _headerFont& r);
+    void LoadStruct(psw::ImageReader& f, _headerFont& r);
     void CheckIndex(int i, const wchar_t* what);
 
     const CString m_ClassName = L"CHeaderFontPsw";

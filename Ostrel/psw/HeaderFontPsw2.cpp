@@ -1,5 +1,6 @@
 #include "HeaderFontPsw2.h"
 
+#include "PswLayout.h"
 #include "PswReadSupport.h"
 
 #include <cstring>
@@ -28,12 +29,7 @@ void CHeaderFontPsw2::GetIndFontInPSWFile(unsigned char* dst, int i) {
 
 unsigned int CHeaderFontPsw2::GetDimFontBlock(int i) {
     CheckIndex(i, L"GetDimFontBlock(int i)");
-    const _headerFont2& r = m_Records[static_cast<std::size_t>(i)];
-    // A range whose last character comes before its first holds no
-    // characters (rather than a negative count turned into a huge size).
-    const unsigned chars = r.LastChar >= r.FirstChar ? unsigned{r.LastChar} - r.FirstChar + 1u : 0u;
-    const int bytesPerRow = BytesForBits(int{r.Width} + r.MarginLeft + r.MarginRight);
-    return unsigned{r.Height} * chars * static_cast<unsigned>(bytesPerRow);
+    return psw::FontBlockSize(m_Records[static_cast<std::size_t>(i)]);
 }
 
 int CHeaderFontPsw2::Init(const CString& NomeFilePsw) {
@@ -41,7 +37,7 @@ int CHeaderFontPsw2::Init(const CString& NomeFilePsw) {
     m_bfDataLoad = 1;
     m_NumTotFont = 0;
     m_Records.clear();
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'f')) {
         m_bfDataLoad = 0;
         return 0;
@@ -65,20 +61,10 @@ int CHeaderFontPsw2::Init(const CString& NomeFilePsw) {
     // Record i stands at position + 32 x i: read them in sequence.
     if (!f.Seek(m_Position)) return fail(true);
     for (unsigned i = 0; i < count; ++i) {
+        unsigned char file[_headerFont2::kFileBytes];
+        if (!psw::ReadExact(f, file, sizeof file)) return fail(true);
         _headerFont2 r{};
-        // One read per field in file order; the byte after the 8-byte field
-        // goes before it in memory.
-        const bool ok =
-            psw::ReadExact(f, &r.Tag, 1) &&
-            psw::ReadExact(f, &r.NumFont, 1) && psw::ReadExact(f, &r.NumTotFont, 1) &&
-            psw::ReadExact(f, &r.Width, 1) && psw::ReadExact(f, &r.Height, 1) && psw::ReadExact(f, &r.FirstChar, 1) &&
-            psw::ReadExact(f, &r.LastChar, 1) && psw::ReadExact(f, r.IndFont, 4) &&
-            psw::ReadExact(f, &r.Orientation, 1) && psw::ReadExact(f, &r.MarginLeft, 1) &&
-            psw::ReadExact(f, &r.MarginRight, 1) && psw::ReadExact(f, &r.MarginUp, 1) &&
-            psw::ReadExact(f, &r.MarginBottom, 1) && psw::ReadExact(f, &r.ByteOrder, 1) &&
-            psw::ReadExact(f, r.Extra8, 8) && psw::ReadExact(f, &r.Extra1, 1) && psw::ReadExact(f, r.Extra3, 3) &&
-            psw::ReadExact(f, &r.Extra1b, 1);
-        if (!ok) return fail(true);
+        r.FromFile(file);
         m_Records.push_back(r);
         psw::Skip(f, 32 - _headerFont2::kFileBytes);
     }

@@ -31,7 +31,7 @@ int CHeaderGenericData::Init(const CString& NomeFilePsw) {
     m_bfDataLoad = 0;
     m_NumTot = 0;
     m_Records.clear();
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'd')) return 0;
     unsigned char number = 0, count = 0;
     if (!psw::ReadExact(f, &number, 1) || !psw::ReadExact(f, &count, 1)) {

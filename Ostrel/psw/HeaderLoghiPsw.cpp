@@ -40,7 +40,7 @@ int CHeaderLoghiPsw::Init(const CString& NomeFilePsw, UINT NumBlocchiHSW) {
 }
 
 int CHeaderLoghiPsw::LoaderData(UINT NumBlocchiHSW) {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(m_strNomeFilePsw, BinaryFile::Mode::Read)) {
         m_strMessage = CString::Format(psw::kOpenError, m_strNomeFilePsw);
         psw::Log(m_pDebugObj, m_strMessage, psw::kOpenErrorCaption, 1);

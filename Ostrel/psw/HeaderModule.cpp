@@ -49,7 +49,7 @@ int CHeaderModule::Init(const CString& NomeFilePsw) {
     m_strNomeFilePsw = NomeFilePsw;
     m_bfDataLoad = 0;
     m_Records.clear();
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'm')) return 0;
     // Count the run of "m" blocks; the file's end bounds it.
     std::size_t count = 0;

@@ -14,7 +14,7 @@ CString CHeaderPrinterPsw2::GetData() const { return CString::FromBytes(m_Header
 int CHeaderPrinterPsw2::Init(const CString& NomeFilePsw) {
     m_strNomeFilePsw = NomeFilePsw;
     m_bfDataLoad = 0;
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'P')) return 0;
     _headerPrinter2 h{};
     h.Tag = 'P';

@@ -16,7 +16,7 @@ int CHeaderPrnPsw::Init(const CString& NomeFilePsw) {
 }
 
 int CHeaderPrnPsw::LoaderData() {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(m_strNomeFilePsw, BinaryFile::Mode::Read)) {
         m_strMessage = CString::Format(psw::kOpenError, m_strNomeFilePsw);
         psw::Log(m_pDebugObj, m_strMessage, psw::kOpenErrorCaption, 1);

@@ -31,7 +31,7 @@ int CHeaderPropFont::Init(const CString& NomeFilePsw) {
     m_bfDataLoad = 1;
     m_NumTotPropFont = 0;
     m_Records.clear();
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'C')) {
         m_bfDataLoad = 0;
         return 0;

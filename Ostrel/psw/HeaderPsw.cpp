@@ -1,5 +1,6 @@
 #include "HeaderPsw.h"
 
+#include "PswLayout.h"
 #include "PswReadSupport.h"
 #include "UiServices.h"
 
@@ -14,7 +15,7 @@ CHeaderPsw::CHeaderPsw(CKalvoNewDebugObject* debug)
 CHeaderPsw::~CHeaderPsw() = default;
 
 int CHeaderPsw::IsPSWII(const CString& NomeFilePsw) {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(NomeFilePsw, BinaryFile::Mode::Read)) {
         MessageBox(nullptr, CString::Format(psw::kPatchOpenError, NomeFilePsw), psw::kPatchCaption, MB_ICONERROR);
         return 0;
@@ -27,6 +28,8 @@ int CHeaderPsw::IsPSWII(const CString& NomeFilePsw) {
 }
 
 int CHeaderPsw::Init(const CString& NomeFilePsw) {
+    // Every reader below decodes this one image of the file.
+    const PswImageScope image(NomeFilePsw);
     m_strNomeFilePsw = NomeFilePsw;
     m_bfPSWII = IsPSWII(NomeFilePsw);
     const auto fail = [this] {
@@ -51,7 +54,7 @@ int CHeaderPsw::Init(const CString& NomeFilePsw) {
     if (!m_pHeaderFont->Init(NomeFilePsw, m_NumBlocchiHSW, m_NumBlocchiLSW)) return fail();
     m_NumBlocchiFSW = m_pHeaderFont->GetNumTotFont();
     if (!m_pHeaderBin->Init(NomeFilePsw, m_NumBlocchiHSW, m_NumBlocchiLSW, m_NumBlocchiFSW)) return fail();
-    m_uiDimHeaderPsw = (unsigned{m_NumBlocchiHSW} + m_NumBlocchiLSW + m_NumBlocchiFSW + 1) * 32 + 8;
+    m_uiDimHeaderPsw = psw::HeaderSize1(m_NumBlocchiHSW, m_NumBlocchiLSW, m_NumBlocchiFSW);
     return 1;
 }
 

@@ -1,8 +1,11 @@
 #include "HeaderPsw2.h"
 
 #include "BigEndian.h"
+#include "CrittoPswFile.h"
 #include "PswReadSupport.h"
 #include "UiServices.h"
+
+#include <limits>
 
 namespace {
 constexpr unsigned char kTags[] = {'P', 'Q', 's', 'f', 'u', 'b', 'd', 'C', 'm', '?'};
@@ -71,7 +74,7 @@ unsigned int CHeaderPsw2::GetNumModuleOfType(unsigned char type) const {
 
 // Looks at the first byte of each 32-byte block from the start of the file
 // up to and including the "?" block, or to the end of a file that has none.
-void CHeaderPsw2::SearchHeader(BinaryFile& f, int t) {
+void CHeaderPsw2::SearchHeader(psw::ImageReader& f, int t) {
     m_bfFound[t] = 0;
     m_Position[t] = 0;
     unsigned char last = 0;
@@ -96,7 +99,7 @@ void CHeaderPsw2::SearchHeader(BinaryFile& f, int t) {
 }
 
 int CHeaderPsw2::ScanForPresentModules() {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(m_strNomeFilePsw, BinaryFile::Mode::Read)) {
         m_strMessage = CString::Format(psw::kOpenError2, m_strNomeFilePsw);
         psw::Log(m_pDebugObj, m_strMessage, psw::kCaption2, 0);
@@ -115,6 +118,8 @@ int CHeaderPsw2::Init(const CString& NomeFilePsw, int ShowWarningMessage) {
 }
 
 int CHeaderPsw2::Init(const CString& NomeFilePsw) {
+    // Every reader below decodes this one image of the file.
+    const PswImageScope image(NomeFilePsw);
     m_strNomeFilePsw = NomeFilePsw;
     m_strSoftwareModuleRelease.Empty();
     m_NumSupportedPrinter = m_NumFont = m_NumPropFont = m_NumGenericData = 0;
@@ -189,7 +194,7 @@ void CHeaderPsw2::ReadSoftwareModuleRelease() {
     if (!m_pModules->ModulePresent('s')) return;
     const unsigned long address = m_pModules->GetModuleAddress('s', 1);
     if (address == 0) return;
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(m_strNomeFilePsw, BinaryFile::Mode::Read)) {
         m_strMessage = CString::Format(psw::kOpenError2, m_strNomeFilePsw);
         psw::Log(m_pDebugObj, m_strMessage, psw::kCaption2, 0);
@@ -211,16 +216,17 @@ void CHeaderPsw2::ReadSoftwareModuleRelease() {
 }
 
 // One byte of the binary contents at position p (counted from the end of the
-// header) back to plain, under the file's scramble byte.
+// header) back to plain, under the file's scramble byte: the scrambler's own
+// rule, so that the two cannot drift apart.
 unsigned char CHeaderPsw2::UnscrambleByte(unsigned char y, std::uint64_t p) {
-    const unsigned char s = m_ScrByte;
-    if (s == 0) return y;
-    if (s & 1) return static_cast<unsigned char>(~s ^ ByteRotateDx(y, static_cast<int>((p >> 2) & 7)));
-    return static_cast<unsigned char>(ByteRotateSx(y, static_cast<int>((p >> 5) & 7)) ^ s);
+    if (p > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) return y;
+    CCrittoPswFile scrambler(m_strNomeFilePsw);
+    scrambler.DeCrittoBufferFromPswFile(&y, static_cast<int>(p), 1, m_ScrByte);
+    return y;
 }
 
 int CHeaderPsw2::GetPSWVersionFromFile(const CString& file, CKalvoNewDebugObject* debug, unsigned char* version) {
-    BinaryFile f;
+    psw::ImageReader f;
     if (!f.Open(file, BinaryFile::Mode::Read)) {
         psw::Log(debug, CString::Format(psw::kOpenError2, file), psw::kCaption2, 0);
         return 0;

@@ -18,6 +18,7 @@
 #include "HeaderSwPsw2.h"
 #include "HeaderUsbLoader.h"
 #include "KalvoNewDebugObject.h"
+#include "PswImage.h"
 
 #include <memory>
 
@@ -84,7 +85,7 @@ protected:
     static int TagIndex(unsigned char tag);
 
     int ScanForPresentModules();
-    void SearchHeader(BinaryFile& f, int tagIndex);
+    void SearchHeader(psw::ImageReader& f, int tagIndex);
     void ReadSoftwareModuleRelease();
     unsigned char UnscrambleByte(unsigned char y, std::uint64_t p);
     int PatchByte(std::uint64_t offset, unsigned char value);

@@ -26,7 +26,7 @@ int CHeaderSupportedPrinterPsw2::Init(const CString& NomeFilePsw) {
     m_bfDataLoad = 0;
     m_NumTotHeader = 0;
     m_Records.clear();
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'Q')) return 0;
     unsigned char first = 0, count = 0;
     if (!psw::ReadExact(f, &first, 1) || !psw::ReadExact(f, &count, 1)) return psw::Truncated2(m_pDebugObj, NomeFilePsw);

@@ -11,7 +11,7 @@ void CHeaderSwPsw2::GetIndSWInPSWFile(unsigned char* dst) const { std::memcpy(ds
 int CHeaderSwPsw2::Init(const CString& NomeFilePsw) {
     m_strNomeFilePsw = NomeFilePsw;
     m_bfDataLoad = 0;
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 's')) return 0;
     _headerSw2 h{};
     h.Tag = 's';

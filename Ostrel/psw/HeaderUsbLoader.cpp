@@ -11,7 +11,7 @@ void CHeaderUsbLoader::GetIndULInPSWFile(unsigned char* dst) const { std::memcpy
 int CHeaderUsbLoader::Init(const CString& NomeFilePsw) {
     m_strNomeFilePsw = NomeFilePsw;
     m_bfDataLoad = 0;
-    BinaryFile f;
+    psw::ImageReader f;
     if (!psw::OpenBlock2(f, m_pDebugObj, NomeFilePsw, m_Position, 'u')) return 0;
     _headerUsbLoader h{};
     h.Tag = 'u';

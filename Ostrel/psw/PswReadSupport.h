@@ -5,6 +5,7 @@
 #pragma once
 
 #include "FileUtil.h"
+#include "PswImage.h"
 #include "KalvoNewDebugObject.h"
 
 #include <cstddef>
@@ -36,12 +37,14 @@ inline void Log(CKalvoNewDebugObject* debug, const CString& text, const CString&
     if (debug) debug->MessageLog(text, caption, show);
 }
 
-inline bool ReadExact(BinaryFile& f, void* dst, std::size_t n) { return f.Read(dst, n) == n; }
+template <class File>
+inline bool ReadExact(File& f, void* dst, std::size_t n) { return f.Read(dst, n) == n; }
 
 // Moves n bytes forward by reading them: the records of a block run are read
 // in sequence, and reading costs less than a seek per record. A short skip
 // means the end of the file, which the next read then reports.
-inline void Skip(BinaryFile& f, std::size_t n) {
+template <class File>
+inline void Skip(File& f, std::size_t n) {
     unsigned char scratch[32];
     while (n > 0) {
         const std::size_t k = n < sizeof scratch ? n : sizeof scratch;
@@ -50,16 +53,17 @@ inline void Skip(BinaryFile& f, std::size_t n) {
     }
 }
 
-inline bool ReadAt(BinaryFile& f, std::uint64_t pos, void* dst, std::size_t n) {
+template <class File>
+inline bool ReadAt(File& f, std::uint64_t pos, void* dst, std::size_t n) {
     return f.Seek(pos) && ReadExact(f, dst, n);
 }
 
 // Opens the file and checks that the block at `pos` starts with `tag`, the
 // way every second-generation reader begins. Logs and returns false when it
 // does not; on success the file stands just after the tag.
-inline bool OpenBlock2(BinaryFile& f, CKalvoNewDebugObject* debug, const CString& path, unsigned long pos,
+inline bool OpenBlock2(ImageReader& f, CKalvoNewDebugObject* debug, const CString& path, unsigned long pos,
                        unsigned char tag) {
-    if (!f.Open(path, BinaryFile::Mode::Read)) {
+    if (!f.Open(path)) {
         Log(debug, CString::Format(kOpenError2, path), kCaption2, 0);
         return false;
     }

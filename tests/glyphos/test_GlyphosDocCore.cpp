@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <random>
 
 namespace {
@@ -228,6 +231,36 @@ TEST_F(GlyphosDocCoreTest, FontsMoveBetweenGenerationsIntoCompatibleSlots) {
     d1.SetLogDir(CString::FromUtf8(dir.path()));
     ASSERT_EQ(d1.OpenFromPsw(P("one.psw"), pick0), 1);
     EXPECT_EQ(d1.GetFont().GetPixel(33, 0, 0), 0);
+}
+
+// Opening a font from a PSW2 file and writing it back each read the file
+// once: the headers, the scramble byte and the font come from one reading,
+// so they cannot disagree when the file changes meanwhile.
+TEST_F(GlyphosDocCoreTest, OpeningFromAndSavingIntoAPswFileEachReadItOnce) {
+    pswtest::Psw2Builder two;
+    two.printer.scrByte = 0x81;
+    two.AddSoftwareModule("1x23");
+    two.AddFont({.width = 8, .height = 8, .first = 32, .last = 40});
+    two.Write(dir.File("two.psw"));
+    const int fd = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    ASSERT_GE(inotify_add_watch(fd, dir.File("two.psw").c_str(), IN_OPEN), 0);
+    const auto opens = [fd] {
+        int count = 0;
+        alignas(inotify_event) char buf[4096];
+        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) {
+            for (char* p = buf; p < buf + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+                count += (reinterpret_cast<inotify_event*>(p)->mask & IN_OPEN) != 0;
+        }
+        return count;
+    };
+    Pick pick(0);
+    ASSERT_EQ(doc.OpenFromPsw(P("two.psw"), pick), 1);
+    EXPECT_EQ(opens(), 1);
+    ASSERT_EQ(doc.SaveIntoPsw(P("two.psw"), pick), 1);
+    // The new contents go to a temporary file renamed over this one.
+    EXPECT_EQ(opens(), 1);
+    ::close(fd);
 }
 
 TEST_F(GlyphosDocCoreTest, AnIncompatibleFileIsRefusedAndLeftAsItWas) {

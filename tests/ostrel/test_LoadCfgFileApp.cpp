@@ -116,6 +116,15 @@ TEST_F(LoadCfgFileAppTest, MissingFileAndMissingDumpFolderAreReported) {
     EXPECT_EQ(cfg.LoadFileAppCfgInfo(Write("BeginAppCfg\n$A=1\n$EndAppCfg\n")), 1);
     EXPECT_EQ(ui.Last().caption, L"Errore apertura file di debug");
     EXPECT_EQ(ui.Last().style & MB_ICONMASK, MB_ICONWARNING);
+
+    // A read-only program folder: the dump goes where it is told, silently.
+    ui->Clear();
+    std::filesystem::create_directory(dir.File("mine"));
+    CLoadCfgFileApp installed(nullptr, Dir(), L"app.cfg");
+    installed.Set_m_DebugDir(CString::FromUtf8(dir.File("mine")));
+    EXPECT_EQ(installed.LoadFileAppCfgInfo(), 1);
+    EXPECT_EQ(ui->Boxes().size(), 0u);
+    EXPECT_EQ(ReadText(dir.File("mine/DebugAppCfgFileApp.dbg")), "\n$A = 1");
 }
 
 TEST_F(LoadCfgFileAppTest, DerivedClassTakesItsValuesAfterLoading) {

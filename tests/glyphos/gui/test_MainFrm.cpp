@@ -210,7 +210,8 @@ TEST_F(MainFrmTest, MenusWithoutADocumentAreTheShortOnes) {
     EXPECT_EQ(visibleMenus(), (QStringList{"File", "Edit", "View", "Preview", "Colors", "Zoom", "Font", "Window", "?"}));
     EXPECT_EQ(visibleItems(Frame()->Menu("File")),
               (QStringList{"&New", "&Open...", "Open *.ps&w", "&Close", "&Save (*.kfn)", "Save &As (*.kfn)",
-                           "Save In (*.ps&w) File", "Print Preview zoom factor", "&Print...", "Print Pre&view",
+                           "Save In (*.ps&w) File", "&Import Font (BDF, PSF)...", "&Export Font (BDF, PSF)...",
+                           "Print Preview zoom factor", "&Print...", "Print Pre&view",
                            "P&rint Setup...", "Recent File", "E&xit"}));
     EXPECT_EQ(visibleItems(Frame()->Menu("Zoom")), (QStringList{"Zoom  x 2", "Zoom  x 4", "Max Resolution"}));
 }

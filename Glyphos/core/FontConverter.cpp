@@ -1,0 +1,301 @@
+#include "FontConverter.h"
+
+#include "BdfFile.h"
+#include "FileUtil.h"
+#include "GlyphosDocCore.h"
+#include "Gzip.h"
+#include "KalvoFont.h"
+#include "PsfFile.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// The Unicode code point of each byte of a single-byte Windows code page, -1
+// where the page has none. False when iconv does not know the page.
+//
+// Kept private here for now: the editor's code-page list over iconv is the
+// place for it once both exist.
+bool CodePageTable(int cp, std::array<std::int32_t, 256>& out) {
+    std::string name = "CP" + std::to_string(cp);
+    if (cp >= 28591 && cp <= 28599) name = "ISO-8859-" + std::to_string(cp - 28590);
+    else if (cp == 28603) name = "ISO-8859-13";
+    else if (cp == 28605) name = "ISO-8859-15";
+    else if (cp == 20866) name = "KOI8-R";
+    else if (cp == 21866) name = "KOI8-U";
+    iconv_t cd = iconv_open("UTF-32LE", name.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    for (int c = 0; c < 256; ++c) {
+        char in = static_cast<char>(c);
+        unsigned char u[8] = {};
+        char* ip = &in;
+        char* op = reinterpret_cast<char*>(u);
+        std::size_t il = 1, ol = sizeof u;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const bool ok = iconv(cd, &ip, &il, &op, &ol) != static_cast<std::size_t>(-1) && ol == 4;
+        out[static_cast<std::size_t>(c)] = ok ? static_cast<std::int32_t>(u[0] | u[1] << 8 | u[2] << 16 | u[3] << 24) : -1;
+    }
+    iconv_close(cd);
+    return true;
+}
+
+bool LoadTable(int cp, std::array<std::int32_t, 256>& table, std::string& error) {
+    if (CodePageTable(cp, table)) return true;
+    error = "code page " + std::to_string(cp) + " is not available on this system";
+    return false;
+}
+
+bool CheckRange(const FontConvertOptions& o, std::string& error) {
+    if ((o.first != -1 && (o.first < 0 || o.first > 255)) || (o.last != -1 && (o.last < 0 || o.last > 255)) ||
+        (o.first != -1 && o.last != -1 && o.first > o.last)) {
+        error = "the character range must lie within 0..255, first not above last";
+        return false;
+    }
+    return true;
+}
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+FontConverter::Format FontConverter::FormatOfPath(const CString& path, bool* gzip) {
+    std::string p = Lower(path.ToUtf8());
+    const bool gz = EndsWith(p, ".gz");
+    if (gzip) *gzip = gz;
+    if (gz) p.resize(p.size() - 3);
+    if (EndsWith(p, ".bdf")) return Format::Bdf;
+    if (EndsWith(p, ".psf")) return Format::Psf;
+    if (!gz && EndsWith(p, ".kfn")) return Format::Kfn;
+    return Format::Unknown;
+}
+
+bool FontConverter::ReadFile(const CString& path, BitmapFont& font, std::string& error) {
+    const Format format = FormatOfPath(path);
+    if (format != Format::Bdf && format != Format::Psf) {
+        error = "import reads .bdf and .psf files (plain or .gz)";
+        return false;
+    }
+    const std::filesystem::path fsPath(path.ToUtf8());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fsPath, ec)) {
+        error = std::filesystem::exists(fsPath, ec) ? "not a file" : "no such file";
+        return false;
+    }
+    const auto size = std::filesystem::file_size(fsPath, ec);
+    if (ec || size > kMaxFileBytes) {
+        error = "larger than a font file can be";
+        return false;
+    }
+    std::vector<unsigned char> data;
+    if (!ReadWholeFile(path, data)) {
+        error = std::string("cannot read it: ") + std::strerror(errno);
+        return false;
+    }
+    // Compressed or not is told by content, so a renamed file still opens.
+    if (IsGzip(data)) {
+        std::vector<unsigned char> plain;
+        if (!Gunzip(data, plain, kMaxFileBytes, error)) return false;
+        data.swap(plain);
+    }
+    font = BitmapFont{};
+    const bool ok = format == Format::Bdf ? BdfFile::Read(data, font, error) : PsfFile::Read(data, font, error);
+    if (!ok) return false;
+    if (font.name.empty()) {
+        // A console font has no name: its file's, without the extensions.
+        std::string stem = fsPath.filename().string();
+        stem = stem.substr(0, stem.find('.'));
+        font.name = stem;
+    }
+    return true;
+}
+
+bool FontConverter::Import(const CString& path, const FontConvertOptions& options, CGlyphosDocCore& doc,
+                           std::string& error) {
+    BitmapFont font;
+    return ReadFile(path, font, error) && ToDocument(font, options, doc, error);
+}
+
+bool FontConverter::ToDocument(const BitmapFont& font, const FontConvertOptions& options, CGlyphosDocCore& doc,
+                               std::string& error) {
+    if (!CheckRange(options, error)) return false;
+    if (font.width < 1 || font.height < 1) {
+        error = "the font has no glyph size";
+        return false;
+    }
+    if (font.width > BitmapFont::kMaxWidth || font.height > BitmapFont::kMaxHeight) {
+        error = "glyphs of " + std::to_string(font.width) + " x " + std::to_string(font.height) +
+                " dots are larger than the printer's 64 x 96";
+        return false;
+    }
+    std::array<const BitmapFont::Rows*, 256> byCode{};
+    int cp = 0;
+    if (font.unicode) {
+        cp = options.codePage ? options.codePage : (font.printer && font.printer->codePage ? font.printer->codePage
+                                                                                           : kDefaultCodePage);
+        std::array<std::int32_t, 256> table{};
+        if (!LoadTable(cp, table, error)) return false;
+        for (std::size_t c = 0; c < 256; ++c) {
+            if (table[c] < 0) continue;
+            const auto g = font.glyphs.find(static_cast<std::uint32_t>(table[c]));
+            if (g != font.glyphs.end()) byCode[c] = &g->second;
+        }
+        if (font.printer) {
+            for (const auto& [code, rows] : font.unmapped)
+                if (code < 256) byCode[code] = &rows;
+        }
+    } else {
+        for (const auto& [code, rows] : font.glyphs)
+            if (code < 256) byCode[code] = &rows;
+    }
+
+    const std::vector<unsigned char>* record = font.printer ? &font.printer->record : nullptr;
+    int first = options.first, last = options.last;
+    if (record) {
+        if (first < 0) first = (*record)[5];
+        if (last < 0) last = (*record)[6];
+    } else {
+        int lo = 256, hi = -1;
+        for (int c = 0; c < 256; ++c) {
+            if (byCode[static_cast<std::size_t>(c)]) {
+                lo = std::min(lo, c);
+                hi = std::max(hi, c);
+            }
+        }
+        if (hi < 0) {
+            error = cp ? "the font has no glyph for any character of code page " + std::to_string(cp)
+                       : "the font has no glyph for codes 0..255";
+            return false;
+        }
+        if (first < 0) first = lo;
+        if (last < 0) last = hi;
+    }
+    if (first > last) {
+        error = "the character range is empty";
+        return false;
+    }
+
+    unsigned char bytes[30] = {};
+    int generation = 0;
+    if (record) {
+        generation = font.printer->generation;
+        std::copy(record->begin(), record->end(), bytes);
+    } else {
+        // A new first-generation font: tag "F", orientation "H", no margins.
+        bytes[0] = 'F';
+        bytes[3] = static_cast<unsigned char>(font.width);
+        bytes[4] = static_cast<unsigned char>(font.height);
+        bytes[10] = 'H';
+    }
+    bytes[5] = static_cast<unsigned char>(first);
+    bytes[6] = static_cast<unsigned char>(last);
+    const std::string name = font.name.substr(0, 254);
+    doc.ApplyPropertyRecord(bytes, generation, CString::FromBytes(name));
+    KalvoFont& f = doc.GetFont();
+    f.ClearAllChars();
+    for (int c = first; c <= last; ++c) {
+        const BitmapFont::Rows* rows = byCode[static_cast<std::size_t>(c)];
+        if (!rows) continue;
+        for (int r = 0; r < font.height && r < static_cast<int>(rows->size()); ++r)
+            for (int col = 0; col < font.width; ++col)
+                if ((*rows)[static_cast<std::size_t>(r)] & BitmapFont::Bit(col)) f.SetPixel(c, r, col);
+    }
+    doc.SetNewFont(0);
+    return true;
+}
+
+bool FontConverter::FromFont(const KalvoFont& f, const FontConvertOptions& options, BitmapFont& out,
+                             std::string& error) {
+    out = BitmapFont{};
+    if (!CheckRange(options, error)) return false;
+    const int first = std::max(f.GetFirstChar(), options.first < 0 ? 0 : options.first);
+    const int last = std::min(f.GetLastChar(), options.last < 0 ? 255 : options.last);
+    if (first > last) {
+        error = "the font has no character in the range asked for";
+        return false;
+    }
+    const int height = std::min(f.GetHeight(), KalvoFont::kRows);
+    int width = std::min(f.GetWidth(), KalvoFont::kCols);
+    if (height < 1) {
+        error = "the font has no height";
+        return false;
+    }
+    // Dots beyond the width (left there by a margin) are kept: the cell grows.
+    for (int c = first; c <= last; ++c) {
+        const InkRect ink = f.GetInkRect(c, KalvoFont::kCols - 1, height);
+        if (ink.top < height) width = std::max(width, ink.right + 1);
+    }
+    width = std::max(width, 1);
+    out.width = width;
+    out.height = height;
+    out.ascent = height - height / 4;
+    out.name = f.GetFontName().ToBytes();
+    for (int c = first; c <= last; ++c) {
+        BitmapFont::Rows rows(static_cast<std::size_t>(height), 0);
+        for (int r = 0; r < height; ++r)
+            for (int col = 0; col < width; ++col)
+                if (f.GetPixel(c, r, col)) rows[static_cast<std::size_t>(r)] |= BitmapFont::Bit(col);
+        out.glyphs[static_cast<std::uint32_t>(c)] = std::move(rows);
+    }
+    BitmapFont::Printer printer;
+    printer.generation = f.GetHeaderGeneration();
+    printer.record.assign(f.GetHeaderBytes(), f.GetHeaderBytes() + f.GetHeaderSize());
+    printer.record[5] = static_cast<unsigned char>(first);
+    printer.record[6] = static_cast<unsigned char>(last);
+    printer.codePage = options.codePage;
+    out.printer = std::move(printer);
+    if (options.codePage) {
+        std::array<std::int32_t, 256> table{};
+        if (!LoadTable(options.codePage, table, error)) return false;
+        for (int c = first; c <= last; ++c)
+            if (table[static_cast<std::size_t>(c)] >= 0)
+                out.unicodeOf[static_cast<std::uint32_t>(c)] = static_cast<std::uint32_t>(table[static_cast<std::size_t>(c)]);
+    }
+    return true;
+}
+
+bool FontConverter::Export(const CGlyphosDocCore& doc, const CString& path, const FontConvertOptions& options,
+                           std::string& error) {
+    bool gzip = false;
+    const Format format = FormatOfPath(path, &gzip);
+    if (format == Format::Unknown) {
+        error = "the file name must end in .kfn, .bdf, .psf or .psf.gz";
+        return false;
+    }
+    BitmapFont font;
+    if (!FromFont(doc.GetFont(), options, font, error)) return false;
+    std::vector<unsigned char> bytes;
+    if (format == Format::Kfn) {
+        // Through a scratch document, so that a range asked for applies.
+        CGlyphosDocCore copy;
+        FontConvertOptions own;
+        own.codePage = options.codePage;
+        if (!ToDocument(font, own, copy, error)) return false;
+        bytes = copy.StoreKfn();
+    } else if (format == Format::Bdf) {
+        const std::string text = BdfFile::Write(font);
+        bytes.assign(text.begin(), text.end());
+    } else if (!PsfFile::Write(font, options.psfVersion, bytes, error)) {
+        return false;
+    }
+    if (gzip) bytes = GzipCompress(bytes);
+    std::string why;
+    if (!WriteFileAtomically(path, bytes.data(), bytes.size(), &why)) {
+        error = "cannot write " + path.ToUtf8() + ": " + why;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,28 @@
+#include "PswImage.h"
+
+namespace {
+thread_local PswImageScope* t_innermost = nullptr;
+}  // namespace
+
+std::shared_ptr<const PswImage> PswImage::Load(const CString& path) {
+    auto image = std::make_shared<PswImage>();
+    image->m_path = path;
+    image->m_opened = ReadWholeFile(path, image->m_data);
+    if (!image->m_opened) image->m_data.clear();
+    return image;
+}
+
+std::shared_ptr<const PswImage> PswImage::ForReading(const CString& path) {
+    // The scope keeps its image alive; a reader shares it.
+    for (PswImageScope* s = t_innermost; s; s = s->m_previous) {
+        if (s->m_image->Path() == path) return s->m_image;
+    }
+    return Load(path);
+}
+
+PswImageScope::PswImageScope(std::shared_ptr<const PswImage> image)
+    : m_image(std::move(image)), m_previous(t_innermost) {
+    t_innermost = this;
+}
+
+PswImageScope::~PswImageScope() { t_innermost = m_previous; }
