@@ -19,6 +19,7 @@ enum Exit { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 
 const char kUsage[] =
     "usage: ostrel-testers DB.dat COMMAND [ARGUMENTS]\n"
+    "       ostrel-testers --help | --version\n"
     "\n"
     "commands:\n"
     "  list\n"
@@ -126,7 +127,7 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
     }
     if (extra != (named ? 2u : 0u)) {
         PrintError("\"" + command + "\" takes " + (named ? "FIRST LAST" : "no arguments"));
-        std::fputs(kUsage, stderr);
+        std::fprintf(stderr, "usage: ostrel-testers DB.dat %s%s\n", command.c_str(), named ? " FIRST LAST" : "");
         return kExitUsage;
     }
 
@@ -203,6 +204,10 @@ int main(int argc, char** argv) {
     for (const std::string& a : args) {
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return kExitOk;
+        }
+        if (a == "--version") {
+            std::printf("ostrel-testers %s\n", GLYPHOS_VERSION);
             return kExitOk;
         }
     }
