@@ -158,3 +158,7 @@ void ScriptedUiServices::Clear() {
     m_boxes.clear();
     m_devices.clear();
 }
+
+int UiServices::PortSettingsDialog(HWND, const CString&, DCB*) { return IDCANCEL; }
+
+int UiServices::SerialNumberDialog(HWND, SerialNumberRequest&) { return IDCANCEL; }

@@ -8,10 +8,9 @@
 #include "WinTypes.h"
 
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
-
-#include <memory>
 
 // What printing text on a system printer needs from the device, in the
 // terms of the old device contexts: the printable area in device pixels,
@@ -46,6 +45,16 @@ public:
     virtual bool TextOut(int x, int y, const CString& text) = 0;
 };
 
+struct DCB;
+
+// What the serial-number dialog of a printer under test shows and returns.
+struct OSTREL_API SerialNumberRequest {
+    std::vector<CString> configurations;  // the default configurations to choose from
+    CString configuration;                // the one chosen
+    CString productCode;                  // preloaded from the test record
+    CString serialNumber;
+};
+
 class OSTREL_API UiServices {
 public:
     virtual ~UiServices() = default;
@@ -60,6 +69,14 @@ public:
     // here and `error` says why. Without a window there is no dialog: the
     // default refuses with IDABORT.
     virtual int PrintDialog(HWND owner, std::unique_ptr<PrintDevice>& device, CString& error);
+
+    // Dialogs of the printer side. Providers without windows need not
+    // override them: a dialog nobody can answer counts as cancelled.
+    // The port's settings: IDOK with *dcb edited, or IDCANCEL.
+    virtual int PortSettingsDialog(HWND owner, const CString& portName, DCB* dcb);
+    // Product code, serial number and default configuration of the printer
+    // under test: IDOK with the request filled in, or IDCANCEL.
+    virtual int SerialNumberDialog(HWND owner, SerialNumberRequest& request);
 
     // The installed provider; the headless one when nothing was installed.
     static UiServices& Get();

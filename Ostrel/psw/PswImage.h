@@ -25,6 +25,8 @@ public:
     static std::shared_ptr<const PswImage> Load(const CString& path);
     // The image in scope for path on this thread, or a fresh Load.
     static std::shared_ptr<const PswImage> ForReading(const CString& path);
+    // The rest of an open file, from its start, as the image of path.
+    static std::shared_ptr<const PswImage> FromFile(const CString& path, BinaryFile& f);
 
     const CString& Path() const { return m_path; }
     bool Opened() const { return m_opened; }
@@ -63,7 +65,10 @@ namespace psw {
 class ImageReader {
 public:
     bool Open(const CString& path, BinaryFile::Mode = BinaryFile::Mode::Read) {
-        m_image = PswImage::ForReading(path);
+        return Open(PswImage::ForReading(path));
+    }
+    bool Open(std::shared_ptr<const PswImage> image) {
+        m_image = std::move(image);
         m_pos = 0;
         if (m_image->Opened()) return true;
         m_image.reset();
