@@ -4,9 +4,13 @@
 #include "NewDialogNumeroDiSerie.h"
 #include "QtPortSettingsDialog.h"
 #include "QtMessageTarget.h"
+#include "QtPrintDevice.h"
 #include "QtText.h"
 
 #include <QApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QThread>
 
@@ -156,4 +160,39 @@ int QtUiServices::SerialNumberDialog(HWND owner, SerialNumberRequest& request) {
             return IDOK;
         },
         IDCANCEL);
+}
+
+QPrintDialog* QtUiServices::CreatePrintDialog(HWND owner, QPrinter* printer) {
+    auto* dlg = new QPrintDialog(printer, ParentFor(owner));
+    dlg->setOption(QAbstractPrintDialog::PrintToFile, false);
+    dlg->setOption(QAbstractPrintDialog::PrintSelection, false);
+    dlg->setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dlg->setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dlg->setPrintRange(QAbstractPrintDialog::AllPages);
+    return dlg;
+}
+
+int QtUiServices::PrintDialog(HWND owner, std::unique_ptr<PrintDevice>& device, CString& error) {
+    device.reset();
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return UiServices::PrintDialog(owner, device, error);
+    }
+    std::unique_ptr<QPrinter> chosen;
+    const int answer = OnGuiThread(
+        [&] {
+            // With printing to a file ruled out, a system without printers
+            // would offer a dialog that can only be cancelled, for ever.
+            if (QPrinterInfo::availablePrinters().isEmpty()) {
+                error = L"No printer is installed on this system";
+                return IDABORT;
+            }
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            std::unique_ptr<QPrintDialog> dlg(CreatePrintDialog(owner, printer.get()));
+            if (dlg->exec() != QDialog::Accepted) return IDCANCEL;
+            chosen = std::move(printer);
+            return IDOK;
+        },
+        IDABORT);
+    if (answer == IDOK) device = std::make_unique<QtPrintDevice>(std::move(chosen));
+    return answer;
 }
