@@ -82,7 +82,8 @@ bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out) {
     return true;
 }
 
-bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, std::string* error) {
+bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, std::string* error,
+                         int newFileMode) {
     const std::string target = ToPath(path);
     const auto fail = [&](const std::string& what) {
         if (error) *error = what + ": " + std::strerror(errno);
@@ -117,6 +118,8 @@ bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, s
     mode_t mode = 0;
     if (existed) {
         mode = st.st_mode & 07777;
+    } else if (newFileMode >= 0) {
+        mode = static_cast<mode_t>(newFileMode);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
