@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -150,6 +152,32 @@ TEST_F(OstrelServiceTest, AnUpgradeSendsTheWholeFileInOrderToAPrinterOfItsModel)
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_NE(other.err.find("ostrel-service: error: no printer of model 80 answered"), std::string::npos) << other.err;
     EXPECT_EQ(Service({"--total", "5", "upgrade", psw}).exitCode, 2);
+}
+
+// The flow test fills the buffer of a printer whose lever is up, tells the
+// operator to lower it, and completes once the printer prints again.
+TEST_F(OstrelServiceTest, TheFlowTestWaitsForTheLeverAndThenSendsEveryCopy) {
+    Start({"buffer 256", "lever up", "baud 38400"});
+    // A pseudo-terminal has no CTS: only a model that signals a full buffer
+    // by XOFF alone passes the test on it.
+    WriteText(dir.File("xoff.cfg"),
+              std::regex_replace(ReadText(kSamples + "demo-printer.cfg"), std::regex("IsR730 = No"), "IsR730 = Yes"));
+    WriteText(dir.File("flow.txt"), std::string(100, 'f'));
+    CliRun r;
+    std::thread service([&] {
+        r = RunProgram(BuiltProgram("ostrel-service"),
+                       {"--port", sim->Path(), "--config", dir.File("xoff.cfg"), "--log", dir.File("flow.log"),
+                        "--baud", "38400", "--yes", "flowtest", dir.File("flow.txt"), "--total", "256"},
+                       dir.path());
+    });
+    EXPECT_TRUE(sim->WaitFor("xoff", kPatience));
+    sim->Signal(SIGUSR1);
+    EXPECT_TRUE(sim->WaitFor("lever down", kPatience));
+    service.join();
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "sent 500 bytes\n");  // 256 / 100 + 3 copies
+    EXPECT_NE(r.err.find("Buffer di ricezione pieno. Abbassare la levetta della testina."), std::string::npos) << r.err;
+    EXPECT_EQ(sim->Stop().rfind("received 500 ", 0), 0u);
 }
 
 }  // namespace

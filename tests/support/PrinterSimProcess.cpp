@@ -124,6 +124,10 @@ std::optional<std::string> PrinterSimProcess::WaitFor(const std::string& prefix,
     }
 }
 
+void PrinterSimProcess::Signal(int sig) {
+    if (m_pid > 0) ::kill(m_pid, sig);
+}
+
 std::string PrinterSimProcess::Stop() {
     std::string last;
     if (m_pid > 0) {

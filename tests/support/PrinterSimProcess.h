@@ -33,6 +33,8 @@ public:
     // Stops the simulator (SIGTERM, then SIGKILL after a few seconds),
     // reaps it, and returns its last output line (the summary).
     std::string Stop();
+    // Sends the simulator a signal (SIGUSR1 lowers its print-head lever).
+    void Signal(int sig);
 
 private:
     pid_t m_pid = -1;
