@@ -81,7 +81,7 @@ int CliExport(const std::vector<std::string>& args) {
     }
 
     CGlyphosDocCore doc;
-    if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn);
+    LoadKfnArgument(doc, kfn);
     s.fontName = doc.GetFont().GetFontName();
 
     GeneratorBoxes boxes;

@@ -11,7 +11,7 @@ int CliReplace(const std::vector<std::string>& args) {
     if (const auto n = a.IntValue("--font", 1, 255)) position = static_cast<int>(*n);
     CGlyphosDocCore doc;
     PrepareCliDocument(doc, a);
-    if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn);
+    LoadKfnArgument(doc, kfn);
     CliFontChoice choice(position);
     if (!doc.SaveIntoPsw(CliPath(psw), choice)) {
         if (position && !choice.Refusal().empty()) {

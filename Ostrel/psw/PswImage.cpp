@@ -7,8 +7,7 @@ thread_local PswImageScope* t_innermost = nullptr;
 std::shared_ptr<const PswImage> PswImage::Load(const CString& path) {
     auto image = std::make_shared<PswImage>();
     image->m_path = path;
-    image->m_opened = ReadWholeFile(path, image->m_data);
-    if (!image->m_opened) image->m_data.clear();
+    image->m_opened = image->m_file.Map(path);
     return image;
 }
 

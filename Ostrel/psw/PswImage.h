@@ -20,21 +20,23 @@
 
 class OSTREL_API PswImage {
 public:
-    // Reads the whole file; an image of a file that could not be read is
-    // not Opened() and holds no bytes.
+    // Maps the whole file (a huge file is paged in only as far as the
+    // readers look); an image of a file that could not be read is not
+    // Opened() and holds no bytes.
     static std::shared_ptr<const PswImage> Load(const CString& path);
     // The image in scope for path on this thread, or a fresh Load.
     static std::shared_ptr<const PswImage> ForReading(const CString& path);
 
     const CString& Path() const { return m_path; }
     bool Opened() const { return m_opened; }
-    const std::vector<unsigned char>& Data() const { return m_data; }
-    ByteSpan Bytes() const { return ByteSpan(m_data.data(), m_data.size()); }
+    std::size_t Size() const { return m_file.size(); }
+    ByteSpan Bytes() const { return ByteSpan(m_file.data(), m_file.size()); }
+    std::vector<unsigned char> Copy() const { return {m_file.data(), m_file.data() + m_file.size()}; }
 
 private:
     CString m_path;
     bool m_opened = false;
-    std::vector<unsigned char> m_data;
+    MappedFile m_file;
 };
 
 // Makes the image the one its file's readers use on this thread, until the
@@ -88,7 +90,7 @@ public:
         m_pos += k;
         return k;
     }
-    std::int64_t Length() const { return m_image ? static_cast<std::int64_t>(m_image->Data().size()) : -1; }
+    std::int64_t Length() const { return m_image ? static_cast<std::int64_t>(m_image->Size()) : -1; }
     std::uint64_t Position() const { return m_pos; }
 
 private:
