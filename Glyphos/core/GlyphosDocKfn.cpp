@@ -105,10 +105,7 @@ std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
     } else if (gen2) {
         // A first-generation record whose tag was edited to "f" cannot be
         // told apart by a reader: store what the reader will expect.
-        _headerFont2 r{};
-        std::memcpy(&r, f.GetHeaderBytes(), 7);
-        psw::SetRecordFontPosition(r, f.GetFontPosition());
-        std::memcpy(&r.Orientation, f.GetHeaderBytes() + 10, 6);
+        const _headerFont2 r = psw::AsSecondGeneration(f.GetHeaderFont(), f.GetFontPosition());
         unsigned char file[_headerFont2::kFileBytes];
         r.ToFile(file);
         out.insert(out.end(), file, file + sizeof file);
@@ -117,11 +114,8 @@ std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
         if (f.GetHeaderGeneration() == 1) {
             // The reverse: a second-generation record with another tag is
             // stored in the first-generation layout by meaning.
-            _headerFont r{};
-            std::memcpy(&r, rec, 7);
-            psw::SetRecordFontPosition(r, f.GetFontPosition());
-            std::memcpy(&r.Orientation, rec + 11, 6);
-            out.insert(out.end(), reinterpret_cast<unsigned char*>(&r), reinterpret_cast<unsigned char*>(&r) + 16);
+            const _headerFont r = psw::AsFirstGeneration(f.GetHeaderFont2(), f.GetFontPosition());
+            out.insert(out.end(), reinterpret_cast<const unsigned char*>(&r), reinterpret_cast<const unsigned char*>(&r) + 16);
         } else {
             out.insert(out.end(), rec, rec + 16);
         }

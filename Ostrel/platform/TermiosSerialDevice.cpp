@@ -640,8 +640,12 @@ BOOL TermiosSerialDevice::Close() {
 
     const int fd = m->fd;
     // Thrown-away output first: restoring the setting and closing must not
-    // wait for a printer that has stopped taking bytes.
-    ::tcflush(fd, TCIOFLUSH);
+    // wait for a printer that has stopped taking bytes. Only output still
+    // queued is thrown away: on a pseudo-terminal, where nothing is ever
+    // queued, an output flush would throw away what the other side has not
+    // read yet.
+    int queued = 0;
+    ::tcflush(fd, (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued > 0) ? TCIOFLUSH : TCIFLUSH);
     ::tcsetattr(fd, TCSANOW, &m->original);
     if (m->hasModemLines) {
         const int kept = m->originalModem & (TIOCM_DTR | TIOCM_RTS);

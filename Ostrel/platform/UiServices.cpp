@@ -126,3 +126,7 @@ void ScriptedUiServices::Clear() {
     m_answers.clear();
     m_boxes.clear();
 }
+
+int UiServices::PortSettingsDialog(HWND, const CString&, DCB*) { return IDCANCEL; }
+
+int UiServices::SerialNumberDialog(HWND, SerialNumberRequest&) { return IDCANCEL; }

@@ -11,6 +11,16 @@
 #include <mutex>
 #include <vector>
 
+struct DCB;
+
+// What the serial-number dialog of a printer under test shows and returns.
+struct OSTREL_API SerialNumberRequest {
+    std::vector<CString> configurations;  // the default configurations to choose from
+    CString configuration;                // the one chosen
+    CString productCode;                  // preloaded from the test record
+    CString serialNumber;
+};
+
 class OSTREL_API UiServices {
 public:
     virtual ~UiServices() = default;
@@ -19,6 +29,14 @@ public:
     // The release-assertion dialog: three read-only fields (check, class,
     // source file). Returns IDOK or IDCANCEL; the caller throws either way.
     virtual int AssertionDialog(const CString& check, const CString& className, const CString& sourceFile) = 0;
+
+    // Dialogs of the printer side. Providers without windows need not
+    // override them: a dialog nobody can answer counts as cancelled.
+    // The port's settings: IDOK with *dcb edited, or IDCANCEL.
+    virtual int PortSettingsDialog(HWND owner, const CString& portName, DCB* dcb);
+    // Product code, serial number and default configuration of the printer
+    // under test: IDOK with the request filled in, or IDCANCEL.
+    virtual int SerialNumberDialog(HWND owner, SerialNumberRequest& request);
 
     // The installed provider; the headless one when nothing was installed.
     static UiServices& Get();

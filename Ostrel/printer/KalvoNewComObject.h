@@ -127,6 +127,8 @@ protected:
     // The time the port runs on (a simulated line's virtual clock), or the
     // real clock while no port is open: for waits between operations.
     Clock& GetClock();
+    // The open port, or a stand-in that fails every operation with EBADF.
+    SerialDevice& Port();
 
     const CString m_ClassName = L"CKalvoNewComObject";
     const CString m_Version = L"1.00";
@@ -151,7 +153,5 @@ protected:
     UINT m_uiHwHandshake = 0;
 
 private:
-    // The open port, or a stand-in that fails every operation with EBADF.
-    SerialDevice& Port();
     BOOL PurgeOrSay(DWORD flags);
 };

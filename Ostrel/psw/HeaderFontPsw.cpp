@@ -109,6 +109,15 @@ int CHeaderFontPsw::LoaderData() {
     return 1;
 }
 
+void CHeaderFontPsw::LoadStruct(BinaryFile& f, _headerFont& r) {
+    const std::uint64_t at = f.Position();
+    psw::ImageReader image;
+    image.Open(PswImage::FromFile(m_strNomeFilePsw, f));
+    image.Seek(at);
+    LoadStruct(image, r);
+    f.Seek(image.Position());
+}
+
 void CHeaderFontPsw::LoadStruct(psw::ImageReader& f, _headerFont& r) {
     struct Field {
         void* dst;

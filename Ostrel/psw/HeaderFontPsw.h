@@ -34,6 +34,8 @@ public:
 protected:
     int LoaderData();
     void LoadStruct(psw::ImageReader& f, _headerFont& r);
+    // The same from an open file at the record (for derived readers).
+    void LoadStruct(BinaryFile& f, _headerFont& r);
     void CheckIndex(int i, const wchar_t* what);
 
     const CString m_ClassName = L"CHeaderFontPsw";

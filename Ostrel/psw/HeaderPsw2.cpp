@@ -76,6 +76,12 @@ unsigned int CHeaderPsw2::GetNumModuleOfType(unsigned char type) const {
 // Looks at the first byte of each 32-byte block from the start of the file
 // up to and including the "?" block, or to the end of a file that has none,
 // or to the last block a header can have.
+void CHeaderPsw2::SearchHeader(BinaryFile& f, int t) {
+    psw::ImageReader image;
+    image.Open(PswImage::FromFile(m_strNomeFilePsw, f));
+    SearchHeader(image, t);
+}
+
 void CHeaderPsw2::SearchHeader(psw::ImageReader& f, int t) {
     m_bfFound[t] = 0;
     m_Position[t] = 0;

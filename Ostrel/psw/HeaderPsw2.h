@@ -86,6 +86,8 @@ protected:
 
     int ScanForPresentModules();
     void SearchHeader(psw::ImageReader& f, int tagIndex);
+    // The same over an open file (for derived readers).
+    void SearchHeader(BinaryFile& f, int tagIndex);
     void ReadSoftwareModuleRelease();
     unsigned char UnscrambleByte(unsigned char y, std::uint64_t p);
     int PatchByte(std::uint64_t offset, unsigned char value);

@@ -11,6 +11,18 @@ std::shared_ptr<const PswImage> PswImage::Load(const CString& path) {
     return image;
 }
 
+std::shared_ptr<const PswImage> PswImage::FromFile(const CString& path, BinaryFile& f) {
+    auto image = std::make_shared<PswImage>();
+    image->m_path = path;
+    const std::int64_t length = f.Length();
+    image->m_opened = f.IsOpen() && length >= 0 && f.Seek(0);
+    if (image->m_opened) {
+        image->m_data.resize(static_cast<std::size_t>(length));
+        image->m_data.resize(f.Read(image->m_data.data(), image->m_data.size()));
+    }
+    return image;
+}
+
 std::shared_ptr<const PswImage> PswImage::ForReading(const CString& path) {
     // The scope keeps its image alive; a reader shares it.
     for (PswImageScope* s = t_innermost; s; s = s->m_previous) {

@@ -26,17 +26,24 @@ public:
     static std::shared_ptr<const PswImage> Load(const CString& path);
     // The image in scope for path on this thread, or a fresh Load.
     static std::shared_ptr<const PswImage> ForReading(const CString& path);
+    // The rest of an open file, from its start, as the image of path.
+    static std::shared_ptr<const PswImage> FromFile(const CString& path, BinaryFile& f);
 
     const CString& Path() const { return m_path; }
     bool Opened() const { return m_opened; }
-    std::size_t Size() const { return m_file.size(); }
-    ByteSpan Bytes() const { return ByteSpan(m_file.data(), m_file.size()); }
-    std::vector<unsigned char> Copy() const { return {m_file.data(), m_file.data() + m_file.size()}; }
+    std::size_t Size() const { return m_file.data() ? m_file.size() : m_data.size(); }
+    ByteSpan Bytes() const { return m_file.data() ? ByteSpan(m_file.data(), m_file.size()) : ByteSpan(m_data.data(), m_data.size()); }
+    std::vector<unsigned char> Copy() const {
+        const ByteSpan b = Bytes();
+        return {b.data(), b.data() + b.size()};
+    }
 
 private:
     CString m_path;
     bool m_opened = false;
+    // Load maps the file; FromFile, given an open file, copies it.
     MappedFile m_file;
+    std::vector<unsigned char> m_data;
 };
 
 // Makes the image the one its file's readers use on this thread, until the
@@ -65,7 +72,10 @@ namespace psw {
 class ImageReader {
 public:
     bool Open(const CString& path, BinaryFile::Mode = BinaryFile::Mode::Read) {
-        m_image = PswImage::ForReading(path);
+        return Open(PswImage::ForReading(path));
+    }
+    bool Open(std::shared_ptr<const PswImage> image) {
+        m_image = std::move(image);
         m_pos = 0;
         if (m_image->Opened()) return true;
         m_image.reset();

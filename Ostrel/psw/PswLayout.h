@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,24 @@ inline std::uint64_t FontDataOffset(const _headerFont& r, std::uint32_t headerSi
     return std::uint64_t{RecordFontPosition(r)} + headerSize;
 }
 inline std::uint64_t FontDataOffset(const _headerFont2& r) { return RecordFontPosition(r); }
+
+// A font record carried into the other generation's layout by meaning: the
+// seven fields before the position and the six after it are the same in
+// both; the position is the caller's.
+inline _headerFont2 AsSecondGeneration(const _headerFont& r1, std::uint32_t position) {
+    _headerFont2 r{};
+    std::memcpy(&r, &r1, 7);
+    SetRecordFontPosition(r, position);
+    std::memcpy(&r.Orientation, &r1.Orientation, 6);
+    return r;
+}
+inline _headerFont AsFirstGeneration(const _headerFont2& r2, std::uint32_t position) {
+    _headerFont r{};
+    std::memcpy(&r, &r2, 7);
+    SetRecordFontPosition(r, position);
+    std::memcpy(&r.Orientation, &r2.Orientation, 6);
+    return r;
+}
 
 // A module record's address and size in the file.
 inline std::uint32_t ModuleAddress(const _headerModule& r) { return GetBE32(r.Address); }

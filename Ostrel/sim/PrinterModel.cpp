@@ -79,6 +79,7 @@ void PrinterModel::CheckThresholds(Time t) {
 void PrinterModel::AdvanceTo(Time t) {
     if (t <= m_now) return;
     m_now = t;
+    ProtocolAdvance(t);
     if (m_script.printRate > 0 && m_level > 0) {
         const Time ns = NsPerPrintedByte();
         const auto k = static_cast<std::size_t>(std::min<long long>(
@@ -129,6 +130,7 @@ void PrinterModel::Receive(BYTE byte, const DCB& host, Time t) {
     if (m_script.echo) Queue(b, t + latency, false);
     m_window.push_back(b);
     if (m_window.size() > kMaxWindow) m_window.erase(m_window.begin());
+    ProtocolText(b);
     for (const auto& r : m_script.replies) {
         if (r.trigger.size() > m_window.size() ||
             !std::equal(r.trigger.rbegin(), r.trigger.rend(), m_window.rbegin()))
@@ -136,9 +138,11 @@ void PrinterModel::Receive(BYTE byte, const DCB& host, Time t) {
         for (const int a : r.answer)
             Queue(a == PrinterScript::kModelByte ? m_script.model : static_cast<BYTE>(a), t + latency, false);
         m_busyUntil = std::max(m_busyUntil, t + std::chrono::milliseconds(r.busyMs));
+        ProtocolCommandDone(r.trigger.size());
         m_window.clear();
-        break;
+        return;
     }
+    ProtocolMatch(t);
 }
 
 std::vector<PrinterModel::Output> PrinterModel::TakeOutput(Time upTo) {
@@ -164,6 +168,7 @@ std::optional<PrinterModel::Time> PrinterModel::NextEvent() const {
             consider(m_lastPrint + ns * static_cast<long long>(m_level - m_script.readyAt));
     }
     if (m_busyUntil > m_now) consider(m_busyUntil);
+    if (m_nextSetting) consider(m_settingAt);
     return next;
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <string>
 #include <vector>
 
 class OSTREL_API PrinterModel {
@@ -63,6 +64,11 @@ public:
     // Every byte the printer received, as it read it (the first 16 MiB).
     const std::vector<BYTE>& Received() const { return m_received; }
 
+    // Lines printed by the feed command, oldest first (the first 65536),
+    // and how many there were in all.
+    const std::vector<std::string>& PrintedLines() const { return m_lines; }
+    std::uint64_t LinesPrinted() const { return m_lineCount; }
+
     // How a byte sent at one line setting reads at another: unchanged when
     // rate, data bits and parity agree; at a rate less than three times off
     // it arrives garbled (its bits shifted by one); further off, or with another
@@ -79,6 +85,11 @@ private:
     bool WantsXonXoff() const { return m_script.flow != PrinterScript::Flow::Hardware; }
     bool WantsCts() const { return m_script.flow != PrinterScript::Flow::XonXoff; }
     Time NsPerPrintedByte() const;
+    // The command protocol of the script (PrinterModelProtocol.cpp).
+    void ProtocolText(BYTE b);
+    void ProtocolCommandDone(std::size_t length);
+    void ProtocolMatch(Time t);
+    void ProtocolAdvance(Time t);
 
     PrinterScript m_script;
     Time m_now{0};
@@ -93,5 +104,10 @@ private:
     std::deque<Output> m_out;
     std::vector<BYTE> m_window;  // recent bytes, for the reply triggers
     std::vector<BYTE> m_received;
+    std::string m_text;  // received since the last feed
+    std::vector<std::string> m_lines;
+    std::uint64_t m_lineCount = 0;
+    std::optional<DCB> m_nextSetting;  // taken at m_settingAt
+    Time m_settingAt{0};
     std::uint64_t m_receivedCount = 0, m_xoffCount = 0, m_xonCount = 0, m_printed = 0, m_lost = 0, m_garbled = 0;
 };

@@ -166,6 +166,9 @@ public:
             return true;
         };
 
+        if (key == "command" || key == "feed" || key == "clear" || key == "setting")
+            return ParseProtocol(s, key, t, why);
+
         unsigned long long n = 0;
         std::string value;
         if (key == "baud") {
@@ -254,6 +257,61 @@ public:
     }
 
 private:
+    // command BYTES, feed BYTES, clear BYTES, setting BYTES [-> BYTES] [busy MS]
+    static bool ParseProtocol(PrinterScript& s, const std::string& key, const std::vector<Token>& t,
+                              std::string& why) {
+        std::vector<BYTE> seq, answer;
+        unsigned long long busy = 0;
+        std::size_t i = 1;
+        auto bytes = [&](std::vector<BYTE>& out) {
+            for (; i < t.size(); ++i) {
+                const Token& k = t[i];
+                if (!k.quoted && (k.text == "->" || k.text == "busy")) break;
+                if (k.quoted) {
+                    out.insert(out.end(), k.text.begin(), k.text.end());
+                    continue;
+                }
+                BYTE b = 0;
+                if (!ParseHexByte(k.text, b)) {
+                    why = "\"" + k.text + "\" is not a byte in hex or a \"string\"";
+                    return false;
+                }
+                out.push_back(b);
+            }
+            return true;
+        };
+        if (!bytes(seq)) return false;
+        const bool setting = key == "setting";
+        if (setting && i < t.size() && t[i].text == "->" && !t[i].quoted) {
+            ++i;
+            if (!bytes(answer)) return false;
+        }
+        if (setting && i < t.size()) {
+            if (t[i].text != "busy" || i + 2 != t.size() || !ParseNumber(t[i + 1].text, 600000, busy)) {
+                why = "\"setting\" is: setting BYTES [-> BYTES] [busy MS]";
+                return false;
+            }
+            i = t.size();
+        }
+        if (i != t.size()) {
+            why = "\"" + key + "\" takes bytes only";
+            return false;
+        }
+        if (seq.empty() || seq.size() > kMaxTrigger || answer.size() > kMaxAnswer) {
+            why = "\"" + key + "\" wants 1 to 64 bytes";
+            return false;
+        }
+        if (s.commands.size() + s.feeds.size() + s.clears.size() + s.settingCommands.size() >= kMaxReplies) {
+            why = "at most 256 commands";
+            return false;
+        }
+        if (key == "command") s.commands.push_back(seq);
+        if (key == "feed") s.feeds.push_back(seq);
+        if (key == "clear") s.clears.push_back(seq);
+        if (setting) s.settingCommands.push_back({seq, answer, static_cast<unsigned>(busy)});
+        return true;
+    }
+
     // reply BYTES -> BYTES [busy MS]
     static bool ParseReply(PrinterScript& s, const std::vector<Token>& t, std::string& why) {
         PrinterScript::Reply r;

@@ -42,6 +42,24 @@ struct OSTREL_API PrinterScript {
     bool power = true;
     unsigned latencyMs = 1;  // from the end of a command to its answer
 
+    // The printer's command protocol beyond the replies. Received bytes that
+    // are not part of a command are text; a feed prints the text received
+    // since the last feed as one line.
+    struct SettingCommand {
+        std::vector<BYTE> prefix;  // followed by one configuration byte
+        std::vector<BYTE> answer;
+        unsigned busyMs = 0;
+    };
+    std::vector<std::vector<BYTE>> commands;  // commands without an answer
+    std::vector<std::vector<BYTE>> feeds;     // print the line
+    std::vector<std::vector<BYTE>> clears;    // drop the text not yet printed
+    // Commands that change the printer's own line setting: the byte after
+    // the prefix is a configuration byte (bits 0-3 baud index 1 = 1200 ...
+    // 6 = 38400, bit 4 seven data bits, bits 5-6 parity 0x20 even / 0x40
+    // odd). The new setting holds once the answer has left and the busy
+    // time is over.
+    std::vector<SettingCommand> settingCommands;
+
     // The script's settings over the defaults above. On error returns
     // nothing and says "line N: what" in `error`.
     static std::optional<PrinterScript> Parse(std::string_view text, std::string* error);

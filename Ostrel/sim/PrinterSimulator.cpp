@@ -83,6 +83,7 @@ bool PrinterSimulator::Run(const std::atomic<bool>& stop, std::FILE* events) {
             xons = m_printer.XonCount();
             event("xon %zu", m_printer.BufferLevel());
         }
+        ReportProtocolEvents(events);
         if (!pending.empty()) {
             const ssize_t n = ::write(fd, pending.data(), pending.size());
             if (n > 0) pending.erase(pending.begin(), pending.begin() + n);
@@ -125,4 +126,34 @@ std::string PrinterSimulator::Summary() const {
            std::to_string(m_printer.Printed()) + " lost " + std::to_string(m_printer.Lost()) + " garbled " +
            std::to_string(m_printer.Garbled()) + " xoff " + std::to_string(m_printer.XoffCount()) + " xon " +
            std::to_string(m_printer.XonCount());
+}
+
+void PrinterSimulator::ReportProtocolEvents(std::FILE* events) {
+    if (!events) return;
+    const DCB own = m_printer.Setting();
+    if (own.BaudRate != m_shownOwn.BaudRate || own.ByteSize != m_shownOwn.ByteSize ||
+        own.Parity != m_shownOwn.Parity) {
+        // The first setting is the script's own: only changes are events.
+        if (m_shownOwn.BaudRate != 0)
+            std::fprintf(events, "printer-line %u %u %c 1\n", static_cast<unsigned>(own.BaudRate),
+                         static_cast<unsigned>(own.ByteSize), ParityLetter(own.Parity));
+        m_shownOwn = own;
+    }
+    const auto& lines = m_printer.PrintedLines();
+    for (; m_shownLines < m_printer.LinesPrinted(); ++m_shownLines) {
+        if (m_shownLines >= lines.size()) continue;
+        // The printer's text is single-byte (Latin-1); the event line is UTF-8.
+        std::string text;
+        for (const char c : lines[m_shownLines]) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u < 0x80) {
+                text += c;
+            } else {
+                text += static_cast<char>(0xC0 | (u >> 6));
+                text += static_cast<char>(0x80 | (u & 0x3F));
+            }
+        }
+        std::fprintf(events, "print %s\n", text.c_str());
+    }
+    std::fflush(events);
 }

@@ -36,6 +36,12 @@ public:
     std::string Summary() const;
 
 private:
+    // "print TEXT" for every printed line, "printer-line BAUD BITS PARITY 1"
+    // when a command changed the printer's own setting.
+    void ReportProtocolEvents(std::FILE* events);
+    std::uint64_t m_shownLines = 0;
+    DCB m_shownOwn;
+
     PrinterModel m_printer;
     std::unique_ptr<PseudoTerminal> m_pty;
 };

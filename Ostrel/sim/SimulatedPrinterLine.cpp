@@ -444,3 +444,15 @@ bool SimulatedPrinterLine::IsOpen() const {
     std::lock_guard l(m->lock);
     return m->open;
 }
+
+std::vector<std::string> SimulatedPrinterLine::PrintedLines() const {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    return m->printer.PrintedLines();
+}
+
+DCB SimulatedPrinterLine::PrinterSetting() const {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    return m->printer.Setting();
+}

@@ -61,6 +61,11 @@ public:
     std::uint64_t XoffCount() const;
     std::uint64_t XonCount() const;
 
+    // The lines the printer printed, and its own line setting (which a
+    // setting command may have changed).
+    std::vector<std::string> PrintedLines() const;
+    DCB PrinterSetting() const;
+
     // The host's line setting on the port; it stays across opens, as a
     // port's setting does.
     DCB LineSetting() const;

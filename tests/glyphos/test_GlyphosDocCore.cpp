@@ -370,6 +370,42 @@ TEST_F(GlyphosDocCoreTest, KfnRoundTripsByteForByteInBothLayouts) {
     }
 }
 
+// A record whose tag was edited to the other generation's letter is stored
+// in the layout a reader expects for that letter, its fields kept by meaning.
+TEST_F(GlyphosDocCoreTest, KfnOfARetaggedRecordKeepsItsFieldsInTheOtherLayout) {
+    const pswtest::FontSpec shape{.width = 12, .height = 5, .first = 65, .last = 67, .marginLeft = -1};
+    pswtest::Psw1Builder one;
+    one.AddBank(0);
+    one.AddFont(shape);
+    one.Write(dir.File("one.psw"));
+    pswtest::Psw2Builder two;
+    two.AddSoftwareModule("1x23");
+    two.AddFont(shape);
+    two.Write(dir.File("two.psw"));
+    for (const auto& [file, newTag] : {std::pair{"one.psw", 'f'}, std::pair{"two.psw", 'F'}}) {
+        SCOPED_TRACE(file);
+        CGlyphosDocCore d;
+        d.SetLogDir(CString::FromUtf8(dir.path()));
+        Pick pick(0);
+        ASSERT_EQ(d.OpenFromPsw(P(file), pick), 1);
+        const std::uint32_t position = d.GetFont().GetFontPosition();
+        d.GetFont().SetTag(newTag);
+        const Bytes stored = d.StoreKfn();
+        ASSERT_FALSE(stored.empty());
+        CGlyphosDocCore other;
+        ASSERT_EQ(other.LoadKfn(stored.data(), stored.size()), 1);
+        const KalvoFont& f = other.GetFont();
+        EXPECT_EQ(f.GetTag(), newTag);
+        EXPECT_EQ(f.GetHeaderGeneration(), newTag == 'f' ? 1 : 0);
+        EXPECT_EQ(f.GetWidth(), 12);
+        EXPECT_EQ(f.GetHeight(), 5);
+        EXPECT_EQ(f.GetFirstChar(), 65);
+        EXPECT_EQ(f.GetLastChar(), 67);
+        EXPECT_EQ(f.GetMarginLeft(), -1);
+        EXPECT_EQ(f.GetFontPosition(), position);
+    }
+}
+
 TEST_F(GlyphosDocCoreTest, KfnLayoutIsTheArchiveForm) {
     doc.GetFont().SetPixel(32, 0, 0);  // grid byte 0x80
     const Bytes kfn = doc.StoreKfn();

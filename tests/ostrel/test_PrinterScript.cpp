@@ -75,6 +75,10 @@ TEST(PrinterScriptTest, ErrorsNameTheLine) {
         {"echo yes\n", "line 1: \"echo\" is on or off"},
         {"\n\nlatency -1\n", "line 3: \"latency\" wants a number up to 60000"},
         {"buffer 64\nxoff-at 80\n", "xon-at must be below xoff-at, and xoff-at at most the buffer size"},
+        {"feed\n", "line 1: \"feed\" wants 1 to 64 bytes"},
+        {"command 1B -> 06\n", "line 1: \"command\" takes bytes only"},
+        {"clear 1X\n", "line 1: \"1X\" is not a byte in hex or a \"string\""},
+        {"setting 1D 28 -> 06 busy\n", "line 1: \"setting\" is: setting BYTES [-> BYTES] [busy MS]"},
     };
     for (const auto& c : cases) {
         std::string error;

@@ -110,6 +110,40 @@ TEST_F(PswImageTest, ReadersInAScopeDecodeTheImageEvenWhenTheFileChangesMeanwhil
     EXPECT_EQ(second.GetSoftwareModuleRelease(), L"1.23");
 }
 
+// Derived readers may still hand the record and block helpers an open file.
+struct FileFedReaders : CHeaderFontPsw, CHeaderPsw2 {
+    explicit FileFedReaders(CKalvoNewDebugObject* d) : CHeaderFontPsw(d), CHeaderPsw2(d) {}
+    using CHeaderFontPsw::LoadStruct;
+    using CHeaderPsw2::m_bfFound;
+    using CHeaderPsw2::m_Position;
+    using CHeaderPsw2::SearchHeader;
+};
+
+TEST_F(PswImageTest, RecordAndBlockHelpersStillTakeAnOpenFile) {
+    pswtest::Psw1Builder one;
+    one.AddBank(0);
+    one.AddFont({.width = 12, .height = 24, .first = 32, .last = 127, .marginLeft = 1});
+    const CString psw1 = Write(one.Build(), "one.psw");
+    const CString psw2 = WritePsw2();
+    FileFedReaders readers(&log);
+
+    BinaryFile f;
+    ASSERT_TRUE(f.Open(psw1, BinaryFile::Mode::Read));
+    ASSERT_TRUE(f.Seek(one.BlockOffset('F')));
+    _headerFont r{};
+    readers.LoadStruct(f, r);
+    EXPECT_EQ(r.Tag, 'F');
+    EXPECT_EQ(r.Width, 12);
+    EXPECT_EQ(r.Height, 24);
+    EXPECT_EQ(f.Position(), one.BlockOffset('F') + 16u);  // the file stands after the record
+
+    BinaryFile g;
+    ASSERT_TRUE(g.Open(psw2, BinaryFile::Mode::Read));
+    readers.SearchHeader(g, 3);  // the font block
+    EXPECT_EQ(readers.m_bfFound[3], 1);
+    EXPECT_GT(readers.m_Position[3], 0u);
+}
+
 TEST(PswImageReaderTest, ReadsStopAtTheEndOfTheImage) {
     ScopedScriptedUi ui;
     TempDir dir;

@@ -1,0 +1,226 @@
+#include "KalvoNewCfgFileObject.h"
+#include "LoadInfoFile.h"
+#include "TestUi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+class ToolCfgObject : public CKalvoNewCfgFileObject {
+public:
+    using CKalvoNewCfgFileObject::GetCommandDefConfigPrn;
+    using CKalvoNewCfgFileObject::GetCommandPrintersToTest;
+    using CKalvoNewCfgFileObject::GetFilePrintersToTest;
+    using CKalvoNewCfgFileObject::GetOptionPrintersToTest;
+    using CKalvoNewCfgFileObject::LoadCfgFile;
+    using CKalvoNewCfgFileObject::m_arrCommands;
+    using CKalvoNewCfgFileObject::m_arrOptions;
+    using CKalvoNewCfgFileObject::m_strFolder;
+    using CKalvoNewCfgFileObject::m_strPathCfg;
+};
+
+// "£" as the file holds it: the single byte 0xA3.
+const std::string P = "\xA3";
+
+std::string Sections(const std::string& options, const std::string& commands, const std::string& defaults = "") {
+    return "Printer model file\n#BeginFile\n$Firmware = fw/main.psw\n#EndFile\n"
+           "#BeginOption\n" + options + "#EndOption\n"
+           "#BeginCommand\n" + commands + "#EndCommand\n"
+           "#BeginDefaultConfig\n" + defaults + "#EndDefaultConfig\n";
+}
+
+class KalvoNewCfgFileObjectTest : public ::testing::Test {
+protected:
+    ScopedScriptedUi ui;
+    TempDir dir;
+    ToolCfgObject cfg;
+
+    BOOL Load(const std::string& text) {
+        WriteText(dir.File("model.cfg"), text);
+        cfg.m_strFolder = CString::FromUtf8(dir.path() + "/");
+        cfg.m_strPathCfg = cfg.m_strFolder + L"model.cfg";
+        return cfg.LoadCfgFile(cfg.m_strPathCfg);
+    }
+    std::vector<BYTE> Command(const wchar_t* name) {
+        BYTE bytes[15] = {};
+        DWORD n = 0, replies = 0;
+        if (!cfg.GetCommandPrintersToTest(name, bytes, &n, &replies)) return {};
+        return std::vector<BYTE>(bytes, bytes + n);
+    }
+};
+
+TEST_F(KalvoNewCfgFileObjectTest, OptionValuesAreReadByTheirFirstLetterAndNumbersByName) {
+    ASSERT_TRUE(Load(Sections("$Cutter = No\n$Drawer=absent\n$Display=none\n$Logo = Si\n$Buzzer=Present\n"
+                              "$Cassetto = O ^Is the  drawer fitted?^ ignored\n$RXBUFDIM = 4096\n$dot/line=384\n"
+                              "$GSImodel=42\n",
+                              "")));
+    struct Case {
+        const wchar_t* name;
+        char state;
+        DWORD value;
+        const wchar_t* text;
+    } cases[] = {{L"Cutter", 'N', 0, L""},    {L"Drawer", 'N', 0, L""},   {L"Display", 'N', 0, L""},
+                 {L"Logo", 'Y', 0, L""},      {L"Buzzer", 'Y', 0, L""},   {L"Cassetto", 'O', 0, L"Is the  drawer fitted?"},
+                 {L"RXBUFDIM", 'Y', 4096, L""}, {L"dot/line", 'Y', 384, L""}, {L"GSImodel", 'Y', 42, L""}};
+    ASSERT_EQ(cfg.m_arrOptions.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(CString(cases[i].name).ToUtf8());
+        char state = 0;
+        DWORD value = 7;
+        EXPECT_TRUE(cfg.GetOptionPrintersToTest(cases[i].name, &state, &value));
+        EXPECT_EQ(state, cases[i].state);
+        EXPECT_EQ(value, cases[i].value);
+        EXPECT_EQ(cfg.m_arrOptions[i]->text, cases[i].text);
+    }
+    CString firmware;
+    EXPECT_TRUE(cfg.GetFilePrintersToTest(L"Firmware", &firmware));
+    EXPECT_EQ(firmware, CString::FromUtf8(dir.path() + "/fw/main.psw"));
+    EXPECT_EQ(ui->Count(), 0u);
+
+    const std::string dump = ReadText(dir.File("DebugFile/DebugOptPrnInf.dbg"));
+    EXPECT_NE(dump.find("\n$RXBUFDIM = Y oppure 4096 ed opzionale "), std::string::npos);
+    EXPECT_NE(dump.find("\n$Cassetto = O oppure 0 ed opzionale Is the  drawer fitted?"), std::string::npos);
+}
+
+TEST_F(KalvoNewCfgFileObjectTest, CommandsTakeTheAnnouncedNumberOfBytesAndRefuseSixteen) {
+    ASSERT_TRUE(Load(Sections("",
+                              "$Short & 3 " + P + " 1 % 1B,40\n"
+                              "$Cut&2" + P + "0%1B,40,0A\n"
+                              "$Huge&16" + P + "0%01,02,03,04,05,06,07,08,09,0A,0B,0C,0D,0E,0F,10\n"
+                              "; $Comment&1" + P + "0%41\n"
+                              "$Wide&1" + P + "0%1FF\n"
+                              "$Incomplete&2\n"
+                              "$Model&3" + P + "1%1d,49,01\n")));
+    EXPECT_EQ(Command(L"Short"), (std::vector<BYTE>{0x1B, 0x40, 0x00}));
+    EXPECT_EQ(Command(L"Cut"), (std::vector<BYTE>{0x1B, 0x40}));
+    EXPECT_EQ(Command(L"Wide"), (std::vector<BYTE>{0xFF}));
+    EXPECT_EQ(Command(L"Model"), (std::vector<BYTE>{0x1D, 0x49, 0x01}));
+    ASSERT_EQ(cfg.m_arrCommands.size(), 4u);  // Huge, the remark and the incomplete line stored nothing
+    EXPECT_EQ(cfg.m_arrCommands[3]->numReply, 1u);
+
+    EXPECT_TRUE(Command(L"Huge").empty());
+    ASSERT_EQ(ui->Count(), 2u);  // the refused command, then the look-up of it
+    EXPECT_EQ(ui->Boxes()[0].text, L"Il comando: Huge è costituito da un numero di bytes troppo grande.");
+    EXPECT_EQ(ui->Boxes()[0].caption, L"Impossibile caricare il comando");
+    EXPECT_EQ(ui->Boxes()[1].caption, L"GetCommandPrintersToTest()");
+    ui->Clear();
+}
+
+TEST_F(KalvoNewCfgFileObjectTest, BrokenEntriesStoreNothingAndNeverStopTheSection) {
+    ASSERT_TRUE(Load(Sections("$\n$=\n$=Y\n$NoValue\n#Remark=Y\n",
+                              "$\n$&" + P + "%\n$A&-3" + P + "0%41\n$B&0" + P + "0%41\n$C&2" + P + "-7%\n"
+                              "$D&99999999999999" + P + "0%41\n$E&1" + P + "1%ZZ,,41\n$F&2" + P + "1%,,,\n")));
+    EXPECT_TRUE(cfg.m_arrOptions.empty());
+    // Unreadable or missing bytes read as 0.
+    ASSERT_EQ(cfg.m_arrCommands.size(), 2u);
+    EXPECT_EQ(Command(L"E"), std::vector<BYTE>{0x00});
+    EXPECT_EQ(Command(L"F"), (std::vector<BYTE>{0x00, 0x00}));
+    EXPECT_EQ(ui->Count(), 1u);  // D is too large
+    ui->Clear();
+}
+
+TEST_F(KalvoNewCfgFileObjectTest, TheRestOfAnOverLongLineIsNotReadAsAnEntry) {
+    const std::string longLine = "$Long&1" + P + "0%41," + std::string(360, '0') + "$Tail&1" + P + "0%42\n";
+    ASSERT_TRUE(Load(Sections("", longLine + "$After&1" + P + "0%43\n")));
+    EXPECT_EQ(Command(L"Long"), std::vector<BYTE>{0x41});
+    EXPECT_EQ(Command(L"After"), std::vector<BYTE>{0x43});
+    ASSERT_EQ(cfg.m_arrCommands.size(), 2u);
+}
+
+TEST_F(KalvoNewCfgFileObjectTest, AMissingEndKeywordNamesItsSectionAndKeepsTheEntriesBefore) {
+    struct Case {
+        std::string text;
+        const char* keyword;
+    } cases[] = {
+        {"#BeginFile\n$A=a\n", "EndFile"},
+        {"#BeginFile\n#EndFile\n#BeginOption\n$A=Y\n", "EndOption"},
+        {"#BeginFile\n#EndFile\n#BeginOption\n#EndOption\n#BeginCommand\n$A&1" + P + "0%41\n", "EndCommand"},
+        {"#BeginFile\n#EndFile\n#BeginOption\n#EndOption\n#BeginCommand\n#EndCommand\n", "BeginDefaultConfig"},
+        {"#BeginFile\n#EndFile\n#BeginOption\n$A=Y\n$B=maybe\n$C=Y\n#EndOption\n", "EndOption"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keyword);
+        ui->Clear();
+        EXPECT_FALSE(Load(c.text));
+        const auto last = ui.Last();
+        EXPECT_EQ(last.caption, L"Errore dati in file di configurazione");
+        EXPECT_EQ(last.text, CString::Format(L"\nDati errati in file di configurazione: %s. Non trovato parola "
+                                             L"chiave %s. Impossibile caricare dati di configurazione stampante.",
+                                             cfg.m_strPathCfg, CString::FromUtf8(c.keyword)));
+    }
+    // The option of no known kind was reported first, and A before it kept.
+    ASSERT_EQ(ui->Count(), 2u);
+    EXPECT_EQ(ui->Boxes()[0].text, CString::Format(L"\nErrore case default !! Dati errati in file di configurazione: "
+                                                   L"%s. Non trovato valore opzione B = maybe.",
+                                                   cfg.m_strPathCfg));
+    EXPECT_EQ(cfg.m_arrOptions.size(), 1u);
+    ui->Clear();
+}
+
+TEST_F(KalvoNewCfgFileObjectTest, ADefaultConfigurationIsWalkedInFileOrder) {
+    ASSERT_TRUE(Load(Sections("", "",
+                              "$Shop&3" + P + "1%1D,01,01\n$Bank&3" + P + "1%1D,02,01\n$Shop&3" + P +
+                                  "1%1D,01,02\n$Shop&5" + P + "1%1D,28,02,00,84\n")));
+    std::vector<BYTE> seen;
+    DWORD index = 0;
+    BYTE bytes[15] = {};
+    DWORD n = 0, replies = 0;
+    while (cfg.GetCommandDefConfigPrn(L"Shop", &index, bytes, &n, &replies)) {
+        seen.push_back(bytes[n - 1]);
+        ++index;
+    }
+    EXPECT_EQ(seen, (std::vector<BYTE>{0x01, 0x02, 0x84}));
+    EXPECT_EQ(index, 0u);
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(ui->Count(), 0u);
+}
+
+TEST_F(KalvoNewCfgFileObjectTest, MissingNamesAreReportedWithTheFileAndZeroedOutputs) {
+    ASSERT_TRUE(Load(Sections("$A=Y\n", "")));
+    DWORD value = 0;
+    EXPECT_FALSE(cfg.GetOptionPrintersToTest(L"a", &value));  // names compare exactly
+    EXPECT_EQ(value, 0xFFFFFFFFu);
+    EXPECT_EQ(ui.Last().text, L"\nImposibile trovare parola chiave:a verificare integrità file di configurazione: " +
+                                  cfg.m_strPathCfg);
+    CString path = L"x";
+    EXPECT_FALSE(cfg.GetFilePrintersToTest(L"Logo", &path));
+    EXPECT_TRUE(path.IsEmpty());
+    EXPECT_EQ(ui.Last().text, L"\nImposibile trovare parola chiave:Logo\tverificare integrità file di "
+                              L"configurazione: " + cfg.m_strPathCfg);
+    EXPECT_EQ(ui.Last().caption, L"GetFilePrintersToTest()");
+    ui->Clear();
+
+    EXPECT_FALSE(cfg.LoadCfgFile(CString::FromUtf8(dir.File("absent.cfg"))));
+    EXPECT_EQ(ui.Last().caption, L"Errore apertura file di configurazione");
+    ui->Clear();
+}
+
+TEST(LoadInfoFileTest, ReadsKeysBetweenTheMarkersAndReportsWhatIsMissing) {
+    ScopedScriptedUi ui;
+    TempDir dir;
+    WriteText(dir.File("station.inf"), "$Before=no\n#BEGININFO\n$ Operator = Ann  Lee\r\nremark=1\n$Line=3=4\n"
+                                       "#EndInfo\n$After=no\n");
+    CLoadInfoFile info;
+    info.InitInfoFile(CString::FromUtf8(dir.path()), L"station.inf", L"BeginInfo", L"EndInfo");
+    ASSERT_TRUE(info.LoadInfoFile());
+    CString value;
+    EXPECT_TRUE(info.GetInfoLoadFromFile(L"Operator", &value));
+    EXPECT_EQ(value, L" Ann  Lee");
+    EXPECT_TRUE(info.GetInfoLoadFromFile(L"Line", &value));
+    EXPECT_EQ(value, L"3=4");
+    EXPECT_EQ(ui->Count(), 0u);
+    EXPECT_FALSE(info.GetInfoLoadFromFile(L"After", &value));
+    EXPECT_EQ(ui.Last().text, L"Label: After not present in file:\n" + CString::FromUtf8(dir.File("station.inf")));
+
+    info.InitInfoFile(CString::FromUtf8(dir.path()), L"station.inf", L"BeginInfo", L"EndOther");
+    EXPECT_FALSE(info.LoadInfoFile());
+    EXPECT_EQ(ui.Last().text, L"Data marker: EndOther not found in file:\n" + CString::FromUtf8(dir.File("station.inf")));
+    info.InitInfoFile(CString::FromUtf8(dir.path()), L"none.inf", L"BeginInfo", L"EndInfo");
+    EXPECT_FALSE(info.LoadInfoFile());
+    EXPECT_EQ(ui.Last().caption, L"Error");
+    ui->Clear();
+}
+
+}  // namespace

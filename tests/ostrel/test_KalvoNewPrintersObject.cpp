@@ -1,0 +1,344 @@
+#include "KalvoNewPrintersObject.h"
+#include "MessageTarget.h"
+#include "SimulatedPrinterLine.h"
+#include "TestUi.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <regex>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Op = SimulatedPrinterLine::Op;
+
+class ToolPrinters : public CKalvoNewPrintersObject {
+public:
+    using CKalvoNewPrintersObject::AutodetectBaudRate;
+    using CKalvoNewPrintersObject::GetReleaseSwStampante;
+    using CKalvoNewPrintersObject::GetStatusPrinter;
+    using CKalvoNewPrintersObject::m_bfIsUpgrade;
+    using CKalvoNewPrintersObject::m_dcb;
+    using CKalvoNewPrintersObject::m_fBufferTestDone;
+    using CKalvoNewPrintersObject::m_fDTRpresent;
+    using CKalvoNewPrintersObject::m_fGsiRelease;
+    using CKalvoNewPrintersObject::m_fIsR730;
+    using CKalvoNewPrintersObject::m_strAviPath;
+    using CKalvoNewPrintersObject::m_uiCharLine;
+    using CKalvoNewPrintersObject::m_uiGsiModel;
+    using CKalvoNewPrintersObject::m_uiRxBufDim;
+    using CKalvoNewPrintersObject::NewSendCommandDefConfigPrn;
+    using CKalvoNewPrintersObject::NewSendCommandToCom;
+    using CKalvoNewPrintersObject::NLfOutput;
+    using CKalvoNewPrintersObject::PrintLineToPrn;
+    using CKalvoNewPrintersObject::SendCommandToComm;
+    using CKalvoNewPrintersObject::SetAutomaticComPort;
+    using CKalvoNewPrintersObject::SetModelSerialNumber;
+    using CKalvoNewPrintersObject::VerificaComToPrn;
+    using CKalvoNewPrintersObject::WriteToCom;
+};
+
+const std::string kSamples = std::string(GLYPHOS_SOURCE_DIR) + "/samples/printers/";
+
+class KalvoNewPrintersObjectTest : public ::testing::Test {
+protected:
+    ScopedScriptedUi ui;
+    TempDir dir;
+    QueuedMessageTarget window;
+    int frame = 0;
+    // Lines replaced in a test stay until the objects on them are gone.
+    std::vector<std::unique_ptr<SimulatedPrinterLine>> retired;
+    std::unique_ptr<SimulatedPrinterLine> line;
+    ToolPrinters prn;
+
+    // The demo printer of the samples (or another script) with some lines of
+    // script on top, and the demo configuration file (or another).
+    void Printer(std::vector<std::string> extra = {}, const std::string& cfg = "", const std::string& sim = "") {
+        std::string error;
+        auto s = PrinterScript::Parse(sim.empty() ? ReadText(kSamples + "demo-printer.sim") : sim, &error);
+        ASSERT_TRUE(s) << error;
+        if (line) retired.push_back(std::move(line));
+        for (const auto& l : extra) ASSERT_TRUE(s->Apply(l, &error)) << l << ": " << error;
+        line = std::make_unique<SimulatedPrinterLine>(*s);
+        line->Attach(L"SIM1");
+        WriteText(dir.File("demo.cfg"), cfg.empty() ? ReadText(kSamples + "demo-printer.cfg") : cfg);
+    }
+    BOOL Init(UINT hw = 0) {
+        return prn.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(dir.path()), L"prn.log", L"SIM1",
+                                               0, L"demo.cfg", L"clip.avi", hw);
+    }
+    void Ready(std::vector<std::string> extra = {}, UINT hw = 0) {
+        Printer(std::move(extra));
+        ASSERT_TRUE(Init(hw));
+        window.TakeAll();
+    }
+    std::string Log() const { return ReadText(dir.File("prn.log")); }
+    std::size_t Count(const std::string& text) const {
+        const std::string log = Log();
+        std::size_t n = 0;
+        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+        return n;
+    }
+    // The read time-outs in the log: each tells the rate the read ran at.
+    std::vector<int> ReadTimeouts() const {
+        std::vector<int> out;
+        const std::string log = Log();
+        static const std::regex re("dwTimeout = ([0-9]+)");
+        for (auto it = std::sregex_iterator(log.begin(), log.end(), re); it != std::sregex_iterator(); ++it)
+            out.push_back(std::stoi((*it)[1]));
+        return out;
+    }
+    Clock::duration Now() const { return line->GetClock().Elapsed(); }
+};
+
+TEST_F(KalvoNewPrintersObjectTest, InitialisationReadsTheModelOptionsAndAsksAboutOptionalOnes) {
+    const std::string cfg = std::regex_replace(ReadText(kSamples + "demo-printer.cfg"), std::regex("IsR730 = No"),
+                                               "IsR730 = O ^Is it the small model?^");
+    Printer({}, cfg);
+    ui->Answer(IDYES);
+    ASSERT_TRUE(Init());
+    EXPECT_EQ(ui.Last().text, L"Is it the small model?");
+    EXPECT_EQ(ui.Last().caption, L"Opzione presente ?");
+    EXPECT_TRUE(prn.m_fIsR730);
+    EXPECT_FALSE(prn.m_fDTRpresent);
+    EXPECT_EQ(prn.m_uiRxBufDim, 2048u);
+    EXPECT_EQ(prn.m_uiCharLine, 32u);
+    EXPECT_EQ(prn.m_uiGsiModel, 42u);
+    EXPECT_FLOAT_EQ(prn.m_fGsiRelease, 1.2f);
+    EXPECT_EQ(prn.m_strAviPath, CString::FromUtf8(dir.path() + "/clip.avi"));
+    EXPECT_EQ(prn.GetStrComConfig(), L"SIM1, 9600, n, 8, 1, S");
+    EXPECT_EQ(prn.GetIDPrintersObjectNomeClasse(), L"CKalvoNewPrintersObject");
+
+    // A model file without one of the options the object needs is refused.
+    ToolPrinters other;
+    Printer({}, std::regex_replace(cfg, std::regex("\\$Char/line = 32\n"), ""));
+    ui->Answer(IDNO);
+    EXPECT_FALSE(other.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(dir.path()), L"other.log",
+                                                   L"SIM1", 0, L"demo.cfg", L"clip.avi", 0));
+    EXPECT_EQ(ui.Last().caption, L"GetOptionPrintersToTest()");
+    ui->Clear();
+}
+
+// Each read's time-out tells the rate it ran at: 250 ms at 38400 and 19200,
+// 255 at 9600, 260 at 4800, 270 at 2400, 290 at 1200, 330 at 600, 415 at 300.
+TEST_F(KalvoNewPrintersObjectTest, TheBaudRateSearchGoesDownUntilSixAnswersInARow) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> script;
+        int failReadAfter;  // the read after this many fails, or -1
+        bool silent;        // no answer to the model query
+        bool found;
+        std::vector<int> timeouts;
+    } cases[] = {
+        {"printer at 2400", {"baud 2400"}, -1, false, true, {250, 250, 255, 260, 270, 270, 270, 270, 270, 270}},
+        {"five answers at 9600, then none",
+         {},
+         7,
+         false,
+         false,
+         {250, 250, 255, 255, 255, 255, 255, 255, 260, 270, 290, 330, 415}},
+        {"a silent printer", {}, -1, true, false, {250, 250, 255, 260, 270, 290, 330, 415}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ToolPrinters p;
+        const std::string sample = ReadText(kSamples + "demo-printer.sim");
+        Printer(c.script, "", c.silent ? std::regex_replace(sample, std::regex("reply 1D 49 01 -> model"), "") : sample);
+        ASSERT_TRUE(p.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(dir.path()), L"prn.log",
+                                                  L"SIM1", 0, L"demo.cfg", L"clip.avi", 0));
+        window.TakeAll();
+        if (c.failReadAfter >= 0) line->Fail(Op::ReadStart, EIO, 1, c.failReadAfter);
+        p.m_bfIsUpgrade = TRUE;
+        EXPECT_EQ(p.AutodetectBaudRate(), c.found);
+        EXPECT_EQ(ReadTimeouts(), c.timeouts);
+        if (c.found) {
+            EXPECT_EQ(p.GetStrComConfig(), L"SIM1, 2400, n, 8, 1, S");
+            EXPECT_EQ(Count("\nAutodetectBaudRate() -> Baud rate = 2400"), 1u);
+            EXPECT_EQ(Count("\nAutodetectBaudRate() -> Controllo di flusso Xon/Xoff"), 1u);
+            EXPECT_EQ(ui->Count(), 0u);
+        } else {
+            EXPECT_EQ(p.GetStrComConfig(), L"Autodetecting...");
+            ASSERT_EQ(ui->Count(), 1u);
+            EXPECT_EQ(ui.Last().caption, L"Errore di comunicazione con la stampante");
+        }
+        // "Autodetecting..." is told twice; a found setting once more.
+        EXPECT_EQ(window.TakeAll().size(), c.found ? 3u : 2u);
+        ui->Clear();
+    }
+}
+
+TEST_F(KalvoNewPrintersObjectTest, ASettingCommandMovesPrinterAndPortTogether) {
+    Ready();
+    ASSERT_TRUE(prn.SetAutomaticComPort(L"Setcom19200"));
+    EXPECT_EQ(line->PrinterSetting().BaudRate, 19200u);
+    EXPECT_EQ(line->LineSetting().BaudRate, 19200u);
+    EXPECT_EQ(ReadTimeouts(), std::vector<int>{250});  // one model check, no search
+    EXPECT_TRUE(prn.VerificaComToPrn(42));
+    EXPECT_FALSE(prn.VerificaComToPrn(43));
+}
+
+TEST_F(KalvoNewPrintersObjectTest, ABusyPrinterStopsATransferAfterTheWriteInterval) {
+    Ready({}, 1);  // hardware flow control: the writer sees CTS
+    line->SetBusy(true);
+    const std::vector<BYTE> data(100, 'x');
+    const auto start = Now();
+    EXPECT_FALSE(prn.WriteToCom(data.data(), 100, FALSE));
+    const auto took = Now() - start;
+    EXPECT_GE(took, 30s);
+    EXPECT_LT(took, 32s);
+    // A line at 1 s, then every 3 s up to the break at 31 s.
+    EXPECT_EQ(Count("\nStampante in Busy alle ore: "), 11u);
+    EXPECT_EQ(Count("ERROR_MS_CTS_LOW_PRN_BUSY = 13 dopo 0 byte di dati inviati alla stampante. Byte non inviato: x"),
+              11u);
+    EXPECT_EQ(Count("\n BREAK TRASMISSIONE. Interrotto trasmissione dati per Time Out alle ore: "), 1u);
+    EXPECT_TRUE(line->Received().empty());
+}
+
+TEST_F(KalvoNewPrintersObjectTest, TheReceiveBufferTestShowsItsBoxOnceAndWaitsWithoutLimit) {
+    // A printer that prints slowly: XOFF and CTS low at 56 bytes, back at 16.
+    Ready({"buffer 64", "print-rate 8"});
+    const std::vector<BYTE> data(200, 'y');
+    ui->Answer(IDOK);
+    EXPECT_TRUE(prn.WriteToCom(data.data(), 200, TRUE));
+    EXPECT_GT(Now(), 15s);  // it waited for the printer every time
+    ASSERT_EQ(ui->Count(), 1u);
+    EXPECT_EQ(ui.Last().caption, L"Test buffer di ricezione");
+    EXPECT_TRUE(prn.m_fBufferTestDone);
+    EXPECT_EQ(line->Received().size(), 200u);
+    ui->Clear();
+
+    // Head lifted: nothing is printed any more, only StopWriter ends it.
+    line->SetBusy(false);
+    ToolPrinters stuck;
+    Printer({"buffer 64", "print-rate 0"});
+    ASSERT_TRUE(stuck.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(dir.path()), L"prn.log", L"SIM1",
+                                                  0, L"demo.cfg", L"clip.avi", 0));
+    ui->Answer(IDOK);
+    std::atomic<bool> done{false};
+    std::thread stopper([&] {
+        while (!done && line->GetClock().Elapsed() < 100s) std::this_thread::yield();
+        stuck.StopWriter();
+    });
+    EXPECT_FALSE(stuck.WriteToCom(data.data(), 300, TRUE));
+    done = true;
+    stopper.join();
+    EXPECT_GE(Now(), 100s);  // far beyond the write interval
+    EXPECT_EQ(ui->Count(), 1u);
+    EXPECT_EQ(Count("Processo invio dati interrotto dall'utente dopo "), 1u);
+    ui->Clear();
+}
+
+TEST_F(KalvoNewPrintersObjectTest, StopWriterBeforeATransferStopsItBeforeTheFirstByte) {
+    Ready();
+    prn.StopWriter();
+    const BYTE data[] = {'a', 'b'};
+    EXPECT_FALSE(prn.WriteToCom(data, 2, FALSE));
+    EXPECT_TRUE(line->Received().empty());
+    EXPECT_TRUE(prn.WriteToCom(data, 2, FALSE));  // the request was used up
+}
+
+TEST_F(KalvoNewPrintersObjectTest, TheReleaseIsFourCharactersWithATrailingBlankReadAsZero) {
+    struct Case {
+        const char* answer;
+        const char* entry;  // the Crelease line of the configuration file
+        const wchar_t* release;
+        bool sent;
+    } cases[] = {
+        {"\"1.2 \"", "$$Crelease&3\xa3" "4%1D,49,02", L"1.20", true},
+        {"\"2.31\"", "$$Crelease&3\xa3" "4%1D,49,02", L"2.31", true},
+        {"\"1.2\"", "$$Crelease&3\xa3" "4%1D,49,02", L"", true},
+        // More reply bytes than the reply buffer holds: not even sent.
+        {"\"1.2 \"", "$$Crelease&3\xa3" "6%1D,49,02", L"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        ToolPrinters p;
+        const std::string cfg = std::regex_replace(ReadText(kSamples + "demo-printer.cfg"),
+                                                   std::regex("\\$Crelease[^\n]*"), c.entry);
+        const std::string sim = std::regex_replace(ReadText(kSamples + "demo-printer.sim"),
+                                                   std::regex("reply 1D 49 02 -> \"1.2 \""),
+                                                   std::string("reply 1D 49 02 -> ") + c.answer);
+        Printer({}, cfg, sim);
+        ASSERT_TRUE(p.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(dir.path()), L"prn.log",
+                                                  L"SIM1", 0, L"demo.cfg", L"clip.avi", 0));
+        EXPECT_EQ(p.GetReleaseSwStampante(), c.release);
+        EXPECT_EQ(line->Received().empty(), !c.sent);
+    }
+    // The model query refuses the same way.
+    ToolPrinters p;
+    Printer({}, std::regex_replace(ReadText(kSamples + "demo-printer.cfg"), std::regex("\\$Cmodel[^\n]*"),
+                                   "$$Cmodel&3\xa3" "2%1D,49,01"));
+    ASSERT_TRUE(p.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(dir.path()), L"prn.log", L"SIM1", 0,
+                                              L"demo.cfg", L"clip.avi", 0));
+    EXPECT_FALSE(p.VerificaComToPrn(42));
+    EXPECT_TRUE(line->Received().empty());
+}
+
+TEST_F(KalvoNewPrintersObjectTest, ADefaultConfigurationSendsEveryCommandAndWaitsOutEachReset) {
+    Ready();
+    DWORD index = 0, status = 9;
+    int sent = 0;
+    const auto start = Now();
+    while (prn.NewSendCommandDefConfigPrn(L"Shop", &index, &status)) {
+        EXPECT_EQ(status, 0u);
+        ++sent;
+        ++index;
+    }
+    EXPECT_EQ(status, 1u);
+    EXPECT_EQ(sent, 3);
+    // Busy 5.5 s after each ACK: the first look at CTS after 5 s finds it low.
+    EXPECT_GE(Now() - start, 3 * 10s);
+    const std::vector<BYTE> expected = {0x1D, 0x43, 0x00, 0x01, 0x1D, 0x43, 0x00, 0x02, 0x1D, 0x28, 0x02, 0x00, 0x04};
+    EXPECT_EQ(line->Received(), expected);
+    EXPECT_EQ(Count("\nComando di impostazione di default per la porta seriale eseguito correttamente"), 1u);
+
+    // A printer that does not acknowledge fails the command.
+    index = 0;
+    line->Fail(Op::ReadStart, EIO);
+    EXPECT_FALSE(prn.NewSendCommandDefConfigPrn(L"Quick", &index, &status));
+    EXPECT_EQ(status, 2u);
+    EXPECT_EQ(ui.Last().caption, L"Errore caricamento comando di configurazione");
+    ui->Clear();
+}
+
+TEST_F(KalvoNewPrintersObjectTest, TextLinesArePrintedWithTheirAlignmentCommand) {
+    Ready();
+    const struct {
+        int alignment;
+        BYTE command;
+    } cases[] = {{0, 0x00}, {1, 0x01}, {2, 0x02}, {7, 0x00}};
+    for (const auto& c : cases) {
+        const std::size_t before = line->Received().size();
+        ASSERT_TRUE(prn.PrintLineToPrn(L"Caf\u00e9 " + CString(std::to_wstring(c.alignment)), c.alignment));
+        const auto got = line->Received();
+        ASSERT_GT(got.size(), before + 3);
+        EXPECT_EQ(got[before + 2], c.command);
+    }
+    ASSERT_TRUE(prn.NLfOutput(2));
+    EXPECT_EQ(line->PrintedLines(),
+              (std::vector<std::string>{"Caf\xe9 0", "Caf\xe9 1", "Caf\xe9 2", "Caf\xe9 7", "", ""}));
+}
+
+TEST_F(KalvoNewPrintersObjectTest, ASwitchedOffPrinterIsToldAndNothingIsSent) {
+    Ready({"power off"});
+    prn.m_fDTRpresent = TRUE;
+    EXPECT_FALSE(prn.NewSendCommandToCom(L"LF"));
+    EXPECT_FALSE(prn.GetStatusPrinter());
+    EXPECT_EQ(ui.Last().caption, L"GetDCEPowerOn() error");
+    EXPECT_EQ(Count("\nStampante spenta! Collaudo abortito"), 1u);
+    ui->Clear();
+    line->SetPower(true);
+    EXPECT_TRUE(prn.GetStatusPrinter());
+}
+
+TEST_F(KalvoNewPrintersObjectTest, DialogsThatNobodyAnswersCountAsCancelled) {
+    Ready();
+    EXPECT_TRUE(prn.ComPortConfig());
+    EXPECT_EQ(line->LineSetting().BaudRate, 9600u);
+    EXPECT_MYTHROW(ui, prn.SetModelSerialNumber());  // no report attached
+}
+
+}  // namespace

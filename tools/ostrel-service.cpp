@@ -1,0 +1,382 @@
+// ostrel-service: a service tool for one printer on one serial port, built
+// the way production tools use the library: a class derived from the
+// printers object reaches its protected operations, a message target takes
+// the posted notifications, and a second thread stops a running transfer
+// with StopWriter when the user presses Ctrl+C.
+#include "KalvoNewPrintersObject.h"
+#include "MessageTarget.h"
+#include "UiServices.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+enum Exit { kOk = 0, kFailure = 1, kUsage = 2 };
+
+const char* const kUsageText =
+    "usage: ostrel-service --port DEV --config FILE [--folder DIR] [--log FILE] [--baud N]\n"
+    "                      [--yes|--no] [--verbose] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Talks to a printer through its printers configuration file.\n"
+    "  --port DEV     the serial port: a path (/dev/ttyUSB0, a pseudo-terminal) or COMn\n"
+    "  --config FILE  the printer model's configuration file\n"
+    "  --folder DIR   working folder: the files of the configuration are named from it and the\n"
+    "                 library writes its DebugFile/ dumps there (default: the configuration's folder)\n"
+    "  --log FILE     the library's debug log (default: ~/.cache/ostrel/ostrel-service.log)\n"
+    "  --baud N       talk at N baud instead of 9600 (not needed by detect, which searches)\n"
+    "  --yes, --no    the answer to the questions of the configuration (an optional device\n"
+    "                 marked O); without one a question fails the command\n"
+    "  --verbose      tell every change of the line setting on stderr\n"
+    "  --version      print the version and exit\n"
+    "\n"
+    "commands:\n"
+    "  detect [--model N]    search the printer's baud rate from 38400 down to 300 and check its\n"
+    "                        model (N, else GSImodel of the configuration); prints\n"
+    "                        \"line BAUD BITS PARITY STOP\" and \"model N\"\n"
+    "  release               print the printer's firmware release\n"
+    "  status                check that the printer is on and ready\n"
+    "  send NAME             send command NAME of the configuration; print its reply in hex\n"
+    "  defconfig NAME        put the printer into default configuration NAME (every command,\n"
+    "                        each followed by the printer's reset)\n"
+    "  print TEXT [--align left|center|right]   print one line of text\n"
+    "  feed N                feed N lines\n"
+    "\n"
+    "Exit status: 0 done, 1 failed (one error line on stderr), 2 wrong arguments.\n";
+
+struct UsageError {
+    std::string what;
+};
+struct Failure {
+    std::string what;
+};
+
+void PrintError(const std::string& message) { std::fprintf(stderr, "ostrel-service: error: %s\n", message.c_str()); }
+
+// Boxes go to stderr as with any headless program; a Yes/No question is
+// answered from the command line, and remembered when it could not be.
+class ServiceUi : public HeadlessUiServices {
+public:
+    std::optional<bool> answer;
+    std::string unanswered;
+
+    int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override {
+        const UINT buttons = style & MB_TYPEMASK;
+        if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL) {
+            return HeadlessUiServices::MessageBox(owner, text, caption, style);
+        }
+        if (answer) return *answer ? IDYES : IDNO;
+        if (unanswered.empty()) unanswered = text.ToUtf8();
+        return buttons == MB_YESNOCANCEL ? IDCANCEL : IDNO;
+    }
+};
+
+// The tool's own printers class: what the library keeps for derived classes
+// is reached from here.
+class ServicePrinter : public CKalvoNewPrintersObject {
+public:
+    using CKalvoNewPrintersObject::AutodetectBaudRate;
+    using CKalvoNewPrintersObject::GetCommandPrintersToTest;
+    using CKalvoNewPrintersObject::GetModelPrinter;
+    using CKalvoNewPrintersObject::GetReleaseSwStampante;
+    using CKalvoNewPrintersObject::GetStatusPrinter;
+    using CKalvoNewPrintersObject::NewSendCommandDefConfigPrn;
+    using CKalvoNewPrintersObject::NewSendCommandToCom;
+    using CKalvoNewPrintersObject::NLfOutput;
+    using CKalvoNewPrintersObject::PrintLineToPrn;
+    using CKalvoNewPrintersObject::SetBaudRate;
+
+    const DCB& LineSetting() const { return m_dcb; }
+    DWORD ConfiguredModel() const { return m_uiGsiModel; }
+};
+
+struct Options {
+    std::string port, config, folder, log, command;
+    std::optional<long> baud, model, feed;
+    std::optional<bool> yes;
+    bool verbose = false;
+    int align = 0;
+    std::vector<std::string> args;
+};
+
+long Number(const std::string& option, const std::string& text, long min, long max) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 0);
+    if (text.empty() || *end || errno || v < min || v > max)
+        throw UsageError{option + " wants a number from " + std::to_string(min) + " to " + std::to_string(max)};
+    return v;
+}
+
+Options Parse(int argc, char** argv) {
+    Options o;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+            positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::optional<std::string> inlineValue;
+        if (const auto eq = a.find('='); eq != std::string::npos) {
+            inlineValue = a.substr(eq + 1);
+            a = a.substr(0, eq);
+        }
+        auto value = [&]() -> std::string {
+            if (inlineValue) return *inlineValue;
+            if (i + 1 >= argc) throw UsageError{a + " wants a value"};
+            return argv[++i];
+        };
+        if (a == "--port") o.port = value();
+        else if (a == "--config") o.config = value();
+        else if (a == "--folder") o.folder = value();
+        else if (a == "--log") o.log = value();
+        else if (a == "--baud") o.baud = Number(a, value(), 50, 4000000);
+        else if (a == "--model") o.model = Number(a, value(), 0, 255);
+        else if (a == "--yes") o.yes = true;
+        else if (a == "--no") o.yes = false;
+        else if (a == "--verbose") o.verbose = true;
+        else if (a == "--align") {
+            const std::string v = value();
+            if (v == "left") o.align = 0;
+            else if (v == "center") o.align = 1;
+            else if (v == "right") o.align = 2;
+            else throw UsageError{"--align is left, center or right"};
+        } else {
+            throw UsageError{"unknown option " + a};
+        }
+    }
+    if (positional.empty()) throw UsageError{"no command given"};
+    o.command = positional.front();
+    o.args.assign(positional.begin() + 1, positional.end());
+    if (o.port.empty()) throw UsageError{"--port is required"};
+    if (o.config.empty()) throw UsageError{"--config is required"};
+
+    struct Command {
+        const char* name;
+        std::size_t args;
+    };
+    static const Command commands[] = {{"detect", 0}, {"release", 0},   {"status", 0}, {"send", 1},
+                                       {"defconfig", 1}, {"print", 1}, {"feed", 1}};
+    const Command* found = nullptr;
+    for (const Command& c : commands) {
+        if (o.command == c.name) found = &c;
+    }
+    if (!found) throw UsageError{"unknown command \"" + o.command + "\""};
+    if (o.args.size() != found->args)
+        throw UsageError{o.command + (found->args ? " takes one argument" : " takes no argument")};
+    if (o.model && o.command != "detect") throw UsageError{"--model goes with detect"};
+    if (o.command == "feed") o.feed = Number("feed", o.args[0], 0, 1000);
+    return o;
+}
+
+// A path as the library wants it: relative to the working folder, which it
+// puts in front of every file name.
+CString FromFolder(const std::filesystem::path& folder, const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto rel = std::filesystem::relative(std::filesystem::absolute(file), folder, ec);
+    return CString::FromUtf8((ec || rel.empty() ? std::filesystem::absolute(file) : rel).string());
+}
+
+std::string Hex(const BYTE* bytes, DWORD n) {
+    std::string out;
+    char buf[4];
+    for (DWORD i = 0; i < n; ++i) {
+        std::snprintf(buf, sizeof buf, "%02X", bytes[i]);
+        if (i) out += ' ';
+        out += buf;
+    }
+    return out;
+}
+
+// Ctrl+C: a thread of its own waits for the signal and from then on stops
+// every transfer before its first byte (StopWriter is the one call that may
+// come from another thread). The printer is reached under a lock, since it
+// goes away when the command ends.
+std::atomic<bool> g_interrupted{false};
+std::mutex g_printerLock;
+ServicePrinter* g_printer = nullptr;
+
+void StopOnSignal() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread([set] {
+        int sig = 0;
+        if (sigwait(&set, &sig) != 0) return;
+        g_interrupted = true;
+        for (;;) {
+            {
+                std::lock_guard l(g_printerLock);
+                if (g_printer) g_printer->StopWriter();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }).detach();
+}
+
+struct PrinterInReach {
+    explicit PrinterInReach(ServicePrinter& p) {
+        std::lock_guard l(g_printerLock);
+        g_printer = &p;
+    }
+    ~PrinterInReach() {
+        std::lock_guard l(g_printerLock);
+        g_printer = nullptr;
+    }
+};
+
+int Run(const Options& o, ServiceUi& ui) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_regular_file(o.config, ec)) throw Failure{"cannot read the configuration file " + o.config};
+    const fs::path folder = fs::absolute(o.folder.empty() ? fs::path(o.config).parent_path() : fs::path(o.folder));
+    if (!fs::is_directory(folder, ec)) throw Failure{"no folder " + folder.string()};
+    fs::path log = o.log;
+    if (log.empty()) {
+        const char* cache = std::getenv("XDG_CACHE_HOME");
+        const char* home = std::getenv("HOME");
+        const fs::path base = cache && *cache ? fs::path(cache) : fs::path(home ? home : "/tmp") / ".cache";
+        fs::create_directories(base / "ostrel", ec);
+        log = base / "ostrel" / "ostrel-service.log";
+    }
+
+    ServicePrinter printer;
+    const PrinterInReach reach(printer);
+    CallbackMessageTarget window([&](const PostedMessage& m) {
+        if (o.verbose && m.msg == WM_COMCONFIG_CHANGED)
+            std::fprintf(stderr, "ostrel-service: line setting: %s\n", printer.GetStrComConfig().ToUtf8().c_str());
+    });
+    int frame = 0;  // the library wants a frame; this tool has none
+
+    const CString portName = CString::FromUtf8(o.port);
+    if (!printer.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(folder.string() + "/"),
+                                             FromFolder(folder, log), portName, 1,
+                                             FromFolder(folder, o.config), L"", 0)) {
+        if (!printer.Get_m_CComPortInit()) {
+            DWORD error = 0;
+            std::string why;
+            if (!OpenSerialPort(portName, error, &why)) throw Failure{why};
+            throw Failure{"cannot open " + o.port};
+        }
+        if (!ui.unanswered.empty()) throw Failure{"the configuration asks \"" + ui.unanswered + "\": answer with --yes or --no"};
+        throw Failure{"cannot use the configuration file " + o.config};
+    }
+    if (o.baud && !printer.SetBaudRate(static_cast<DWORD>(*o.baud)))
+        throw Failure{"the port does not take " + std::to_string(*o.baud) + " baud"};
+
+    auto check = [&](bool ok, const std::string& why) {
+        if (g_interrupted) throw Failure{"interrupted"};
+        if (!ui.unanswered.empty()) throw Failure{"a question needs --yes or --no: \"" + ui.unanswered + "\""};
+        if (!ok) throw Failure{why};
+    };
+
+    if (o.command == "detect") {
+        const bool found = o.model ? printer.AutodetectBaudRate(static_cast<BYTE>(*o.model))
+                                   : printer.AutodetectBaudRate();
+        check(found, "no printer of the model answered at any rate from 38400 down to 300 baud");
+        const DCB& d = printer.LineSetting();
+        const char parity = d.Parity == EVENPARITY ? 'e' : d.Parity == ODDPARITY ? 'o' : 'n';
+        std::printf("line %u %u %c 1\nmodel %ld\n", static_cast<unsigned>(d.BaudRate),
+                    static_cast<unsigned>(d.ByteSize), parity, o.model ? *o.model : long(printer.ConfiguredModel()));
+    } else if (o.command == "release") {
+        const CString release = printer.GetReleaseSwStampante();
+        check(!release.IsEmpty(), "the printer did not tell its release");
+        std::printf("%s\n", release.ToUtf8().c_str());
+    } else if (o.command == "status") {
+        check(printer.GetStatusPrinter(), "the printer is not ready (switched off, busy or not connected)");
+        std::printf("ready\n");
+    } else if (o.command == "send") {
+        const CString name = CString::FromUtf8(o.args[0]);
+        BYTE bytes[CfgCommandEntry::kMaxBytes];
+        DWORD count = 0, replies = 0;
+        check(printer.GetCommandPrintersToTest(name, bytes, &count, &replies),
+              "no command " + o.args[0] + " in " + o.config);
+        if (replies == 0) {
+            check(printer.NewSendCommandToCom(name), "the printer did not take " + o.args[0]);
+        } else {
+            std::vector<BYTE> reply(replies);
+            DWORD got = 0;
+            printer.NewSendCommandToCom(name, reply.data(), replies, &got);
+            if (got) std::printf("%s\n", Hex(reply.data(), got).c_str());
+            check(got == replies, "the printer answered " + std::to_string(got) + " of " + std::to_string(replies) +
+                                      " bytes");
+        }
+    } else if (o.command == "defconfig") {
+        const CString name = CString::FromUtf8(o.args[0]);
+        DWORD index = 0, status = 0;
+        int sent = 0;
+        while (printer.NewSendCommandDefConfigPrn(name, &index, &status)) {
+            ++sent;
+            ++index;
+            std::printf("command %d done\n", sent);
+            std::fflush(stdout);
+        }
+        check(status != 2, "the printer did not take command " + std::to_string(sent + 1) + " of " + o.args[0]);
+        check(status == 1 && sent > 0, "no default configuration " + o.args[0] + " in " + o.config);
+    } else if (o.command == "print") {
+        check(printer.PrintLineToPrn(CString::FromUtf8(o.args[0]), o.align), "the printer did not take the line");
+    } else if (o.command == "feed") {
+        check(printer.NLfOutput(static_cast<int>(*o.feed)), "the printer did not take the line feeds");
+    }
+    return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--") break;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsageText, stdout);
+            return kOk;
+        }
+        if (a == "--version") {
+            std::printf("ostrel-service %s\n", GLYPHOS_VERSION);
+            return kOk;
+        }
+    }
+    static ServiceUi ui;
+    UiServices::Install(&ui);
+    StopOnSignal();
+    Options options;
+    try {
+        options = Parse(argc, argv);
+    } catch (const UsageError& e) {
+        PrintError(e.what);
+        std::fputs("usage: ostrel-service --port DEV --config FILE [OPTIONS] COMMAND (see --help)\n", stderr);
+        return kUsage;
+    }
+    ui.answer = options.yes;
+    try {
+        return Run(options, ui);
+    } catch (const Failure& e) {
+        PrintError(e.what);
+    } catch (int) {
+        // The library's release assertion.
+        PrintError("the library stopped at a failed check (see the debug log)");
+    } catch (const std::exception& e) {
+        PrintError(e.what());
+    }
+    return kFailure;
+}
