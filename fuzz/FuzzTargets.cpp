@@ -2,6 +2,8 @@
 
 #include "FileUtil.h"
 #include "FontConverter.h"
+#include "KalvoNewCfgFileObject.h"
+#include "LoadInfoFile.h"
 #include "GlyphosDocCore.h"
 #include "LoadGlyphosCfgFileApp.h"
 #include "PrinterScript.h"
@@ -122,6 +124,37 @@ void AppCfg(const std::uint8_t* d, std::size_t n) {
     });
 }
 
+// A production tool's view of the printers configuration: its loader is
+// protected, as the tools derive from the class.
+struct CfgReader : CKalvoNewCfgFileObject {
+    using CKalvoNewCfgFileObject::LoadCfgFile;
+    using CKalvoNewCfgFileObject::m_strFolder;
+    using CKalvoNewCfgFileObject::m_strPathCfg;
+};
+
+void PrintersCfg(const std::uint8_t* d, std::size_t n) {
+    const CString path = WriteScratch(d, n, "model.cfg");
+    Guard([&] {
+        CfgReader cfg;
+        cfg.m_strFolder = WithTrailingSlash(CString::FromUtf8(ScratchDir()));
+        cfg.m_strPathCfg = path;
+        cfg.LoadCfgFile(path);
+    });
+}
+
+void InfoFile(const std::uint8_t* d, std::size_t n) {
+    WriteScratch(d, n, "printer.inf");
+    Guard([&] {
+        CLoadInfoFile info;
+        info.InitInfoFile(WithTrailingSlash(CString::FromUtf8(ScratchDir())), L"printer.inf", L"BeginInfo",
+                          L"EndInfo");
+        if (info.LoadInfoFile()) {
+            CString value;
+            info.GetInfoLoadFromFile(L"Model", &value);
+        }
+    });
+}
+
 void SimScript(const std::uint8_t* d, std::size_t n) {
     Guard([&] {
         std::string error;
@@ -150,6 +183,7 @@ const std::vector<Target>& Targets() {
     static const std::vector<Target> targets = {
         {"psw_headers", PswHeaders}, {"psw_fonts", PswFonts}, {"psw_replace", PswReplace}, {"kfn", Kfn},
         {"app_cfg", AppCfg},         {"sim_script", SimScript}, {"console_fonts", ConsoleFonts},
+        {"printers_cfg", PrintersCfg}, {"info_file", InfoFile},
     };
     return targets;
 }
@@ -187,6 +221,12 @@ std::vector<Seed> Seeds() {
     seeds.push_back({"kfn", "default.kfn", {kfn.begin(), kfn.end()}});
     seeds.push_back({"app_cfg", "Glyphos.cfg",
                      Text("BeginAppCfg\n$Nameavifile=a.avi\n$DirLog=/tmp/\n$HelpFile=h.html\n$EndAppCfg\n")});
+    seeds.push_back({"printers_cfg", "model.cfg",
+                     Text("Printer model file\n#BeginFile\n$Firmware = fw/main.psw\n#EndFile\n#BeginOption\n"
+                          "$Cutter = No\n$RXBUFDIM = 4096\n$Cassetto = O ^Is the drawer fitted?^\n#EndOption\n"
+                          "#BeginCommand\n$Cut&2\xA3" "0%1B,40\n$Model&3\xA3" "1%1d,49,01\n#EndCommand\n"
+                          "#BeginDefaultConfig\n$Cut&2\xA3" "0%1B,40\n#EndDefaultConfig\n")});
+    seeds.push_back({"info_file", "printer.inf", Text("header\n#BeginInfo\n$Model = KP300\n$Port=COM1\n#EndInfo\n")});
     seeds.push_back({"sim_script", "printer.sim", Text("baud 19200\nbits 7\nparity even\nmodel 0x2A\nreply 1D 49 01 -> model\n"
                           "reply \"PING\" -> \"PO\\x4eG\\n\" busy 150\nbuffer 512\nprint-rate 800\n")});
     seeds.push_back({"console_fonts", "a.bdf",
