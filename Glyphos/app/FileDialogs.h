@@ -4,5 +4,10 @@
 #pragma once
 
 class QFileDialog;
+class QString;
 
 void PrepareFileDialog(QFileDialog& dlg);
+
+// Starts the dialog in the folder of the active document's file, else in
+// the user's home (never in whatever folder the editor was started from).
+void StartFileDialogIn(QFileDialog& dlg, const QString& documentPath);

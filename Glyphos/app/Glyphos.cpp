@@ -4,6 +4,8 @@
 #include "ChildFrm.h"
 #include "CommandIds.h"
 #include "DialogPassword.h"
+#include "DialogTableGen.h"
+#include "PrintSetup.h"
 #include "FileDialogs.h"
 #include "GlyphosDoc.h"
 #include "GlyphosMultiDocTemplate.h"
@@ -36,6 +38,11 @@ const char* const CGlyphosApp::kWebPage = "https://www.kalvo.example/";
 CGlyphosApp::CGlyphosApp(QObject* parent) : QObject(parent) {
     g_app = this;
     m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_openTableGenerator = [this](CGlyphosDoc* doc) {
+        CDialogTableGen dlg(doc->GetFont(), doc->GetFont().GetFontName(), doc->Core().GetBytesPerRow(),
+                            m_mainFrame.get());
+        dlg.exec();
+    };
 }
 
 CGlyphosApp::~CGlyphosApp() {
@@ -137,6 +144,8 @@ void CGlyphosApp::OnFileOpen() {
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.psw *.KFN *.PSW)"), QStringLiteral("All Files (*)")});
     PrepareFileDialog(dlg);
+    const CGlyphosDoc* active = m_mainFrame->ActiveDocument();
+    StartFileDialogIn(dlg, active ? ToQString(active->GetPathName()) : QString());
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
     OpenDocumentFile(dlg.selectedFiles().constFirst());
 }
@@ -144,7 +153,8 @@ void CGlyphosApp::OnFileOpen() {
 CGlyphosDoc* CGlyphosApp::OpenDocumentFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     CGlyphosDoc* doc = m_template->OpenDocumentFile(full);
-    if (doc) AddToRecentFileList(full);
+    // Only a file whose font could be read is worth offering again.
+    if (doc && doc->FontReadFromFile()) AddToRecentFileList(full);
     else RemoveFromRecentFileList(full);
     return doc;
 }
@@ -257,6 +267,7 @@ bool CGlyphosApp::OnCmdMsg(int id) {
         case cmd::HtmlHelp: OnHtmlHelp(); return true;
         case cmd::WebLink: OnWebLink(); return true;
         case cmd::TableGenerator: OnTableGenerator(); return true;
+        case cmd::FilePrintSetup: RunPrintSetup(m_mainFrame.get()); return true;
         default: break;
     }
     if (id >= cmd::FileMruFirst && id < cmd::FileMruFirst + cmd::FileMruCount) {
@@ -276,6 +287,7 @@ bool CGlyphosApp::OnUpdateCmdUI(CCmdUI& ui) {
         case cmd::AppAbout:
         case cmd::HtmlHelp:
         case cmd::WebLink:
+        case cmd::FilePrintSetup:
         case cmd::TableGenerator: return true;
         default: break;
     }

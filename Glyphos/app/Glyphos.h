@@ -92,7 +92,8 @@ public:
     void OnAppAbout();
     // The password dialog; true when the password was right.
     bool OnTableGenerator();
-    // What a right password opens; nothing yet.
+    // What a right password opens: the table generator dialog (tests
+    // replace it).
     std::function<void(CGlyphosDoc*)> m_openTableGenerator;
 
     bool OnCmdMsg(int id) override;

@@ -27,6 +27,7 @@ CGlyphosDoc::~CGlyphosDoc() {
 std::unique_ptr<CGlyphosDocCore> CGlyphosDoc::NewCore() const {
     auto core = std::make_unique<CGlyphosDocCore>();
     core->SetLogDir(m_host->GetLogDir());
+    if (m_core) core->ShareLog(*m_core);
     return core;
 }
 
@@ -77,12 +78,14 @@ bool CGlyphosDoc::OnOpenDocument(const QString& path) {
                 Adopt(std::move(fresh));
                 m_host->SetActiveDoc(this);
             }
+            m_fontReadFromFile = ok != 0;
             return true;
         }
         case CGlyphosDocCore::PathKind::Kfn: {
             int ok = 0;
             Guard([&] { ok = m_core->LoadKfnFile(p); });
             if (ok) m_host->SetActiveDoc(this);
+            m_fontReadFromFile = ok != 0;
             return ok != 0;
         }
         case CGlyphosDocCore::PathKind::Unknown: break;
@@ -101,10 +104,10 @@ bool CGlyphosDoc::OnSaveDocument(const QString& path) {
 }
 
 bool CGlyphosDoc::DoFileSave() {
-    if (m_pathName.IsEmpty()) return DoSave(QString());
-    // A document read from a PSW file carries that path: it is stored with
-    // Save As.
-    if (!CGlyphosDocCore::CheckKfnPath(m_pathName)) return false;
+    // A document with no font file behind it (a new one, or one read from a
+    // PSW file, which carries that file's path) is stored with Save As:
+    // refusing it would leave the save-changes prompt without a way to save.
+    if (CGlyphosDocCore::ClassifyPath(m_pathName) != CGlyphosDocCore::PathKind::Kfn) return DoSave(QString());
     return OnSaveDocument(ToQString(m_pathName));
 }
 
@@ -116,9 +119,10 @@ bool CGlyphosDoc::DoSave(const QString& path) {
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.KFN)"), QStringLiteral("All Files (*)")});
         dlg.setDefaultSuffix(QStringLiteral("kfn"));
-        if (!m_pathName.IsEmpty()) dlg.setDirectory(QFileInfo(ToQString(m_pathName)).absolutePath());
-        dlg.selectFile(proposed);
         PrepareFileDialog(dlg);
+        // The commands that ask run on the active document: this one.
+        StartFileDialogIn(dlg, ToQString(m_pathName));
+        dlg.selectFile(proposed);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
         target = dlg.selectedFiles().constFirst();
         if (!CGlyphosDocCore::CheckSaveAsPath(FromQString(target))) return false;
@@ -170,6 +174,7 @@ QString CGlyphosDoc::AskPswFile(const QString& title, bool forSaving) const {
     dlg.setDefaultSuffix(QStringLiteral("psw"));
     if (forSaving) dlg.setLabelText(QFileDialog::Accept, tr("&Save"));
     PrepareFileDialog(dlg);
+    StartFileDialogIn(dlg, ToQString(m_pathName));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     return dlg.selectedFiles().constFirst();
 }
@@ -211,6 +216,9 @@ bool CGlyphosDoc::SaveInPsw(const QString& path) {
         m_host->SetActiveDoc(this);
         return true;
     }
+    // A cancelled choice ends quietly, and a file without a fitting slot has
+    // been named as such already: neither needs the failure box.
+    if (m_core->GetSaveStop() != CGlyphosDocCore::SaveStop::None) return false;
     MessageBox(nullptr,
                CString::Format(L"You have select an existing *.psw file?.\nThis operation is possible also if the "
                                L"file:\n%s\nexist!",

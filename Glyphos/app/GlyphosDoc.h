@@ -42,6 +42,9 @@ public:
     // (the window opens even when no font was loaded); ".kfn": the font
     // file; anything else is refused.
     bool OnOpenDocument(const QString& path);
+    // Whether OnOpenDocument took a font from its file (a PSW file's window
+    // opens also when it did not).
+    bool FontReadFromFile() const { return m_fontReadFromFile; }
     // Writes the ".kfn" file.
     bool OnSaveDocument(const QString& path);
     // Save: to the document's path, or Save As when it has none.
@@ -132,6 +135,7 @@ private:
     CString m_title;
     CString m_pathName;
     bool m_modified = false;
+    bool m_fontReadFromFile = false;
     std::function<int()> m_codePageChooser;
     std::vector<CChildFrame*> m_frames;
     FontChooser m_chooser;

@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QSettings>
 
 #include <algorithm>
 
@@ -92,9 +93,13 @@ CChildFrame* CGlyphosMultiDocTemplate::CreateNewFrame(CGlyphosDoc* doc) {
     QWidget* view = m_viewFactory(doc);
     auto* frame = new CChildFrame(doc, view);
     if (main) {
-        // A new window opens maximised when the active one is.
+        // A new window opens maximised when the active one is; the first one
+        // as the user left the last (maximised until then), so that the
+        // whole editing area shows.
         QMdiSubWindow* active = main->MdiArea()->currentSubWindow();
-        const bool maximized = active && active->isMaximized();
+        const bool maximized =
+            active ? active->isMaximized()
+                   : m_app->Profile()->value(QStringLiteral("General/ChildMaximized"), 1).toInt() != 0;
         main->MdiArea()->addSubWindow(frame);
         if (maximized) frame->showMaximized();
         else frame->show();

@@ -15,8 +15,10 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <memory>
 
 std::optional<WindowPlacement> WindowPlacement::Parse(const QString& text) {
@@ -138,6 +140,27 @@ bool CMainFrame::Create() {
 void CMainFrame::ShowRestored() {
     if (m_startMaximized) showMaximized();
     else show();
+    // A palette restored floating before the main window was shown is
+    // mapped but never drawn on X11: show it again now, where it was.
+    for (CPaletteBar* b : {m_drawBar, m_previewBar, m_genericBar}) {
+        if (!b->isFloating() || b->isHidden()) continue;
+        const QRect where = b->geometry();
+        b->hide();
+        b->show();
+        b->setGeometry(where);
+    }
+    // The preview starts as tall as its table (16 rows of the font and the
+    // label row) needs, and never more: the editing view gets the rest. A
+    // lower preview the user left is kept. Once the layout has settled.
+    QTimer::singleShot(0, this, [this] {
+        const QSize table = m_preview->ScrollExtent();
+        if (table.isEmpty() || m_previewDock->isFloating()) return;
+        const int chrome = m_previewDock->height() - m_preview->contentsRect().height();
+        // A font too tall for that scrolls in a preview of two thirds.
+        const int wanted = std::min(table.height() + chrome, height() * 2 / 3);
+        const bool restored = m_app->Profile()->contains(QStringLiteral("General/BarState"));
+        if (!restored || m_previewDock->height() > wanted) resizeDocks({m_previewDock}, {wanted}, Qt::Vertical);
+    });
 }
 
 CChildFrame* CMainFrame::ActiveChild() const {
@@ -155,6 +178,9 @@ void CMainFrame::SaveSettings() {
     std::unique_ptr<QSettings> profile = m_app->Profile();
     profile->setValue(QStringLiteral("General/BarState"), saveState());
     profile->setValue(QStringLiteral("General/StatusBar"), statusBar()->isVisibleTo(this) ? 1 : 0);
+    // Document windows open maximised until the user leaves one restored.
+    if (CChildFrame* child = ActiveChild())
+        profile->setValue(QStringLiteral("General/ChildMaximized"), child->isMaximized() ? 1 : 0);
     profile->setValue(QStringLiteral("General/DrawToolColumns"), m_drawBar->GetColumns());
     profile->setValue(QStringLiteral("General/PreviewToolColumns"), m_previewBar->GetColumns());
     profile->setValue(QStringLiteral("General/GenericToolColumns"), m_genericBar->GetColumns());

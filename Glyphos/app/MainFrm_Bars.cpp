@@ -83,7 +83,8 @@ void CMainFrame::SetPositionPane(int x, int y) {
 }
 
 void CMainFrame::SetDimensionPane(int w, int h) {
-    m_panes[PaneDimension]->setText(ToQString(CString::Format(L"X: %.2d, Y: %.2d", w + 1, h + 1)));
+    m_panes[PaneDimension]->setText(
+        ToQString(CString(L"Dimension: ") + CString::Format(L"X: %.2d, Y: %.2d", w + 1, h + 1)));
 }
 
 void CMainFrame::SetToolPane(const CString& name) {
@@ -91,7 +92,9 @@ void CMainFrame::SetToolPane(const CString& name) {
 }
 
 void CMainFrame::SetCharPane(int code) {
-    m_panes[PaneChar]->setText(ToQString(CString(L"Char: ") + CString::Format(L"0X%.2X, %.0d", code, code)));
+    // "%.0d" prints nothing for 0; code 0 reads as the pane's first text.
+    const CString text = code == 0 ? CString(L"0X00, 000") : CString::Format(L"0X%.2X, %.0d", code, code);
+    m_panes[PaneChar]->setText(ToQString(CString(L"Char: ") + text));
 }
 
 bool CMainFrame::CreatePalettes(QSettings& profile) {

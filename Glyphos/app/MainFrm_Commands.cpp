@@ -90,6 +90,7 @@ void CMainFrame::CreateActions() {
     AddCommand(cmd::FileExportFont, tr("&Export Font (BDF, PSF)..."));
     AddCommand(cmd::PrintZoomFactor, tr("Print Preview zoom factor"));
     AddCommand(cmd::FilePrint, tr("&Print..."))->setShortcut(K(Qt::CTRL | Qt::Key_P));
+    AddCommand(cmd::FilePrintDirect, tr("Print &Direct"));
     AddCommand(cmd::FilePrintPreview, tr("Print Pre&view"));
     AddCommand(cmd::FilePrintSetup, tr("P&rint Setup..."));
     AddCommand(cmd::AppExit, tr("E&xit"));

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 
 QToolButton* CreateCommandButton(QAction* a, QWidget* parent) {
@@ -80,6 +81,16 @@ CPaletteBar::CPaletteBar(const QString& title, const QString& objectName, const 
         });
     }
     addAction(columns->menuAction());
+
+    // Docked, a palette takes the length of its dock area; floated by the
+    // user, it needs no more room than its buttons. (A palette restored
+    // floating at start-up, before the main window shows, keeps its size.)
+    connect(this, &QDockWidget::topLevelChanged, this, [this](bool floating) {
+        if (!floating || !parentWidget() || !parentWidget()->isVisible()) return;
+        QTimer::singleShot(0, this, [this] {
+            if (isFloating()) resize(sizeHint());
+        });
+    });
 }
 
 void CPaletteBar::SetColumns(int columns) {

@@ -1,7 +1,15 @@
 #include "CliCommon.h"
 
+#include "FileUtil.h"
+
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 CliArgs::CliArgs(const std::vector<std::string>& args, std::set<std::string> flags, std::set<std::string> valued) {
     bool optionsEnded = false;
@@ -66,4 +74,52 @@ void PrintError(const std::string& message) { std::fprintf(stderr, "glyphos-cli:
 
 std::unique_ptr<CKalvoNewDebugObject> MakeCliLog() {
     return std::make_unique<CKalvoNewDebugObject>(nullptr, nullptr, CString(), CString(), L"glyphos-cli", 1);
+}
+
+namespace {
+// A box's text on one line: its line feeds become blanks, runs of blanks one.
+std::string OneLine(const CString& text) {
+    std::string out;
+    for (const char c : text.ToUtf8()) {
+        const bool blank = c == '\n' || c == '\r' || c == ' ' || c == '\t';
+        if (blank && (out.empty() || out.back() == ' ')) continue;
+        out += blank ? ' ' : c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+}  // namespace
+
+int CliBoxes::MessageBox(HWND, const CString& text, const CString&, UINT style) {
+    std::string line = OneLine(text);
+    if (!line.empty() && std::find(m_texts.begin(), m_texts.end(), line) == m_texts.end()) m_texts.push_back(line);
+    return DefaultButton(style);
+}
+
+int CliBoxes::AssertionDialog(const CString& check, const CString& className, const CString& sourceFile) {
+    m_texts.push_back("Runtime release assertion failed at: " + OneLine(check) + " | " + OneLine(className) + " | " +
+                      OneLine(sourceFile));
+    return IDOK;
+}
+
+std::string CliBoxes::ErrorLine(const std::string& message) const {
+    std::string extra;
+    for (const std::string& t : m_texts) {
+        if (message.find(t) != std::string::npos) continue;
+        extra += (extra.empty() ? "" : " | ") + t;
+    }
+    return extra.empty() ? message : message + " [" + extra + "]";
+}
+
+std::string SystemReason(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return std::string(": ") + std::strerror(EISDIR);
+    // Never open a FIFO to find out why it could not be read: that open
+    // would wait for a writer.
+    if (const char* kind = NonRegularFileKind(CString::FromUtf8(path)))
+        return std::string(": it is ") + kind + ", not a file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::string(": ") + std::strerror(errno);
+    ::close(fd);
+    return {};
 }

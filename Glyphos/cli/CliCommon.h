@@ -8,6 +8,7 @@
 #pragma once
 
 #include "KalvoNewDebugObject.h"
+#include "UiServices.h"
 
 #include <cstddef>
 #include <memory>
@@ -51,6 +52,27 @@ private:
 
 // "glyphos-cli: error: <message>" on stderr.
 void PrintError(const std::string& message);
+
+// The UI provider of a command: the boxes the library shows while the
+// command runs are kept, one line each, and answered with their default
+// button. A failing command reduces them and its own message to one error
+// line; the library's debug log keeps every text in full.
+class CliBoxes : public UiServices {
+public:
+    int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override;
+    int AssertionDialog(const CString& check, const CString& className, const CString& sourceFile) override;
+    // `message` followed by the kept texts it does not already hold, in
+    // brackets, separated by " | ".
+    std::string ErrorLine(const std::string& message) const;
+    const std::vector<std::string>& Texts() const { return m_texts; }
+
+private:
+    std::vector<std::string> m_texts;
+};
+
+// Why the system refuses `path` as a file to read (": Permission denied",
+// ": Is a directory", ": it is a FIFO, not a file"...), or "" when it opens.
+std::string SystemReason(const std::string& path);
 
 // The library's log object for a command: enabled, without a log file, so
 // that what the readers would show in a box reaches stderr through the

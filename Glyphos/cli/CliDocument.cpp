@@ -55,15 +55,6 @@ CString CliLogDir(const CliArgs& args) {
     return CacheLogDir();
 }
 
-std::string NotAFile(const std::string& path) {
-    const char* kind = NonRegularFileKind(CliPath(path));
-    return kind ? std::string(": it is ") + kind + ", not a file" : std::string();
-}
-
-void LoadKfnArgument(CGlyphosDocCore& doc, const std::string& kfn) {
-    if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn + NotAFile(kfn));
-}
-
 void PrepareCliDocument(CGlyphosDocCore& doc, const CliArgs& args) { doc.SetLogDir(CliLogDir(args)); }
 
 int CliFontChoice::SelectFont(const std::vector<FontChoice>& choices) {

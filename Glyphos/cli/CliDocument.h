@@ -30,14 +30,5 @@ private:
     std::string m_refusal;
 };
 
-// ": it is a FIFO, not a file" (or a directory, a socket, a device) when the
-// path names something other than a regular file, else nothing: the end of
-// a failure message that would otherwise leave the user guessing.
-std::string NotAFile(const std::string& path);
-
-// Loads a ".kfn" argument into the document, or throws the failure naming
-// the file and, when it is not a regular file, what it is instead.
-void LoadKfnArgument(CGlyphosDocCore& doc, const std::string& kfn);
-
 // A path argument as the library's string.
 CString CliPath(const std::string& arg);

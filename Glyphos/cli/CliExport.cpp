@@ -81,7 +81,7 @@ int CliExport(const std::vector<std::string>& args) {
     }
 
     CGlyphosDocCore doc;
-    LoadKfnArgument(doc, kfn);
+    if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn + SystemReason(kfn));
     s.fontName = doc.GetFont().GetFontName();
 
     GeneratorBoxes boxes;

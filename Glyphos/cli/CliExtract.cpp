@@ -21,7 +21,7 @@ int CliExtract(const std::vector<std::string>& args) {
     PrepareCliDocument(doc, a);
     CliFontChoice choice(n);
     if (!doc.OpenFromPsw(CliPath(psw), choice)) {
-        throw CliFailure(choice.Refusal().empty() ? "cannot open font " + std::to_string(n) + " of " + psw + NotAFile(psw)
+        throw CliFailure(choice.Refusal().empty() ? "cannot open font " + std::to_string(n) + " of " + psw + SystemReason(psw)
                                                   : choice.Refusal() + " in " + psw);
     }
     if (!doc.SaveKfnFile(CliPath(out))) throw CliFailure("cannot write " + out);

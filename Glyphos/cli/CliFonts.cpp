@@ -10,7 +10,7 @@ int CliFonts(const std::vector<std::string>& args) {
     PrepareCliDocument(doc, a);
     std::vector<FontChoice> fonts;
     if (!doc.ListPswFonts(CliPath(a.Positional()[0]), fonts)) {
-        throw CliFailure("cannot read the fonts of " + a.Positional()[0] + NotAFile(a.Positional()[0]));
+        throw CliFailure("cannot read the fonts of " + a.Positional()[0] + SystemReason(a.Positional()[0]));
     }
     for (const auto& f : fonts) std::printf("%s\n", f.line.ToUtf8().c_str());
     return kExitOk;

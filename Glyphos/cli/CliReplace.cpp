@@ -11,14 +11,14 @@ int CliReplace(const std::vector<std::string>& args) {
     if (const auto n = a.IntValue("--font", 1, 255)) position = static_cast<int>(*n);
     CGlyphosDocCore doc;
     PrepareCliDocument(doc, a);
-    LoadKfnArgument(doc, kfn);
+    if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn + SystemReason(kfn));
     CliFontChoice choice(position);
     if (!doc.SaveIntoPsw(CliPath(psw), choice)) {
         if (position && !choice.Refusal().empty()) {
             throw CliFailure("It's Impossible to replace the font in psw file selected. (font " +
                              std::to_string(*position) + " does not match " + kfn + ")");
         }
-        throw CliFailure(choice.Refusal().empty() ? "the font was not written into " + psw : choice.Refusal());
+        throw CliFailure(choice.Refusal().empty() ? "the font was not written into " + psw + SystemReason(psw) : choice.Refusal());
     }
     return kExitOk;
 }

@@ -18,7 +18,7 @@ int CliShow(const std::vector<std::string>& args) {
     }
     if (code < 0) throw CliUsageError("CODE must be a character code from 0 to 255 (decimal or 0x..): " + codeText);
     CGlyphosDocCore doc;
-    LoadKfnArgument(doc, kfn);
+    if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn + SystemReason(kfn));
     const KalvoFont& f = doc.GetFont();
     if (code < f.GetFirstChar() || code > f.GetLastChar()) {
         throw CliFailure("character " + codeText + " is outside the font (" + std::to_string(f.GetFirstChar()) +

@@ -16,6 +16,10 @@ int CliReplace(const std::vector<std::string>& args);
 int CliShow(const std::vector<std::string>& args);
 int CliExport(const std::vector<std::string>& args);
 int CliConvert(const std::vector<std::string>& args);
+#ifdef GLYPHOS_CLI_PRINT
+int CliPrint(const std::vector<std::string>& args);
+#endif
+int CliRender(const std::vector<std::string>& args);
 
 namespace {
 
@@ -41,6 +45,15 @@ const CliCommand kCommands[] = {
      "convert a font between .kfn, .bdf, .psf and .psf.gz (by extension); Unicode fonts are mapped to codes "
      "0..255 through code page N (default 1252)",
      CliConvert},
+#ifdef GLYPHOS_CLI_PRINT
+    {"print", "IN.kfn OUT.pdf [--char CODE] [--factor N] [--paper a4|letter]",
+     "write the printed page of a font file (a character's grid and the font table) to a PDF file", CliPrint},
+#endif
+    {"render",
+     "FAMILY SIZE OUT.kfn [--style regular|bold|italic|bold-italic] [--underline] [--strikeout] "
+     "[--codepage N] [--width W] [--height H] [--first A] [--last B] [--origin X,Y] [--stretch FX,FY] "
+     "[--name TEXT]",
+     "draw a new font from an installed font (SIZE in points at 96 dpi), as the editor's import does", CliRender},
 };
 
 void PrintUsage(std::FILE* out) {
@@ -60,9 +73,8 @@ const CliCommand* Find(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Boxes the library shows go to stderr; the default, made explicit.
-    static HeadlessUiServices headless;
-    UiServices::Install(&headless);
+    static CliBoxes boxes;
+    UiServices::Install(&boxes);
 
     if (argc < 2) {
         PrintUsage(stderr);
@@ -91,20 +103,23 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        return command->run(args);
+        const int code = command->run(args);
+        // What the library said on the way to a success is worth a look.
+        for (const std::string& t : boxes.Texts()) std::fprintf(stderr, "glyphos-cli: warning: %s\n", t.c_str());
+        return code;
     } catch (const CliUsageError& e) {
         PrintError(e.what());
         std::fprintf(stderr, "usage: glyphos-cli %s %s\n", command->name, command->usage);
         return kExitUsage;
     } catch (const CliFailure& e) {
-        PrintError(e.what());
+        PrintError(boxes.ErrorLine(e.what()));
         return kExitFailure;
     } catch (int) {
         // The library's release assertion: a check on the file failed.
-        PrintError("reading stopped at a failed check: the file is damaged or is not a PSW file");
+        PrintError(boxes.ErrorLine("reading stopped at a failed check: the file is damaged or is not a PSW file"));
         return kExitFailure;
     } catch (const std::exception& e) {
-        PrintError(e.what());
+        PrintError(boxes.ErrorLine(e.what()));
         return kExitFailure;
     }
 }

@@ -135,10 +135,17 @@ bool CGlyphosDocCore::EnsureLog() {
     localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%H_%M_%S_%d_%m_%Y_", &local);
     const CString dir = m_LogDir.IsEmpty() ? CString() : WithTrailingSlash(m_LogDir);
-    const CString name = CString::FromUtf8(stamp) + L".log";
-    m_pDebugObj = std::make_unique<CKalvoNewDebugObject>(nullptr, nullptr, dir, name, L"Glyphos", 1);
+    // Creating a log empties the file: a second document that opens its log
+    // in the same second takes the next free number instead.
+    CString name = CString::FromUtf8(stamp) + L".log";
+    for (int n = 2; FileExists(dir + name); ++n) name = CString::FromUtf8(stamp + std::to_string(n)) + L".log";
+    m_pDebugObj = std::make_shared<CKalvoNewDebugObject>(nullptr, nullptr, dir, name, L"Glyphos", 1);
     m_pDebugObj->InitCKalvoNewDebugObject(nullptr, nullptr, dir, name, L"Glyphos", 1);
     return m_pDebugObj->Get_m_bfDebugObjInit() != 0;
+}
+
+void CGlyphosDocCore::ShareLog(const CGlyphosDocCore& other) {
+    if (other.m_pDebugObj && other.m_pDebugObj->Get_m_bfDebugObjInit()) m_pDebugObj = other.m_pDebugObj;
 }
 
 void CGlyphosDocCore::Log(const CString& text) {
@@ -320,6 +327,7 @@ void UpdateBankSums(std::vector<unsigned char>& image, CHeaderPsw* h1, CHeaderPs
 }  // namespace
 
 int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
+    m_SaveStop = SaveStop::None;
     // 1-2. The file is read once and holds something; the log is ready.
     // The headers, the scramble byte and the image written back all come
     // from this one reading.
@@ -337,13 +345,17 @@ int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
     CompatibleSlots(f, h1, h2, compatible, slots);
     if (compatible.empty()) {
         ShowError(L"It's Impossible to replace the font in psw file selected.");
+        m_SaveStop = SaveStop::NoSlot;
         return 0;
     }
     // 6. The user chooses one. The slot written is the compatible entry
     // itself, so its size is the document's whatever font numbers the file
     // carries.
     const int sel = choices.SelectFont(compatible);
-    if (sel < 0 || sel >= static_cast<int>(compatible.size())) return 0;
+    if (sel < 0 || sel >= static_cast<int>(compatible.size())) {
+        m_SaveStop = SaveStop::Cancelled;
+        return 0;
+    }
     const int slot = slots[static_cast<std::size_t>(sel)];
 
     // 7. The font packed into a block of the slot's size.

@@ -7,6 +7,7 @@
 
 #include "DocDisplay.h"
 #include "KalvoFont.h"
+#include "LogFontRecord.h"
 
 #include <cstdint>
 #include <memory>
@@ -70,6 +71,9 @@ public:
     int GetFullRange() const { return m_FullRange; }
     int GetCurrentChar() const { return m_CurrentChar; }
     int GetRedrawHint() const { return m_RedrawHint; }
+    // The installed typeface the font's characters were last drawn from.
+    LogFontRecord& GetImportFont() { return m_ImportFont; }
+    const LogFontRecord& GetImportFont() const { return m_ImportFont; }
     void SetRedrawHint(int hint) { m_RedrawHint = hint; }
 
     // A new document: the default font (16 x 24, characters 32..255).
@@ -103,6 +107,11 @@ public:
     // ---- PSW files.
     int OpenFromPsw(const CString& path, IDocChoices& choices);
     int SaveIntoPsw(const CString& path, IDocChoices& choices);
+    // Why the last SaveIntoPsw wrote nothing, when it was not a failure to
+    // report: the file has no slot for this font (already said), or the
+    // user cancelled the choice of slot.
+    enum class SaveStop { None, NoSlot, Cancelled };
+    SaveStop GetSaveStop() const { return m_SaveStop; }
     // The list lines of a PSW file's fonts, in file order (opens the log).
     int ListPswFonts(const CString& path, std::vector<FontChoice>& out);
 
@@ -116,6 +125,9 @@ public:
     bool GoToChar(int ch);
 
     CKalvoNewDebugObject* GetLog() { return m_pDebugObj.get(); }
+    // Writes into the log of `other` when it has one: a document that reads
+    // one font after another keeps one log.
+    void ShareLog(const CGlyphosDocCore& other);
 
 private:
     bool EnsureLog();
@@ -128,7 +140,7 @@ private:
     DocDisplay m_Display;
     std::unique_ptr<CHeaderPsw> m_pHeaderPsw;
     std::unique_ptr<CHeaderPsw2> m_pHeaderPsw2;
-    std::unique_ptr<CKalvoNewDebugObject> m_pDebugObj;
+    std::shared_ptr<CKalvoNewDebugObject> m_pDebugObj;
     CString m_LogDir;
     IDocObserver* m_pObserver = nullptr;
     int m_NewFont = 1;
@@ -138,4 +150,6 @@ private:
     int m_RedrawHint = 0;
     int m_FullRange = 0;
     int m_CurrentChar = 0;
+    SaveStop m_SaveStop = SaveStop::None;
+    LogFontRecord m_ImportFont;
 };

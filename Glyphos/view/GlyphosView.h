@@ -22,6 +22,7 @@
 #include "CmdTarget.h"
 #include "DocDisplay.h"
 #include "EditingView.h"
+#include "LogFontRecord.h"
 #include "ViewHost.h"
 
 #include <QAbstractScrollArea>
@@ -34,6 +35,7 @@ class CGlyphosDocCore;
 class KalvoFont;
 class QMenu;
 class QPainter;
+class QPrinter;
 
 class CGlyphosView : public QAbstractScrollArea, public CCmdTarget, public IEditingView {
     Q_OBJECT
@@ -109,6 +111,23 @@ public:
     // Everything asked to repaint since the last call (benchmarks, tests),
     // in view coordinates.
     QRegion TakeRequestedRepaint();
+
+    // ---- Printing (GlyphosView_Print.cpp).
+    // Printer dots per logical unit of the printed page.
+    int GetPrintFactor() const { return m_printFactor; }
+    // Prints the page on a printer that is ready (chosen, or a PDF file);
+    // the zoom is "Zoom x 2" meanwhile and comes back after. False, with a
+    // message, when the printer cannot be started.
+    bool PrintTo(QPrinter& printer);
+    // ---- Import of an installed font (GlyphosView_Import.cpp). The
+    // commands only choose; the drawing runs on the next repaint.
+    void OnImportWindowsFont();
+    void OnCorrectiveFactor();
+    bool IsImportPending() const { return m_importPending != 0; }
+    void SetImportPending() { m_importPending = 1; }
+    // Draws the document's typeface into the font when an import waits.
+    void RunPendingImport();
+    ImportPlacement GetImportPlacement() const { return {m_importX, m_importY, m_importFx, m_importFy}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -193,6 +212,18 @@ private:
     void OnRefreshView();
     void AfterZoom();
 
+    // GlyphosView_Print.cpp
+    bool OnPrintCommand(int id);
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    void OnPrintZoomFactor();
+    void BeginPrinting();
+    void EndPrinting();
+
+    // GlyphosView_Properties.cpp
+    void OnFontProperties();
+
     IViewDocument* m_doc;
     IViewFrame* m_frame;
 
@@ -230,6 +261,17 @@ private:
     // The document's font logic as last seen: opening another font into
     // the document replaces it, and with it the undo ring and copy buffer.
     const CGlyphosDocCore* m_core = nullptr;
+
+    int m_printFactor = 6;
+    // The zoom in force before printing began.
+    int m_savedZoom = 2;
+    int m_savedMaxResolution = 0;
+    // Where imported characters land in their cells.
+    int m_importX = 0;
+    int m_importY = 0;
+    float m_importFx = 1.0f;
+    float m_importFy = 1.0f;
+    int m_importPending = 0;
 
     int m_hasFocus = 0;
     int m_previewAttached = 0;

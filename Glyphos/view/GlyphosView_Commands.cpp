@@ -64,6 +64,8 @@ bool CGlyphosView::OnCommand(int id) {
         case cmd::ToolSize5: OnToolSize(5); break;
         case cmd::ToolSize7: OnToolSize(7); break;
         case cmd::ToolSizeUser: OnUserToolSize(); break;
+        case cmd::ImportWindowsFont: OnImportWindowsFont(); break;
+        case cmd::CorrectiveFontPosition: OnCorrectiveFactor(); break;
         case cmd::NextChar: Navigate(&CGlyphosDocCore::NextChar); break;
         case cmd::PrevChar: Navigate(&CGlyphosDocCore::PrevChar); break;
         case cmd::FirstChar: Navigate(&CGlyphosDocCore::FirstChar); break;
@@ -81,7 +83,10 @@ bool CGlyphosView::OnCommand(int id) {
         case cmd::MouseActivateView:
             if (m_frame) m_frame->SetMouseActivateMode(4);
             break;
-        default: return false;
+        case cmd::FontProperties: OnFontProperties(); break;
+        default:
+            if (!OnPrintCommand(id)) return false;
+            break;
     }
     if (m_frame) m_frame->CommandStateChanged();
     return true;
@@ -137,6 +142,13 @@ bool CGlyphosView::UpdateCommand(int id, bool& enabled, bool& checked) {
         case cmd::NextChar: enabled = CurrentChar() < font.GetLastChar(); break;
         case cmd::PrevChar: enabled = CurrentChar() > font.GetFirstChar(); break;
         case cmd::ToolSizeUser:
+        case cmd::FontProperties:
+        case cmd::FilePrint:
+        case cmd::FilePrintDirect:
+        case cmd::FilePrintPreview:
+        case cmd::PrintZoomFactor:
+        case cmd::ImportWindowsFont:
+        case cmd::CorrectiveFontPosition:
         case cmd::FirstChar:
         case cmd::LastChar: break;
         default: return false;
@@ -161,19 +173,27 @@ QMenu* CGlyphosView::CreateContextMenu(QWidget* parent) {
             to->addSeparator();
             return;
         }
-        QAction* a = m_frame ? m_frame->CommandAction(item.id) : nullptr;
-        if (!a) {
-            // No frame action: one of the menu's own, in the same state.
-            a = new QAction(QString::fromLatin1(item.text), to);
-            a->setObjectName(QStringLiteral("cmd%1").arg(item.id));
-            bool enabled = true, checked = false;
+        // The menu's own item with the menu's own text; where the frame has
+        // an action for the command, that action does the work (so the
+        // frame's command route and its states hold), else the view does.
+        auto* a = new QAction(QString::fromLatin1(item.text), to);
+        a->setObjectName(QStringLiteral("cmd%1").arg(item.id));
+        QAction* shared = m_frame ? m_frame->CommandAction(item.id) : nullptr;
+        bool enabled = true, checked = false, checkable = false;
+        if (shared) {
+            enabled = shared->isEnabled();
+            checked = shared->isChecked();
+            checkable = shared->isCheckable();
+            connect(a, &QAction::triggered, shared, [shared] { shared->trigger(); });
+        } else {
             UpdateCommand(item.id, enabled, checked);
-            a->setEnabled(enabled);
-            a->setCheckable(checked);
-            a->setChecked(checked);
+            checkable = checked;
             const int id = item.id;
             connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
         }
+        a->setEnabled(enabled);
+        a->setCheckable(checkable);
+        a->setChecked(checked);
         to->addAction(a);
     };
     for (const MenuItem& item : kActionsMenu) add(menu, item);
@@ -249,6 +269,8 @@ void CGlyphosView::OnUserToolSize() {
 }
 
 void CGlyphosView::OnClearPixel() {
+    // One click wipes the whole character: it must be one Undo away.
+    SaveUndoStep();
     Font().ClearChar(CurrentChar());
     m_doc->SetModifiedFlag();
     m_doc->UpdateAllViews(kHintGridAndPreview);

@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -56,6 +57,9 @@ void CGlyphosView::paintEvent(QPaintEvent* event) {
     PaintGrid(p, exposed);
     PaintPreview(p);
     PaintSelection(p);
+    // An import waiting for this repaint runs right after it, outside the
+    // paint event, since it opens a window of its own.
+    if (m_importPending) QTimer::singleShot(0, this, [this] { RunPendingImport(); });
 }
 
 QImage CGlyphosView::RenderAll() const {

@@ -225,6 +225,24 @@ unsigned char CConversioni::CrittoGSIByte(unsigned char gsi, unsigned char scrBy
     return static_cast<unsigned char>(~(gsi ^ scrByte));
 }
 
+CString CConversioni::CodeCString(const CString& text) {
+    std::wstring out(text.str().size(), L'\0');
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto low = static_cast<unsigned char>(text.str()[i] & 0xFF);
+        out[i] = ByteRotateSx(static_cast<unsigned char>(~low), static_cast<int>(i % 8));
+    }
+    return CString(std::move(out));
+}
+
+CString CConversioni::DeCodeCString(const CString& coded) {
+    std::wstring out(coded.str().size(), L'\0');
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto low = static_cast<unsigned char>(coded.str()[i] & 0xFF);
+        out[i] = static_cast<unsigned char>(~ByteRotateDx(low, static_cast<int>(i % 8)));
+    }
+    return CString(std::move(out));
+}
+
 unsigned char CConversioni::DeCrittoGSIByte(unsigned char gsi, unsigned char scrByte) {
     return CrittoGSIByte(gsi, scrByte);
 }

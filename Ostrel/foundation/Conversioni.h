@@ -48,6 +48,12 @@ public:
     unsigned char* FormatMessageG(DWORD width, const CString& repeatChar, const CString& head,
                                   const CString& tail, DWORD* length);
 
+    // Keyless obfuscation of stored text, character by character: the low
+    // byte, inverted, rotated left by the position mod 8. It only keeps a
+    // text from being read at a glance; anyone with the file can reverse it.
+    CString CodeCString(const CString& text);
+    CString DeCodeCString(const CString& coded);
+
 protected:
     virtual unsigned char CrittoGSIByte(unsigned char gsi, unsigned char scrByte);
     virtual unsigned char DeCrittoGSIByte(unsigned char gsi, unsigned char scrByte);

@@ -82,29 +82,40 @@ int CLoadCfgFileApp::SerchKeyWordInFile(const CString& keyword) {
 int CLoadCfgFileApp::GetFileAppInfo() {
     CString line;
     int read = 0;
-    while (read < kMaxEntries && ReadLine(line)) {
+    while (ReadLine(line)) {
         if (line.IsEmpty() || (line[0] != L'$' && line[0] != L'#')) continue;
-        CString rest = CleanCString(line, L" \t\r\n");
-        if (rest.Upper().Find(L"ENDAPPCFG") >= 0) return 1;
+        if (CleanCString(line, L" \t\r\n").Upper().Find(L"ENDAPPCFG") >= 0) return 1;
+        // The table is full and the section has not ended: the file is not
+        // what it claims, and saying so beats dropping its further entries.
+        if (read >= kMaxEntries) return 0;
         // Split as a tokenizer does: runs of "$" and "=" separate pieces and
-        // empty pieces are skipped.
+        // pieces with nothing but blanks are skipped. A key loses every
+        // blank ("Com Port" is ComPort); a value only those around it, so a
+        // folder or file name with blanks stays the same name.
         std::vector<std::wstring> pieces;
         std::wstring cur;
-        for (wchar_t c : rest.str()) {
+        const auto flush = [&] {
+            if (!CleanCString(CString(cur), L" \t\r\n").IsEmpty()) pieces.push_back(cur);
+            cur.clear();
+        };
+        for (wchar_t c : line.str()) {
             if (c == L'$' || c == L'=') {
-                if (!cur.empty()) pieces.push_back(cur);
-                cur.clear();
+                flush();
             } else {
                 cur += c;
             }
         }
-        if (!cur.empty()) pieces.push_back(cur);
-        NewCfgFileApp(pieces.size() > 0 ? CString(pieces[0]) : CString(),
-                      pieces.size() > 1 ? CString(pieces[1]) : CString());
+        flush();
+        const auto trimmed = [](const std::wstring& s) {
+            const std::size_t b = s.find_first_not_of(L" \t\r\n");
+            const std::size_t e = s.find_last_not_of(L" \t\r\n");
+            return b == std::wstring::npos ? CString() : CString(s.substr(b, e - b + 1));
+        };
+        NewCfgFileApp(pieces.size() > 0 ? CleanCString(CString(pieces[0]), L" \t\r\n") : CString(),
+                      pieces.size() > 1 ? trimmed(pieces[1]) : CString());
         ++read;
     }
-    // 350 entries end the section as the marker does.
-    return read >= kMaxEntries ? 1 : 0;
+    return 0;
 }
 
 int CLoadCfgFileApp::GetCfgFileApp(const CString& key, CString* value) {

@@ -154,7 +154,8 @@ bool Faulted(AtomicWriteStep step, std::size_t index) {
 
 void SetAtomicWriteFault(AtomicWriteFault hook) { g_fault.store(hook); }
 
-bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, std::string* error) {
+bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, std::string* error,
+                         int newFileMode) {
     const std::string target = ToPath(path);
     const auto fail = [&](const std::string& what) {
         if (error) *error = what + ": " + std::strerror(errno);
@@ -191,6 +192,8 @@ bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, s
     mode_t mode = 0;
     if (existed) {
         mode = st.st_mode & 07777;
+    } else if (newFileMode >= 0) {
+        mode = static_cast<mode_t>(newFileMode);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);

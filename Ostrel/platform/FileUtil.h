@@ -75,9 +75,10 @@ OSTREL_API bool ReadWholeFile(const CString& path, std::vector<unsigned char>& o
 // Writes the data to a temporary file beside the target and renames it over
 // the target, keeping the target's permissions: the target is either the old
 // or the new contents, never a mixture. On failure the target is untouched
-// and `error` (when given) says why.
+// and `error` (when given) says why. A new file gets `newFileMode` when it is
+// given (>= 0), else the usual mode under the user's umask.
 OSTREL_API bool WriteFileAtomically(const CString& path, const void* data, std::size_t n,
-                                    std::string* error = nullptr);
+                                    std::string* error = nullptr, int newFileMode = -1);
 
 // For tests of what a failing disk leaves behind: while a hook is set,
 // WriteFileAtomically asks it before each of its steps (the writes, made in

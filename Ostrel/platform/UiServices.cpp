@@ -28,6 +28,12 @@ UiServices* UiServices::Install(UiServices* provider) {
     return old ? old : &g_headless;
 }
 
+int UiServices::PrintDialog(HWND, std::unique_ptr<PrintDevice>& device, CString& error) {
+    device.reset();
+    error = L"No printer can be chosen here: printing on a system printer needs the graphical program";
+    return IDABORT;
+}
+
 int DefaultButton(UINT style) {
     switch (style & MB_TYPEMASK) {
         case MB_ABORTRETRYIGNORE: return (style & MB_DEFBUTTON2) ? IDRETRY : IDABORT;
@@ -63,7 +69,7 @@ int ScriptedUiServices::Take(Box& b) {
     std::lock_guard lock(m_lock);
     if (m_answers.empty()) {
         b.expected = false;
-        b.answer = b.assertion ? IDOK : DefaultButton(b.style);
+        b.answer = b.print ? IDABORT : b.assertion ? IDOK : DefaultButton(b.style);
     } else {
         b.answer = m_answers.front();
         m_answers.pop_front();
@@ -92,6 +98,31 @@ int ScriptedUiServices::AssertionDialog(const CString& check, const CString& cla
     b.className = className;
     b.sourceFile = sourceFile;
     return Take(b);
+}
+
+int ScriptedUiServices::PrintDialog(HWND owner, std::unique_ptr<PrintDevice>& device, CString& error) {
+    Box b;
+    b.print = true;
+    b.owner = owner;
+    b.caption = L"Print";
+    const int answer = Take(b);
+    device.reset();
+    error.Empty();
+    if (answer == IDOK) {
+        std::lock_guard lock(m_lock);
+        if (!m_devices.empty()) {
+            device = std::move(m_devices.front());
+            m_devices.pop_front();
+        }
+    } else if (answer == IDABORT) {
+        error = L"no printer (scripted)";
+    }
+    return answer;
+}
+
+void ScriptedUiServices::QueuePrintDevice(std::unique_ptr<PrintDevice> device) {
+    std::lock_guard lock(m_lock);
+    m_devices.push_back(std::move(device));
 }
 
 void ScriptedUiServices::Answer(int button) {
@@ -125,6 +156,7 @@ void ScriptedUiServices::Clear() {
     std::lock_guard lock(m_lock);
     m_answers.clear();
     m_boxes.clear();
+    m_devices.clear();
 }
 
 int UiServices::PortSettingsDialog(HWND, const CString&, DCB*) { return IDCANCEL; }

@@ -8,8 +8,42 @@
 #include "WinTypes.h"
 
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
+
+// What printing text on a system printer needs from the device, in the
+// terms of the old device contexts: the printable area in device pixels,
+// documents and pages, a logical coordinate space, a font and text output.
+// The Qt provider implements it with QPainter on a QPrinter.
+class OSTREL_API PrintDevice {
+public:
+    struct TextMetrics {
+        int tmHeight = 0;           // ascent + descent, logical units
+        int tmExternalLeading = 0;  // extra space between lines
+        int tmAveCharWidth = 0;
+    };
+
+    virtual ~PrintDevice() = default;
+    // Printable width and height in device pixels.
+    virtual int HorzRes() const = 0;
+    virtual int VertRes() const = 0;
+    virtual bool StartDoc(const CString& documentName) = 0;
+    virtual bool StartPage() = 0;
+    virtual bool EndPage() = 0;
+    virtual bool EndDoc() = 0;
+    virtual void AbortDoc() = 0;
+    // A logical window of windowX x windowY units over viewportX x
+    // viewportY device pixels, one scale for both axes (the smaller one),
+    // origin at the top left of the printable area.
+    virtual void SetIsotropicMapping(int windowX, int windowY, int viewportX, int viewportY) = 0;
+    // Selects the installed face nearest to `face` (height in logical
+    // units) and returns the name of the face actually used.
+    virtual CString SelectFont(const CString& face, int height, int weight) = 0;
+    virtual TextMetrics GetTextMetrics() const = 0;
+    // Draws the text with its top left corner at (x, y), logical units.
+    virtual bool TextOut(int x, int y, const CString& text) = 0;
+};
 
 struct DCB;
 
@@ -29,6 +63,12 @@ public:
     // The release-assertion dialog: three read-only fields (check, class,
     // source file). Returns IDOK or IDCANCEL; the caller throws either way.
     virtual int AssertionDialog(const CString& check, const CString& className, const CString& sourceFile) = 0;
+    // The system print dialog: all pages, no page range, no selection, no
+    // print to file. IDOK hands over the chosen printer in `device`; IDCANCEL
+    // means the person cancelled; IDABORT means no printer can be offered
+    // here and `error` says why. Without a window there is no dialog: the
+    // default refuses with IDABORT.
+    virtual int PrintDialog(HWND owner, std::unique_ptr<PrintDevice>& device, CString& error);
 
     // Dialogs of the printer side. Providers without windows need not
     // override them: a dialog nobody can answer counts as cancelled.
@@ -66,6 +106,7 @@ class OSTREL_API ScriptedUiServices : public UiServices {
 public:
     struct Box {
         bool assertion = false;
+        bool print = false;  // a print dialog
         HWND owner = nullptr;
         CString text;
         CString caption;
@@ -78,9 +119,14 @@ public:
 
     int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override;
     int AssertionDialog(const CString& check, const CString& className, const CString& sourceFile) override;
+    // Answered from the same queue; IDOK hands over the next queued device.
+    // Unexpected, it answers IDABORT, so a caller that insists on printing
+    // cannot loop for ever.
+    int PrintDialog(HWND owner, std::unique_ptr<PrintDevice>& device, CString& error) override;
 
-    // Queue the answer of the next box (or assertion dialog).
+    // Queue the answer of the next box (or assertion or print dialog).
     void Answer(int button);
+    void QueuePrintDevice(std::unique_ptr<PrintDevice> device);
     std::vector<Box> Boxes() const;
     std::size_t Count() const;
     std::size_t UnexpectedCount() const;
@@ -91,5 +137,6 @@ private:
     int Take(Box& b);
     mutable std::mutex m_lock;
     std::deque<int> m_answers;
+    std::deque<std::unique_ptr<PrintDevice>> m_devices;
     std::vector<Box> m_boxes;
 };

@@ -108,6 +108,11 @@ protected:
     bool ReportOn() const { return m_fReportOn && m_pReportObj; }
     void ReportLine(const CString& text);
     void ReportEntry(const CString& what, const CString& result);
+    // The summary's first entries: title, test date and start time.
+    virtual BOOL IntestazReportFile();
+    // Prints the report's summary on the printer under test, then empties it.
+    BOOL Printm_ReportCollaudo();
+    void Freem_ReportCollaudo();
 
     const CString m_PrnClassName = L"CKalvoNewPrintersObject";
     const CString m_PrnVersion = L"1.00";

@@ -8,6 +8,8 @@
 #include "UiServices.h"
 
 #include <algorithm>
+#include <ctime>
+#include <string>
 
 #if __has_include("KalvoNewReportFileObject.h")
 #include "KalvoNewReportFileObject.h"
@@ -73,4 +75,43 @@ BOOL CKalvoNewPrintersObject::SetModelSerialNumber() {
     m_NomeDefConfPrn = request.configuration;
     ReportProductRecord(request, true);
     return TRUE;
+}
+
+BOOL CKalvoNewPrintersObject::IntestazReportFile() {
+    if (!m_pReportObj) return FALSE;
+    const std::time_t now = GetClock().WallTime();
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    wchar_t start[16] = {};
+    std::wcsftime(start, 16, L"%H:%M:%S", &tm);
+    m_pReportObj->Addm_ReportCollaudo(L"Final Test Report");
+    m_pReportObj->Addm_ReportCollaudo(m_pReportObj->Get_m_AnagrCollaudo_DataCollaudo());
+    m_pReportObj->Addm_ReportCollaudo(L"Init test", start, m_uiCharLine);
+    return TRUE;
+}
+
+BOOL CKalvoNewPrintersObject::Printm_ReportCollaudo() {
+    MYThrow(m_pReportObj != nullptr, L"1) Printm_ReportCollaudo()", L"CKalvoNewPrintersObject",
+            L"KalvoNewPrintersObject");
+    CKalvoNewReportFileObject& report = *m_pReportObj;
+    // A summary line goes out as single-byte characters; an empty one is
+    // only its line feed.
+    const auto line = [&](int i) {
+        const std::string bytes = report.Get_i_esimo_m_ReportCollaudo(i).ToBytes();
+        return bytes.empty() ||
+               SendCommandToComm(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    };
+    if (!NLfOutput(2) || !NewSendCommandToCom(L"Autotest") || !NewSendCommandToCom(L"Centerprntext") ||
+        !line(0) || !NLfOutput(1) || !line(1) || !NLfOutput(1) || !NewSendCommandToCom(L"Leftprntext")) {
+        return FALSE;
+    }
+    for (int i = 2; i < report.Get_NumMax_m_ReportCollaudo(); ++i) {
+        if (!line(i) || !NLfOutput(1)) return FALSE;
+    }
+    report.Freem_ReportCollaudo();
+    return NLfOutput(4 * m_iFeedCount + 6);
+}
+
+void CKalvoNewPrintersObject::Freem_ReportCollaudo() {
+    if (m_pReportObj) m_pReportObj->Freem_ReportCollaudo();
 }

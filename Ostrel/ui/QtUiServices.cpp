@@ -1,10 +1,16 @@
 #include "QtUiServices.h"
 
 #include "NewDialogMtReleaseAssetFailed.h"
+#include "NewDialogNumeroDiSerie.h"
+#include "QtPortSettingsDialog.h"
 #include "QtMessageTarget.h"
+#include "QtPrintDevice.h"
 #include "QtText.h"
 
 #include <QApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QThread>
 
@@ -124,4 +130,69 @@ int QtUiServices::AssertionDialog(const CString& check, const CString& className
             return dlg.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
         },
         IDOK);
+}
+
+int QtUiServices::PortSettingsDialog(HWND owner, const CString& portName, DCB* dcb) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return UiServices::PortSettingsDialog(owner, portName, dcb);
+    }
+    return OnGuiThread(
+        [&] {
+            QtPortSettingsDialog dlg(ParentFor(owner), portName, dcb);
+            return dlg.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+        },
+        IDCANCEL);
+}
+
+int QtUiServices::SerialNumberDialog(HWND owner, SerialNumberRequest& request) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return UiServices::SerialNumberDialog(owner, request);
+    }
+    return OnGuiThread(
+        [&] {
+            CString chosen = request.configuration;
+            CNewDialogNumeroDiSerie dlg(ParentFor(owner), request.configurations, &chosen);
+            dlg.SetProductCode(request.productCode);
+            const bool ok = dlg.exec() == QDialog::Accepted;
+            request.configuration = chosen;
+            if (!ok) return IDCANCEL;
+            request.serialNumber = dlg.Get_m_strNumeroSerie();
+            return IDOK;
+        },
+        IDCANCEL);
+}
+
+QPrintDialog* QtUiServices::CreatePrintDialog(HWND owner, QPrinter* printer) {
+    auto* dlg = new QPrintDialog(printer, ParentFor(owner));
+    dlg->setOption(QAbstractPrintDialog::PrintToFile, false);
+    dlg->setOption(QAbstractPrintDialog::PrintSelection, false);
+    dlg->setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dlg->setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dlg->setPrintRange(QAbstractPrintDialog::AllPages);
+    return dlg;
+}
+
+int QtUiServices::PrintDialog(HWND owner, std::unique_ptr<PrintDevice>& device, CString& error) {
+    device.reset();
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return UiServices::PrintDialog(owner, device, error);
+    }
+    std::unique_ptr<QPrinter> chosen;
+    const int answer = OnGuiThread(
+        [&] {
+            // With printing to a file ruled out, a system without printers
+            // would offer a dialog that can only be cancelled, for ever.
+            if (QPrinterInfo::availablePrinters().isEmpty()) {
+                error = L"No printer is installed on this system";
+                return IDABORT;
+            }
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            std::unique_ptr<QPrintDialog> dlg(CreatePrintDialog(owner, printer.get()));
+            if (dlg->exec() != QDialog::Accepted) return IDCANCEL;
+            chosen = std::move(printer);
+            return IDOK;
+        },
+        IDABORT);
+    if (answer == IDOK) device = std::make_unique<QtPrintDevice>(std::move(chosen));
+    return answer;
 }

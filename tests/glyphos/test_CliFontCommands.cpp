@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <unistd.h>
 
 namespace {
 
@@ -101,6 +102,42 @@ TEST_F(CliFontCommandsTest, BadArgumentsAndBadFilesExitCleanly) {
     r = CliNoLog({"show", dir.File("junk.kfn"), "65"});
     EXPECT_FALSE(r.signalled);
     EXPECT_EQ(r.exitCode, 1);
+}
+
+// Whatever the library says on the way, a failure is one line that carries
+// the system's reason and the library's own words.
+TEST_F(CliFontCommandsTest, AFileThatCannotBeReadGivesOneErrorLineWithItsReason) {
+    const std::string psw = MakePsw("r.psw", 0);
+    ASSERT_EQ(Cli({"extract", psw, "1", dir.File("r.kfn")}).exitCode, 0);
+    const std::string folder = dir.File("folder.psw");
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(dir.File("folder.kfn"));
+    struct Case {
+        std::vector<std::string> args;
+        std::string reason, library;
+    };
+    std::vector<Case> cases = {
+        {{"show", dir.File("none.kfn"), "65"}, "No such file or directory", "Error open file"},
+        {{"fonts", folder}, "Is a directory", "not load! Verify the name or format file."},
+        {{"extract", folder, "1", dir.File("o.kfn")}, "Is a directory", "Error open file"},
+        {{"replace", folder, dir.File("r.kfn")}, "Is a directory", "not load!"},
+        {{"replace", psw, dir.File("folder.kfn")}, "Is a directory", "Error open file"},
+    };
+    // Permissions do not stop root.
+    if (::geteuid() != 0) {
+        WriteText(dir.File("locked.psw"), ReadText(psw));
+        std::filesystem::permissions(dir.File("locked.psw"), std::filesystem::perms::none);
+        cases.push_back({{"fonts", dir.File("locked.psw")}, "Permission denied", "Error open file"});
+    }
+    for (const Case& c : cases) {
+        const CliRun r = Cli(c.args);
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        EXPECT_EQ(r.exitCode, 1);
+        ASSERT_EQ(r.err.rfind("glyphos-cli: error: ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.library), std::string::npos) << r.err;
+    }
 }
 
 // Without --log-dir the log goes where the installed editor's configuration

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <filesystem>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -132,6 +134,35 @@ TEST_F(GlyphosDocCoreTest, CancellingTheSelectionKeepsTheDefaultFont) {
     EXPECT_EQ(doc.GetFont().GetHeaderGeneration(), 0);
     EXPECT_EQ(doc.GetFont().GetWidth(), 16);
     EXPECT_EQ(doc.GetNewFont(), 1);
+}
+
+TEST_F(GlyphosDocCoreTest, ALogOfTheSameSecondIsNeverEmptiedAndADocumentKeepsItsLog) {
+    pswtest::Psw1Builder w;
+    w.AddBank(0);
+    w.AddFont({.width = 8, .height = 8, .first = 32, .last = 40});
+    w.Write(dir.File("l.psw"));
+    // Logs of other documents, named for this second and the next.
+    std::vector<std::string> others;
+    for (std::time_t t = std::time(nullptr), end = t + 2; t < end; ++t) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        char stamp[64] = {};
+        std::strftime(stamp, sizeof stamp, "%H_%M_%S_%d_%m_%Y_", &local);
+        others.push_back(dir.File(std::string(stamp) + ".log"));
+        WriteText(others.back(), "kept");
+    }
+    Pick pick(0);
+    ASSERT_EQ(doc.OpenFromPsw(P("l.psw"), pick), 1);
+    for (const std::string& o : others) EXPECT_EQ(ReadText(o), "kept");
+
+    CGlyphosDocCore next;
+    next.SetLogDir(CString::FromUtf8(dir.path()));
+    next.ShareLog(doc);
+    ASSERT_EQ(next.OpenFromPsw(P("l.psw"), pick), 1);
+    EXPECT_EQ(next.GetLog(), doc.GetLog());
+    std::size_t logs = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) logs += e.path().extension() == ".log";
+    EXPECT_EQ(logs, others.size() + 1);
 }
 
 TEST_F(GlyphosDocCoreTest, OneModelStoresThreeFontsWithPairsExchanged) {

@@ -1,4 +1,5 @@
 #include "KalvoNewPrintersObject.h"
+#include "KalvoNewReportFileObject.h"
 #include "MessageTarget.h"
 #include "SimulatedPrinterLine.h"
 #include "TestUi.h"
@@ -40,6 +41,11 @@ public:
     using CKalvoNewPrintersObject::SetModelSerialNumber;
     using CKalvoNewPrintersObject::VerificaComToPrn;
     using CKalvoNewPrintersObject::WriteToCom;
+    using CKalvoNewPrintersObject::IntestazReportFile;
+    using CKalvoNewPrintersObject::m_fReportOn;
+    using CKalvoNewPrintersObject::m_iFeedCount;
+    using CKalvoNewPrintersObject::m_pReportObj;
+    using CKalvoNewPrintersObject::Printm_ReportCollaudo;
 };
 
 const std::string kSamples = std::string(GLYPHOS_SOURCE_DIR) + "/samples/printers/";
@@ -383,6 +389,34 @@ TEST_F(KalvoNewPrintersObjectTest, DialogsThatNobodyAnswersCountAsCancelled) {
     EXPECT_TRUE(prn.ComPortConfig());
     EXPECT_EQ(line->LineSetting().BaudRate, 9600u);
     EXPECT_MYTHROW(ui, prn.SetModelSerialNumber());  // no report attached
+}
+
+TEST_F(KalvoNewPrintersObjectTest, TheSummaryIsPrintedOnThePrinterUnderTestAndEmptied) {
+    Ready();
+    EXPECT_MYTHROW(ui, prn.Printm_ReportCollaudo());  // no report attached
+    _AnagraficaCollaudo rec;
+    rec.strDataCollaudo = L"08/12/2026";
+    CKalvoNewReportFileObject report(nullptr, CString::FromUtf8(dir.path()), &rec, nullptr, L"", L"");
+    prn.m_pReportObj = &report;
+    prn.m_fReportOn = TRUE;
+    prn.m_uiCharLine = 24;
+    prn.m_iFeedCount = 1;
+    ASSERT_TRUE(prn.IntestazReportFile());
+    report.Addm_ReportCollaudo(L"Priter model", L"OK", 24);
+    const std::string init = report.Get_i_esimo_m_ReportCollaudo(2).ToBytes();
+    EXPECT_EQ(init.size(), 24u);
+    EXPECT_EQ(init.rfind("Init test ", 0), 0u);
+
+    const std::size_t before = line->PrintedLines().size();
+    ASSERT_TRUE(prn.Printm_ReportCollaudo());
+    const auto printed = line->PrintedLines();
+    std::vector<std::string> expected = {"", "", "Final Test Report", "08/12/2026", init,
+                                         "Priter model          OK"};
+    expected.resize(expected.size() + 4 * 1 + 6);
+    EXPECT_EQ(std::vector<std::string>(printed.begin() + static_cast<std::ptrdiff_t>(before), printed.end()),
+              expected);
+    EXPECT_EQ(report.Get_NumMax_m_ReportCollaudo(), 0);
+    prn.m_pReportObj = nullptr;
 }
 
 }  // namespace

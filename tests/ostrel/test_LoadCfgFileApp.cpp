@@ -79,6 +79,17 @@ TEST_F(LoadCfgFileAppTest, MissingMarkersNameTheKeyword) {
     EXPECT_EQ(cfg.Getp_m_ptrCfgFilesApp()->size(), 2u);  // what was read stays
 }
 
+TEST_F(LoadCfgFileAppTest, AFullTableStillNeedsTheEndMarker) {
+    std::string entries = "BeginAppCfg\n";
+    for (int i = 0; i < 350; ++i) entries += "$K" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    CLoadCfgFileApp cfg(nullptr, Dir(), L"app.cfg");
+    EXPECT_EQ(cfg.LoadFileAppCfgInfo(Write(entries + "$EndAppCfg\n")), 1);
+
+    ui->Answer(IDOK);
+    EXPECT_EQ(cfg.LoadFileAppCfgInfo(Write(entries + "$K350=350\n")), 0);
+    EXPECT_NE(ui.Last().text.Find(L"Non trovato parola chiave EndAppCfg"), -1);
+}
+
 TEST_F(LoadCfgFileAppTest, BeginMarkerAfterAHashDoesNotCount) {
     CLoadCfgFileApp cfg(nullptr, Dir(), L"app.cfg");
     ui->Answer(IDOK);

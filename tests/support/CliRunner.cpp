@@ -21,7 +21,8 @@ std::string BuiltProgram(const std::string& name) {
     return (dir && *dir ? std::string(dir) : fallback) + "/" + name;
 }
 
-CliRun RunProgram(const std::string& program, std::vector<std::string> args, const std::string& scratchDir) {
+CliRun RunProgram(const std::string& program, std::vector<std::string> args, const std::string& scratchDir,
+                  const std::string& stdinPath) {
     args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -29,6 +30,7 @@ CliRun RunProgram(const std::string& program, std::vector<std::string> args, con
     const std::string outPath = scratchDir + "/run.stdout", errPath = scratchDir + "/run.stderr";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!stdinPath.empty()) posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;

@@ -16,5 +16,6 @@ struct CliRun {
 std::string BuiltProgram(const std::string& name);
 
 // Runs the program with the arguments; stdout and stderr go through files
-// in `scratchDir`.
-CliRun RunProgram(const std::string& program, std::vector<std::string> args, const std::string& scratchDir);
+// in `scratchDir`. Standard input is the file `stdinPath` when given.
+CliRun RunProgram(const std::string& program, std::vector<std::string> args, const std::string& scratchDir,
+                  const std::string& stdinPath = {});

@@ -8,6 +8,7 @@
 #include "PswBuilder.h"
 
 #include <QAction>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
@@ -185,6 +186,8 @@ TEST_F(GlyphosDocTest, BrokenFilesShowAMessageAndLeaveOpenFontsAlone) {
     EXPECT_EQ(first->GetCurrentChar(), 0x41);
     EXPECT_EQ(first->GetFont().GetGridByte(0x41, 3, 0), SmallFontByte(0x41, 3));
     for (std::size_t i = 1; i < Docs().size(); ++i) EXPECT_EQ(Docs()[i]->GetFont().GetWidth(), 16);
+    // None of them is offered again.
+    EXPECT_EQ(app->RecentFiles(), QStringList{QString::fromStdString(psw)});
 }
 
 TEST_F(GlyphosDocTest, OpenPswIntoTheDocumentNamesFileAndFont) {
@@ -212,6 +215,27 @@ TEST_F(GlyphosDocTest, OpenPswIntoTheDocumentNamesFileAndFont) {
     EXPECT_EQ(proposed, QStringLiteral("demo2) Font 08 x 16.kfn"));
 }
 
+TEST_F(GlyphosDocTest, FileDialogsStartInTheActiveDocumentsFolderElseInHome) {
+    const std::string psw = WritePsw();
+    ASSERT_TRUE(Start());
+    QString folder;
+    const auto look = [&folder] {
+        OnNextModal<QFileDialog>([&folder](QFileDialog* dlg) {
+            folder = dlg->directory().absolutePath();
+            QTest::keyClick(dlg, Qt::Key_Escape);
+        });
+    };
+    look();
+    Frame()->Action(cmd::FileOpen)->trigger();
+    EXPECT_EQ(folder, QDir::homePath());
+
+    ChooseFont(0);
+    app->OpenDocumentFile(QString::fromStdString(psw));
+    look();
+    Frame()->Action(cmd::FileOpenPsw)->trigger();
+    EXPECT_EQ(folder, QDir(QString::fromStdString(dir.path())).absolutePath());
+}
+
 TEST_F(GlyphosDocTest, OpeningAPswIntoAModifiedFontAsksFirst) {
     const std::string psw = WritePsw();
     ASSERT_TRUE(Start());
@@ -223,16 +247,22 @@ TEST_F(GlyphosDocTest, OpeningAPswIntoAModifiedFontAsksFirst) {
     EXPECT_EQ(doc->GetFont().GetWidth(), 16);
 }
 
-TEST_F(GlyphosDocTest, SaveAsRefusesPswNamesAndSaveRefusesAPswDocument) {
+TEST_F(GlyphosDocTest, SaveAsRefusesPswNamesAndSaveOfAPswDocumentAsksForAName) {
     const std::string psw = WritePsw();
     ChooseFont(1);
     ASSERT_TRUE(Start({QString::fromStdString(psw)}));
     CGlyphosDoc* doc = Docs()[0];
     const std::string before = ReadText(psw);
 
-    ui->Answer(IDOK);
+    // Save goes to Save As; cancelling it saves nothing and says nothing.
+    QString proposed;
+    OnNextModal<QFileDialog>([&](QFileDialog* dlg) {
+        proposed = dlg->findChild<QLineEdit*>("fileNameEdit")->text();
+        QTest::keyClick(dlg, Qt::Key_Escape);
+    });
     EXPECT_FALSE(doc->DoFileSave());
-    EXPECT_EQ(ui.Last().text, L"The exension file selected isn't correct!");
+    EXPECT_EQ(proposed, QStringLiteral("demo2) Font 08 x 16.kfn"));
+    EXPECT_EQ(ui->Count(), 0u);
 
     AnswerFileDialog(dir.File("copy.psw"));
     ui->Answer(IDOK);
@@ -278,21 +308,33 @@ TEST_F(GlyphosDocTest, SaveInPswWritesACompatibleSlotAndReportsIt) {
     EXPECT_EQ(Docs()[1]->GetFont().GetGridByte(0x41, 1, 0), SmallFontByte(0x41, 1));
 }
 
-TEST_F(GlyphosDocTest, SaveInPswWithoutACompatibleSlotFails) {
+TEST_F(GlyphosDocTest, SaveInPswWithoutACompatibleSlotOrWithTheChoiceCancelledSaysOnlyWhatHappened) {
     const std::string psw = WritePsw();
     ASSERT_TRUE(Start());  // the default 16 x 24 font fits neither slot
     const std::string before = ReadText(psw);
     ui->Answer(IDOK);
-    ui->Answer(IDOK);
     EXPECT_FALSE(Docs()[0]->SaveInPsw(QString::fromStdString(psw)));
     const auto boxes = ui->Boxes();
-    ASSERT_EQ(boxes.size(), 2u);
+    ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"It's Impossible to replace the font in psw file selected.");
-    EXPECT_EQ(boxes[1].text, CString::Format(L"You have select an existing *.psw file?.\nThis operation is possible "
-                                             L"also if the file:\n%s\nexist!",
-                                             CString::FromUtf8(psw)));
-    EXPECT_EQ(boxes[1].caption, L"Error");
     EXPECT_EQ(ReadText(psw), before);
+
+    // A font that fits, and the choice cancelled: nothing is said.
+    ui->Clear();
+    ChooseFont(1);
+    ASSERT_TRUE(Docs()[0]->OpenPswInto(QString::fromStdString(psw)));
+    ChooseFont(-1);
+    EXPECT_FALSE(Docs()[0]->SaveInPsw(QString::fromStdString(psw)));
+    EXPECT_EQ(ui->Count(), 0u);
+
+    // A file that cannot be read still gets the failure box, after what the
+    // readers said.
+    EXPECT_FALSE(Docs()[0]->SaveInPsw(QString::fromStdString(dir.File("absent.psw"))));
+    EXPECT_EQ(ui.Last().text, CString::Format(L"You have select an existing *.psw file?.\nThis operation is possible "
+                                              L"also if the file:\n%s\nexist!",
+                                              CString::FromUtf8(dir.File("absent.psw"))));
+    EXPECT_EQ(ui.Last().caption, L"Error");
+    ui->Clear();
 }
 
 TEST_F(GlyphosDocTest, ClosingAModifiedFontAsksToSave) {

@@ -282,7 +282,7 @@ TEST_F(GlyphosViewDisplay, GridAndBorderColoursComeFromTheColourDialog) {
     EXPECT_EQ(Display(v).BorderColor, 0x646464u);
 }
 
-TEST_F(GlyphosViewDisplay, ClearPixelEmptiesTheCharacterWithoutAnUndoStep) {
+TEST_F(GlyphosViewDisplay, ClearPixelEmptiesTheCharacterAndUndoGivesItBack) {
     FakeViewDocument& doc = NewDoc(8, 8);
     CGlyphosView* v = NewView(doc);
     Font(v).SetBlock(Char(v), 0, 0, 8);
@@ -290,8 +290,10 @@ TEST_F(GlyphosViewDisplay, ClearPixelEmptiesTheCharacterWithoutAnUndoStep) {
     v->OnCommand(cmd::ClearPixel);
     EXPECT_EQ(Font(v).GetInkRect(Char(v), 63, 96).top, 96);
     EXPECT_TRUE(Font(v).GetPixel(Char(v) + 1, 0, 0));
-    EXPECT_FALSE(Enabled(v, cmd::EditUndo));
     EXPECT_TRUE(doc.modified);
+    ASSERT_TRUE(Enabled(v, cmd::EditUndo));
+    v->OnCommand(cmd::EditUndo);
+    EXPECT_TRUE(Font(v).GetPixel(Char(v), 7, 7));
 }
 
 }  // namespace

@@ -17,7 +17,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMdiArea>
 #include <QScrollBar>
 
@@ -117,6 +119,39 @@ TEST_F(GlyphosViewEditor, AnEditSavedIntoThePswFileIsThereWhenItIsOpenedAgain) {
     EXPECT_NE(Dot(again, 5, 6), b);
 }
 
+TEST_F(GlyphosViewEditor, ExitSavesAnEditedPswFontThroughSaveAsAndEnds) {
+    CGlyphosView* v = Open(WritePsw("demo.psw", 16, 24));
+    ASSERT_NE(v, nullptr);
+    Command(cmd::ToolPen);
+    Click(v, 3, 4);
+    const int edited = Dot(v, 3, 4);
+    const int code = v->GetDocument()->GetCore().GetCurrentChar();
+
+    // Yes, then Cancel in the Save As dialog: the editor stays.
+    OnNextModal<QFileDialog>([](QFileDialog* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); });
+    ui->Answer(IDYES);
+    Frame()->Action(cmd::AppExit)->trigger();
+    EXPECT_EQ(ui.Last().text, L"Save changes to demo.psw?");
+    EXPECT_TRUE(Frame()->isVisible());
+
+    // Yes and a name: the font is saved and the editor ends.
+    const std::string kfn = dir.File("kept.kfn");
+    QString proposed;
+    OnNextModal<QFileDialog>([&](QFileDialog* dlg) {
+        auto* edit = dlg->findChild<QLineEdit*>("fileNameEdit");
+        proposed = edit->text();
+        edit->setText(QString::fromStdString(kfn));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    ui->Answer(IDYES);
+    Frame()->Action(cmd::AppExit)->trigger();
+    EXPECT_EQ(proposed, QStringLiteral("demo1) Font 16 x 24.kfn"));
+    EXPECT_FALSE(Frame()->isVisible());
+    CGlyphosDocCore saved;
+    ASSERT_EQ(saved.LoadKfnFile(CString::FromUtf8(kfn)), 1);
+    EXPECT_EQ(saved.GetFont().GetPixel(code, 4, 3), edited);
+}
+
 TEST_F(GlyphosViewEditor, TheFrameShowsTheViewsToolsStatesAndPanes) {
     CGlyphosView* v = Open(WritePsw("wide.psw", 17, 24));
     ASSERT_NE(v, nullptr);
@@ -145,13 +180,28 @@ TEST_F(GlyphosViewEditor, TheFrameShowsTheViewsToolsStatesAndPanes) {
     EXPECT_FALSE(Frame()->Action(cmd::EditUndo)->isEnabled());
     Command(cmd::ToolSelect);
     Drag(v, {1, 1}, {4, 2});
-    EXPECT_EQ(Pane(CMainFrame::PaneDimension), QStringLiteral("X: 04, Y: 02"));
+    EXPECT_EQ(Pane(CMainFrame::PaneDimension), QStringLiteral("Dimension: X: 04, Y: 02"));
     Frame()->UpdateCommandUI();
     EXPECT_TRUE(Frame()->Action(cmd::EditCopy)->isEnabled());
     EXPECT_FALSE(Frame()->Action(cmd::EditPaste)->isEnabled());
     Command(cmd::EditCopy);
     EXPECT_TRUE(Frame()->Action(cmd::EditPaste)->isEnabled());
     EXPECT_TRUE(Frame()->Action(cmd::ToolPointer)->isChecked());
+}
+
+TEST_F(GlyphosViewEditor, TheContextMenuShowsItsOwnTextsAndRunsTheFramesCommands) {
+    CGlyphosView* v = Open(WritePsw("menu.psw", 8, 8));
+    ASSERT_NE(v, nullptr);
+    Command(cmd::ToolPen);
+    std::unique_ptr<QMenu> menu(v->CreateContextMenu(v));
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator()) texts << a->text();
+    EXPECT_EQ(texts, (QStringList{"Refresh View", "Select All Pixel", "Clear Pixel", "Eraser", "Pen", "Select mode",
+                                  "Brush", "Pointer mode"}));
+    EXPECT_TRUE(menu->actions()[5]->isChecked());  // the pen
+    menu->actions()[4]->trigger();
+    EXPECT_EQ(Pane(CMainFrame::PaneTool), QStringLiteral("Tool selected: eraser"));
 }
 
 TEST_F(GlyphosViewEditor, ABlockCopiedInOneFontIsPastedIntoAnother) {

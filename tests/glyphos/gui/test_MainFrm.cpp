@@ -3,16 +3,20 @@
 #include "CommandIds.h"
 #include "GlyphosDoc.h"
 #include "GlyphosMultiDocTemplate.h"
+#include "DialogSelectFont.h"
+#include "GlyphosView.h"
 #include "GuiTestFixture.h"
 #include "PaletteBar.h"
 
 #include <QAction>
+#include <QDir>
 #include <QDockWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
@@ -43,6 +47,62 @@ protected:
     }
     int ProfileInt(const char* key) { return Profile()->value(QString::fromLatin1(key), -1).toInt(); }
 };
+
+// The first screen on a 1600 x 1000 display with the demo font, as a new
+// user meets it and again with the profile that start left: the whole grid
+// of a 12 x 24 character at Zoom x 2 and the whole font table, no scrolling.
+TEST_F(MainFrmTest, FirstScreenShowsTheWholeGridAndTheWholeTable) {
+    const std::string psw = dir.File("demo.psw");
+    std::filesystem::copy_file(GLYPHOS_SOURCE_DIR "/samples/demo.psw", psw);
+    Profile()->setValue("Settings/WindowPos", "0,1,-1,-1,-1,-1,0,0,1600,1000");
+    for (const char* shot : {"first_screen_new_profile", "first_screen_saved_profile"}) {
+        SCOPED_TRACE(shot);
+        OnNextModal<CDialogSelectFont>([](CDialogSelectFont* dlg) { dlg->accept(); });
+        ASSERT_TRUE(Start({QString::fromStdString(psw)}));
+        QCoreApplication::processEvents();
+        CChildFrame* child = Frame()->ActiveChild();
+        ASSERT_NE(child, nullptr);
+        EXPECT_TRUE(child->isMaximized());
+        auto* v = qobject_cast<CGlyphosView*>(child->GetView());
+        ASSERT_NE(v, nullptr);
+        ASSERT_TRUE(Frame()->RouteCommand(cmd::ZoomX2));
+        QCoreApplication::processEvents();
+        const DocDisplay& d = v->GetDocument()->GetCore().GetDisplay();
+        const QRect grid(d.GridOrigin.x, d.GridOrigin.y, d.Pitch() * 12, d.Pitch() * 24);
+        EXPECT_TRUE(v->viewport()->rect().contains(grid)) << v->viewport()->size().height();
+        EXPECT_EQ(v->verticalScrollBar()->value(), 0);
+        CChildPreviewFont* preview = Frame()->GetPreview();
+        EXPECT_EQ(preview->ScrollExtent(), QSize(12 * 17 + 2 * CChildPreviewFont::kOrigin, 24 * 17 + 2 * CChildPreviewFont::kOrigin));
+        EXPECT_GE(preview->contentsRect().height(), preview->ScrollExtent().height());
+        EXPECT_GE(preview->contentsRect().width(), preview->ScrollExtent().width());
+        // No taller than the table needs.
+        EXPECT_LE(preview->contentsRect().height(), preview->ScrollExtent().height() + 2);
+        const QString folder = QStringLiteral(GLYPHOS_BINARY_DIR "/screenshots");
+        QDir().mkpath(folder);
+        EXPECT_TRUE(Frame()->grab().save(folder + QLatin1Char('/') + QLatin1String(shot) + QStringLiteral(".png")));
+        EXPECT_TRUE(Frame()->close());
+        app.reset();
+    }
+}
+
+TEST_F(MainFrmTest, AFloatedPaletteIsAsLargeAsItsButtonsAndComesBackWhereItWas) {
+    ASSERT_TRUE(Start());
+    CPaletteBar* draw = Frame()->DrawBar();
+    draw->setFloating(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(draw->size(), draw->sizeHint());
+    draw->setGeometry(300, 200, draw->width() + 30, draw->height() + 20);
+    const QRect where = draw->geometry();
+    ASSERT_TRUE(Frame()->close());
+    app.reset();
+
+    ASSERT_TRUE(Start());
+    QCoreApplication::processEvents();
+    draw = Frame()->DrawBar();
+    EXPECT_TRUE(draw->isFloating());
+    EXPECT_TRUE(draw->isVisible());
+    EXPECT_EQ(draw->geometry(), where);
+}
 
 TEST_F(MainFrmTest, FirstStartCoversFourteenFifteenthsOfTheScreenCentred) {
     ASSERT_TRUE(Start());
@@ -171,13 +231,13 @@ TEST_F(MainFrmTest, StatusBarHasItsEightPanesWithTheirFormats) {
     Frame()->SetPositionPane(4, 0);
     EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PanePosition)->text(), QStringLiteral("Position: X: 05, Y: 01"));
     Frame()->SetDimensionPane(11, 122);
-    EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneDimension)->text(), QStringLiteral("X: 12, Y: 123"));
+    EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneDimension)->text(), QStringLiteral("Dimension: X: 12, Y: 123"));
     Frame()->SetToolPane(L"pen");
     EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneTool)->text(), QStringLiteral("Tool selected: pen"));
     Frame()->SetCharPane(0xAB);
     EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneChar)->text(), QStringLiteral("Char: 0XAB, 171"));
-    Frame()->SetCharPane(0);  // a zero with no digits asked for prints none
-    EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneChar)->text(), QStringLiteral("Char: 0X00, "));
+    Frame()->SetCharPane(0);
+    EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneChar)->text(), QStringLiteral("Char: 0X00, 000"));
 }
 
 TEST_F(MainFrmTest, MenusWithoutADocumentAreTheShortOnes) {
@@ -219,10 +279,12 @@ TEST_F(MainFrmTest, MenusWithoutADocumentAreTheShortOnes) {
 TEST_F(MainFrmTest, CommandsOfPartsStillToComeAreShownDisabled) {
     ASSERT_TRUE(Start());
     Frame()->UpdateCommandUI();
-    for (int id : {cmd::FontProperties, cmd::EditUndo, cmd::FilePrint, cmd::ImportWindowsFont})
+    for (int id : {cmd::EditUndo})
         EXPECT_FALSE(Frame()->Action(id)->isEnabled()) << id;
     for (int id : {cmd::FileNew, cmd::FileOpen, cmd::FileClose, cmd::WindowNew, cmd::WindowTile, cmd::HtmlHelp,
-                   cmd::AppAbout, cmd::NextChar, cmd::ZoomX2, cmd::ToolPen, cmd::PreviewNormal, cmd::GridColor})
+                   cmd::AppAbout, cmd::NextChar, cmd::ZoomX2, cmd::ToolPen, cmd::PreviewNormal, cmd::GridColor,
+                   cmd::FontProperties, cmd::FilePrint, cmd::FilePrintDirect, cmd::FilePrintPreview,
+                   cmd::PrintZoomFactor, cmd::FilePrintSetup, cmd::ImportWindowsFont, cmd::CorrectiveFontPosition})
         EXPECT_TRUE(Frame()->Action(id)->isEnabled()) << id;
     // The palettes' buttons follow their commands.
     EXPECT_TRUE(Frame()->DrawBar()->Button(1)->isEnabled());

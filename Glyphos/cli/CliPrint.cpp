@@ -1,0 +1,92 @@
+// glyphos-cli print IN.kfn OUT.pdf [--char CODE] [--factor N] [--paper a4|letter]:
+// the page the editor prints (the grid of one character and the font table)
+// written to a PDF file, a proof sheet of a font without a window.
+//
+// Drawing text needs a Qt GUI application; only this command starts one, on
+// the offscreen platform, so the other commands never need a display or Qt's
+// platform plugins.
+#include "CliDocument.h"
+#include "FontPrinter.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// Qt's own notes (a missing runtime folder, font substitutions) are not the
+// command's business: stderr carries its one error line.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+int ParseCode(const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const long v = std::stol(text, &used, 0);  // decimal or 0x..
+        if (used == text.size() && v >= 0 && v <= 255) return static_cast<int>(v);
+    } catch (const std::exception&) {
+    }
+    throw CliUsageError("--char takes a character code from 0 to 255 (decimal or 0x..), not \"" + text + "\"");
+}
+
+}  // namespace
+
+int CliPrint(const std::vector<std::string>& args) {
+    const CliArgs a(args, {}, {"--char", "--factor", "--paper"});
+    a.ExpectPositional(2, 2);
+    const std::string& kfn = a.Positional()[0];
+    const std::string& out = a.Positional()[1];
+    const int factor = static_cast<int>(
+        a.IntValue("--factor", FontPrinter::kMinPrintFactor, FontPrinter::kMaxPrintFactor)
+            .value_or(FontPrinter::kDefaultPrintFactor));
+    QPageSize::PageSizeId paper = QPageSize::A4;
+    if (const auto p = a.Value("--paper")) {
+        if (*p == "letter") {
+            paper = QPageSize::Letter;
+        } else if (*p != "a4") {
+            throw CliUsageError("option --paper takes a4|letter, not \"" + *p + "\"");
+        }
+    }
+    const auto code = a.Value("--char");
+    const int requested = code ? ParseCode(*code) : -1;
+
+    CGlyphosDocCore doc;
+    if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn);
+    const KalvoFont& f = doc.GetFont();
+    const int ch = code ? requested : f.GetFirstChar();
+    if (ch < f.GetFirstChar() || ch > f.GetLastChar()) {
+        throw CliFailure("character " + *code + " is outside the font (" + std::to_string(f.GetFirstChar()) + ".." +
+                         std::to_string(f.GetLastChar()) + ")");
+    }
+    // The editor prints at "Zoom x 2".
+    doc.GetDisplay().SetZoom(2, f);
+
+    static int qtArgc = 3;
+    static char arg0[] = "glyphos-cli", arg1[] = "-platform", arg2[] = "offscreen";
+    static char* qtArgv[] = {arg0, arg1, arg2, nullptr};
+    qInstallMessageHandler(QuietQtMessages);
+    QGuiApplication app(qtArgc, qtArgv);
+
+    // The page goes to a temporary file beside the target and replaces it
+    // only when complete.
+    const QString target = QString::fromStdString(out);
+    const QFileInfo info(target);
+    QTemporaryFile tmp(info.absolutePath() + QStringLiteral("/.glyphos-print-XXXXXX.pdf"));
+    if (!tmp.open()) throw CliFailure("cannot write in the folder of " + out);
+    tmp.close();
+    QPrinter printer(QPrinter::HighResolution);
+    FontPrinter::SetupPdfPrinter(printer, tmp.fileName(), paper);
+    if (!FontPrinter::PrintPage(printer, f, doc.GetDisplay(), ch, factor)) throw CliFailure("cannot write " + out);
+    std::error_code ec;
+    std::filesystem::rename(tmp.fileName().toStdString(), out, ec);
+    if (ec) throw CliFailure("cannot write " + out + ": " + ec.message());
+    tmp.setAutoRemove(false);
+    // The temporary file was private to its owner; the page is an ordinary file.
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    return kExitOk;
+}

@@ -1,0 +1,148 @@
+// glyphos-cli render FAMILY SIZE OUT.kfn [options]: a new font drawn from a
+// font installed on the system, as the editor's import draws it.
+//
+// Qt's offscreen platform is started here and only here: the other commands
+// need no fonts and keep their start-up time.
+#include "CliDocument.h"
+
+#ifdef GLYPHOS_HAVE_RENDER
+#include "CodePageList.h"
+#include "GlyphRenderer.h"
+
+#include <QFontInfo>
+#include <QGuiApplication>
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+long long WholeNumber(const std::string& text, const std::string& what, long long min, long long max) {
+    long long v = 0;
+    bool ok = false;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        const auto r = std::from_chars(text.data() + 2, text.data() + text.size(), v, 16);
+        ok = r.ec == std::errc() && r.ptr == text.data() + text.size();
+    } else {
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+        ok = !text.empty() && r.ec == std::errc() && r.ptr == text.data() + text.size();
+    }
+    if (!ok || v < min || v > max) {
+        throw CliUsageError(what + " must be a whole number from " + std::to_string(min) + " to " +
+                            std::to_string(max) + ", not \"" + text + "\"");
+    }
+    return v;
+}
+
+float Factor(const std::string& text, const std::string& what) {
+    float v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size() || !(v >= 0.25f && v <= 4.0f)) {
+        throw CliUsageError(what + " must be a number from 0.25 to 4, not \"" + text + "\"");
+    }
+    return v;
+}
+
+// "A,B" into its two halves.
+std::pair<std::string, std::string> Pair(const std::string& text, const std::string& option) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos) throw CliUsageError("option " + option + " needs two values: A,B");
+    return {text.substr(0, comma), text.substr(comma + 1)};
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+int CliRender(const std::vector<std::string>& args) {
+    const CliArgs a(args, {"--underline", "--strikeout"},
+                    {"--style", "--codepage", "--width", "--height", "--first", "--last", "--origin", "--stretch",
+                     "--name"});
+    a.ExpectPositional(3, 3);
+    const std::string& family = a.Positional()[0];
+    const std::string& out = a.Positional()[2];
+    if (family.empty()) throw CliUsageError("FAMILY must not be empty");
+    const int size = static_cast<int>(WholeNumber(a.Positional()[1], "SIZE", 1, 1638));
+    if (CGlyphosDocCore::ClassifyPath(CliPath(out)) != CGlyphosDocCore::PathKind::Kfn) {
+        throw CliUsageError("the output must be a .kfn file: " + out);
+    }
+
+    CGlyphosDocCore doc;
+    KalvoFont& font = doc.GetFont();
+    LogFontRecord& lf = doc.GetImportFont();
+    lf.lfFaceName = CString::FromUtf8(family).GetString();
+    lf.lfHeight = LogFontRecord::HeightForPoints(size);
+    const std::string style = a.Value("--style").value_or("regular");
+    if (style != "regular" && style != "bold" && style != "italic" && style != "bold-italic") {
+        throw CliUsageError("--style must be regular, bold, italic or bold-italic, not \"" + style + "\"");
+    }
+    lf.lfWeight = style.rfind("bold", 0) == 0 ? 700 : 400;
+    lf.lfItalic = style.find("italic") != std::string::npos ? 1 : 0;
+    lf.lfUnderline = a.Has("--underline") ? 1 : 0;
+    lf.lfStrikeOut = a.Has("--strikeout") ? 1 : 0;
+
+    std::uint32_t codePage = 0;
+    if (const auto cp = a.Value("--codepage")) {
+        codePage = static_cast<std::uint32_t>(WholeNumber(*cp, "--codepage", 0, 65535));
+        if (!CodePageConverter(codePage).IsValid()) {
+            throw CliUsageError("code page " + *cp + " is not known or iconv cannot convert it");
+        }
+    }
+    if (const auto v = a.Value("--width")) font.SetWidth(static_cast<int>(WholeNumber(*v, "--width", 1, 64)));
+    if (const auto v = a.Value("--height")) font.SetHeight(static_cast<int>(WholeNumber(*v, "--height", 1, 96)));
+    if (const auto v = a.Value("--first")) font.SetFirstChar(static_cast<int>(WholeNumber(*v, "--first", 0, 255)));
+    if (const auto v = a.Value("--last")) font.SetLastChar(static_cast<int>(WholeNumber(*v, "--last", 0, 255)));
+    if (font.GetFirstChar() > font.GetLastChar()) throw CliUsageError("--first must not be above --last");
+    ImportPlacement placement;
+    if (const auto v = a.Value("--origin")) {
+        const auto [x, y] = Pair(*v, "--origin");
+        placement.x = static_cast<int>(WholeNumber(x, "--origin X", -10, 10));
+        placement.y = static_cast<int>(WholeNumber(y, "--origin Y", -10, 10));
+    }
+    if (const auto v = a.Value("--stretch")) {
+        const auto [fx, fy] = Pair(*v, "--stretch");
+        placement.fx = Factor(fx, "--stretch FX");
+        placement.fy = Factor(fy, "--stretch FY");
+    }
+    doc.PropertiesChanged();
+    const CString name = a.Value("--name") ? CString::FromUtf8(*a.Value("--name")) : CString::FromUtf8(family);
+    font.SetFontName(name);
+
+    static int argc = 3;
+    static char arg0[] = "glyphos-cli";
+    static char arg1[] = "-platform";
+    static char arg2[] = "offscreen";
+    static char* argv[] = {arg0, arg1, arg2, nullptr};
+    // Qt's notes about the session (no runtime folder, no display) are not
+    // the command's business; its errors are one line of our own.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    const auto app = std::make_unique<QGuiApplication>(argc, argv);
+
+    // Refuse a substitute: fontconfig answers every request with some face.
+    const QFont qfont = GlyphRenderer::ToQFont(lf);
+    const QString found = QFontInfo(qfont).family();
+    if (Lower(found.toStdString()) != Lower(family)) {
+        throw CliFailure("font family \"" + family + "\" is not installed (nearest: \"" + found.toStdString() +
+                         "\")");
+    }
+    GlyphRenderer::RenderFont(font, lf, codePage, placement);
+    if (!doc.SaveKfnFile(CliPath(out))) throw CliFailure("cannot write " + out);
+    return kExitOk;
+}
+
+#else
+
+int CliRender(const std::vector<std::string>&) {
+    throw CliFailure("this glyphos-cli was built without Qt, which drawing installed fonts needs");
+}
+
+#endif

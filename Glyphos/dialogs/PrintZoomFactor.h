@@ -1,0 +1,29 @@
+// "Print Zoom Factor": how many printer dots one logical unit of the
+// printed page takes, so how large the printed grid and table come out.
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+class CPrintZoomFactor : public QDialog {
+    Q_OBJECT
+public:
+    // A factor of 0 would leave nothing to scale the page by.
+    static constexpr int kMinFactor = 1;
+    static constexpr int kMaxFactor = 20;
+
+    explicit CPrintZoomFactor(int factor, QWidget* parent = nullptr);
+
+    int GetFactor() const { return m_factor; }
+    QLineEdit* Edit() const { return m_edit; }
+
+public slots:
+    // Reads and checks the factor; outside 1..20 the usual range message is
+    // shown and the dialog stays open.
+    void accept() override;
+
+private:
+    int m_factor;
+    QLineEdit* m_edit = nullptr;
+};

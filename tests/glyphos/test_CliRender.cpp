@@ -1,0 +1,66 @@
+// End-to-end: glyphos-cli render draws an installed font into a font file.
+#include "CliRunner.h"
+#include "GlyphosDocCore.h"
+#include "TestUi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+class CliRenderTest : public ::testing::Test {
+protected:
+    CliRun Cli(std::vector<std::string> args) {
+        return RunProgram(BuiltProgram("glyphos-cli"), std::move(args), dir.path());
+    }
+    TempDir dir;
+};
+
+TEST_F(CliRenderTest, WritesAFontFileThatShowOpens) {
+    const std::string out = dir.File("mono.kfn");
+    CliRun r = Cli({"render", "DejaVu Sans Mono", "12", out, "--codepage", "437", "--first", "0x41", "--last", "90",
+                    "--width", "12", "--height", "20", "--name", "Mono 12"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    CGlyphosDocCore doc;
+    ASSERT_EQ(doc.LoadKfnFile(CString::FromUtf8(out)), 1);
+    const KalvoFont& f = doc.GetFont();
+    EXPECT_EQ(f.GetFontName(), CString(L"Mono 12"));
+    EXPECT_EQ(f.GetWidth(), 12);
+    EXPECT_EQ(f.GetHeight(), 20);
+    EXPECT_EQ(f.GetFirstChar(), 0x41);
+    EXPECT_EQ(f.GetLastChar(), 90);
+    r = Cli({"show", out, "65"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find('#'), std::string::npos);
+    EXPECT_EQ(r.out.find("############"), std::string::npos);  // a letter, not a filled box
+}
+
+TEST_F(CliRenderTest, ArgumentsOutsideWhatTheDialogsAllowAreUsageErrors) {
+    const std::string out = dir.File("x.kfn");
+    const std::vector<std::vector<std::string>> bad = {
+        {"--stretch", "4.01,1"}, {"--stretch", "1,0.2"}, {"--stretch", "1"}, {"--origin", "11,0"},
+        {"--origin", "0,-11"},   {"--width", "65"},      {"--height", "0"},  {"--first", "0x100"},
+        {"--first", "66", "--last", "65"}, {"--style", "oblique"}, {"--codepage", "4242"}};
+    for (const auto& extra : bad) {
+        std::vector<std::string> args = {"render", "DejaVu Sans", "12", out};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.exitCode, 2) << extra[0] << " " << extra[1] << ": " << r.err;
+    }
+    EXPECT_EQ(Cli({"render", "DejaVu Sans", "0", out}).exitCode, 2);
+    EXPECT_EQ(Cli({"render", "DejaVu Sans", "12", dir.File("x.psw")}).exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(CliRenderTest, AFamilyThatIsNotInstalledIsRefusedWithTheNearestOne) {
+    const std::string out = dir.File("none.kfn");
+    const CliRun r = Cli({"render", "No Such Family Anywhere", "12", out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("\"No Such Family Anywhere\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nearest: \""), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+}  // namespace
