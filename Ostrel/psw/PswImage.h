@@ -20,9 +20,11 @@
 
 class OSTREL_API PswImage {
 public:
-    // Maps the whole file (a huge file is paged in only as far as the
-    // readers look); an image of a file that could not be read is not
-    // Opened() and holds no bytes.
+    // Reads the whole file: a copy, so that another program rewriting the
+    // file meanwhile cannot change what the readers decode. A file larger
+    // than any real upgrade file is mapped instead, so that the readers,
+    // which look only at its header, do not copy gigabytes first. An image
+    // of a file that could not be read is not Opened() and holds no bytes.
     static std::shared_ptr<const PswImage> Load(const CString& path);
     // The image in scope for path on this thread, or a fresh Load.
     static std::shared_ptr<const PswImage> ForReading(const CString& path);
@@ -32,7 +34,9 @@ public:
     const CString& Path() const { return m_path; }
     bool Opened() const { return m_opened; }
     std::size_t Size() const { return m_file.data() ? m_file.size() : m_data.size(); }
-    ByteSpan Bytes() const { return m_file.data() ? ByteSpan(m_file.data(), m_file.size()) : ByteSpan(m_data.data(), m_data.size()); }
+    ByteSpan Bytes() const {
+        return m_file.data() ? ByteSpan(m_file.data(), m_file.size()) : ByteSpan(m_data.data(), m_data.size());
+    }
     std::vector<unsigned char> Copy() const {
         const ByteSpan b = Bytes();
         return {b.data(), b.data() + b.size()};
@@ -41,7 +45,6 @@ public:
 private:
     CString m_path;
     bool m_opened = false;
-    // Load maps the file; FromFile, given an open file, copies it.
     MappedFile m_file;
     std::vector<unsigned char> m_data;
 };
