@@ -1,5 +1,7 @@
 #include "CliCommon.h"
 
+#include "FileUtil.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -112,7 +114,11 @@ std::string CliBoxes::ErrorLine(const std::string& message) const {
 std::string SystemReason(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return std::string(": ") + std::strerror(EISDIR);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Never open a FIFO to find out why it could not be read: that open
+    // would wait for a writer.
+    if (const char* kind = NonRegularFileKind(CString::FromUtf8(path)))
+        return std::string(": it is ") + kind + ", not a file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::string(": ") + std::strerror(errno);
     ::close(fd);
     return {};

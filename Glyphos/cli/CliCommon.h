@@ -71,7 +71,7 @@ private:
 };
 
 // Why the system refuses `path` as a file to read (": Permission denied",
-// ": Is a directory"...), or "" when it opens.
+// ": Is a directory", ": it is a FIFO, not a file"...), or "" when it opens.
 std::string SystemReason(const std::string& path);
 
 // The library's log object for a command: enabled, without a log file, so

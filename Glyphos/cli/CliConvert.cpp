@@ -24,7 +24,8 @@ int CliConvert(const std::vector<std::string>& args) {
     CGlyphosDocCore doc;
     std::string error;
     if (inFormat == FontConverter::Format::Kfn) {
-        if (!doc.LoadKfnFile(in)) throw CliFailure("cannot read the font file " + a.Positional()[0]);
+        if (!doc.LoadKfnFile(in))
+            throw CliFailure("cannot read the font file " + a.Positional()[0] + SystemReason(a.Positional()[0]));
     } else if (!FontConverter::Import(in, options, doc, error)) {
         throw CliFailure(a.Positional()[0] + ": " + error);
     }

@@ -178,7 +178,7 @@ bool CheckPswFile(const CString& path, const PswImage& image) {
         ShowError(CString::Format(kErrOpen, path));
         return true;  // the header load reports the rest
     }
-    if (image.Data().empty()) {
+    if (image.Size() == 0) {
         ShowError(CString::Format(L"The file %s is empty!", path));
         return false;
     }
@@ -384,7 +384,7 @@ int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
         Log(CString::Format(kErrOpen, path));
         return 0;
     }
-    std::vector<unsigned char> image = scope.Image().Data();
+    std::vector<unsigned char> image = scope.Image().Copy();
     if (position < headerSize || position + blockSize > image.size()) {
         Log(CString::Format(kErrLoad, path));
         return 0;

@@ -8,11 +8,19 @@
 #include "FileUtil.h"
 #include "UiServices.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
 namespace {
 const wchar_t* const kErrOpen = L"\nError open file: %s";
+
+// The largest file a font can be stored in: the longest record, a name of
+// up to 64 KiB, the row length, and every dot byte of 256 characters of 96
+// rows as a 3-byte archive string, with rows of up to 40 bytes (64 dots and
+// both margins at their widest).
+constexpr std::uint64_t kMaxKfnBytes =
+    _headerFont2::kFileBytes + 3 + 0xFFFF + 4 + std::uint64_t{KalvoFont::kChars} * KalvoFont::kRows * 40 * 3;
 
 int ShowError(const CString& text, UINT icon = MB_ICONERROR) { return MessageBox(nullptr, text, L"Error", MB_OK | icon); }
 
@@ -157,6 +165,10 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
     std::memcpy(probe.GetHeaderBytes(), memory, static_cast<std::size_t>(probe.GetHeaderSize()));
     std::vector<unsigned char> grid(std::size_t{KalvoFont::kChars} * KalvoFont::kCharBytes, 0);
     const int first = probe.GetFirstChar(), last = probe.GetLastChar(), height = probe.GetHeight();
+    // A record no font can have (such as one of zeros) is a damaged file,
+    // not an empty font.
+    const int width = probe.GetWidth();
+    if (width < 1 || width > 64 || height < 1 || height > KalvoFont::kRows || first > last) return 0;
     CConversioni conv;
     for (int ch = first; ch <= last; ++ch) {
         for (int row = 0; row < height; ++row) {
@@ -205,8 +217,12 @@ int CGlyphosDocCore::SaveKfnFile(const CString& path) {
 
 int CGlyphosDocCore::LoadKfnFile(const CString& path) {
     std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        ShowError(CString::Format(kErrOpen, path));
+    if (!ReadWholeFile(path, bytes, kMaxKfnBytes)) {
+        if (errno == EFBIG) {
+            ShowError(CString::Format(L"The file %s is larger than any Glyphos font file.", path));
+        } else {
+            ShowError(CString::Format(kErrOpen, path));
+        }
         return 0;
     }
     if (!LoadKfn(bytes.data(), bytes.size())) {

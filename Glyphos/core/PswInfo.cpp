@@ -32,15 +32,15 @@ PswFontInfo FontInfo(const Record& r) {
 // path, a folder, an empty file.
 bool CheckPath(const CString& path, const PswImage& image, std::string& error) {
     const std::string p = ToPath(path);
-    if (IsDirectory(path)) {
-        error = p + " is a directory, not a PSW file";
+    if (const char* kind = NonRegularFileKind(path)) {
+        error = p + " is " + kind + ", not a PSW file";
         return false;
     }
     if (!image.Opened()) {
         error = "cannot open " + p + ": " + std::strerror(errno);
         return false;
     }
-    if (image.Data().empty()) {
+    if (image.Size() == 0) {
         error = p + " is empty";
         return false;
     }

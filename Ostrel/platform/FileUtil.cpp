@@ -1,14 +1,45 @@
 #include "FileUtil.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+const char* NonRegularFileKind(const CString& path) {
+    struct stat st {};
+    if (::stat(ToPath(path).c_str(), &st) != 0 || S_ISREG(st.st_mode)) return nullptr;
+    if (S_ISDIR(st.st_mode)) return "a directory";
+    if (S_ISFIFO(st.st_mode)) return "a FIFO";
+    if (S_ISSOCK(st.st_mode)) return "a socket";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "a device";
+    return "not a regular file";
+}
 
 bool BinaryFile::Open(const CString& path, Mode mode) {
     Close();
     const std::string p = ToPath(path);
+    if (mode == Mode::Read) {
+        // Opening a FIFO for reading waits for a writer, and a device or a
+        // socket never ends: only regular files hold a user's data. The open
+        // itself must not block, and the check is made on what was opened,
+        // so a file swapped for a FIFO after a look at its name is refused too.
+        const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return false;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return false;
+        }
+        // Regular files ignore O_NONBLOCK, but clear it all the same.
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        m_f = ::fdopen(fd, "rb");
+        if (!m_f) ::close(fd);
+        return m_f != nullptr;
+    }
     struct stat st {};
     if (::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
     const char* m = "rb";
@@ -52,10 +83,34 @@ std::int64_t BinaryFile::Length() {
     return static_cast<std::int64_t>(st.st_size);
 }
 
+int BinaryFile::Descriptor() const { return m_f ? ::fileno(m_f) : -1; }
+
 std::uint64_t BinaryFile::Position() {
     if (!m_f) return 0;
     const off_t p = ::ftello(m_f);
     return p < 0 ? 0 : static_cast<std::uint64_t>(p);
+}
+
+bool MappedFile::Map(const CString& path) {
+    Unmap();
+    BinaryFile f;
+    if (!f.Open(path, BinaryFile::Mode::Read)) return false;
+    const std::int64_t len = f.Length();
+    if (len < 0 || static_cast<std::uint64_t>(len) > SIZE_MAX) return false;
+    if (len == 0) return true;
+    void* p = ::mmap(nullptr, static_cast<std::size_t>(len), PROT_READ, MAP_PRIVATE, f.Descriptor(), 0);
+    if (p == MAP_FAILED) return false;
+    // Readers walk a file from its start.
+    ::madvise(p, static_cast<std::size_t>(len), MADV_SEQUENTIAL);
+    m_data = static_cast<const unsigned char*>(p);
+    m_size = static_cast<std::size_t>(len);
+    return true;
+}
+
+void MappedFile::Unmap() {
+    if (m_data) ::munmap(const_cast<unsigned char*>(m_data), m_size);
+    m_data = nullptr;
+    m_size = 0;
 }
 
 bool FileExists(const CString& path) {
@@ -68,12 +123,16 @@ bool IsDirectory(const CString& path) {
     return ::stat(ToPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out) {
+bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out, std::uint64_t maxBytes) {
     out.clear();
     BinaryFile f;
     if (!f.Open(path, BinaryFile::Mode::Read)) return false;
     const std::int64_t len = f.Length();
     if (len < 0) return false;
+    if (static_cast<std::uint64_t>(len) > maxBytes) {
+        errno = EFBIG;
+        return false;
+    }
     out.resize(static_cast<std::size_t>(len));
     if (f.Read(out.data(), out.size()) != out.size()) {
         out.clear();
@@ -81,6 +140,19 @@ bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out) {
     }
     return true;
 }
+
+namespace {
+std::atomic<AtomicWriteFault> g_fault{nullptr};
+
+bool Faulted(AtomicWriteStep step, std::size_t index) {
+    const AtomicWriteFault hook = g_fault.load();
+    if (!hook || !hook(step, index)) return false;
+    errno = EIO;
+    return true;
+}
+}  // namespace
+
+void SetAtomicWriteFault(AtomicWriteFault hook) { g_fault.store(hook); }
 
 bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, std::string* error,
                          int newFileMode) {
@@ -100,8 +172,10 @@ bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, s
     if (fd < 0) return fail("cannot create a temporary file beside " + target);
     const auto* p = static_cast<const unsigned char*>(data);
     std::size_t left = n;
+    std::size_t piece = 0;
     while (left > 0) {
-        const ssize_t w = ::write(fd, p, left);
+        const std::size_t chunk = left < kAtomicWriteChunk ? left : kAtomicWriteChunk;
+        const ssize_t w = Faulted(AtomicWriteStep::Write, piece++) ? -1 : ::write(fd, p, chunk);
         if (w < 0) {
             if (errno == EINTR) continue;
             const int e = errno;
@@ -125,7 +199,7 @@ bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, s
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+    if (::fchmod(fd, mode) != 0 || Faulted(AtomicWriteStep::Sync, 0) || ::fsync(fd) != 0) {
         const int e = errno;
         ::close(fd);
         ::unlink(tmpl.c_str());
@@ -138,7 +212,7 @@ bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, s
         errno = e;
         return fail("cannot close " + tmpl);
     }
-    if (::rename(tmpl.c_str(), target.c_str()) != 0) {
+    if (Faulted(AtomicWriteStep::Rename, 0) || ::rename(tmpl.c_str(), target.c_str()) != 0) {
         const int e = errno;
         ::unlink(tmpl.c_str());
         errno = e;

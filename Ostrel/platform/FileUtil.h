@@ -20,7 +20,9 @@ public:
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
 
-    // Refuses directories: reading one would look like an empty file.
+    // Read opens regular files only, without blocking (a FIFO, a socket or a
+    // device is refused; NonRegularFileKind says what it was). The other
+    // modes refuse directories.
     bool Open(const CString& path, Mode mode);
     bool IsOpen() const { return m_f != nullptr; }
     void Close();
@@ -31,14 +33,44 @@ public:
     // -1 when unknown.
     std::int64_t Length();
     std::uint64_t Position();
+    int Descriptor() const;
 
 private:
     std::FILE* m_f = nullptr;
 };
 
+// A regular file mapped read-only: its bytes are paged in as they are looked
+// at, so a huge file costs address space, not memory, and is never copied.
+// The mapping is private: a later change of the file on disk may or may not
+// show, as with any reader that has not finished yet.
+class OSTREL_API MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile() { Unmap(); }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // The same refusals as BinaryFile's Read mode; an empty file maps to no bytes.
+    bool Map(const CString& path);
+    void Unmap();
+    const unsigned char* data() const { return m_data; }
+    std::size_t size() const { return m_size; }
+
+private:
+    const unsigned char* m_data = nullptr;
+    std::size_t m_size = 0;
+};
+
 OSTREL_API bool FileExists(const CString& path);
+// What the path names when it exists but is not a regular file ("a FIFO",
+// "a directory", "a socket", "a device"), for messages; nullptr otherwise.
+OSTREL_API const char* NonRegularFileKind(const CString& path);
 OSTREL_API bool IsDirectory(const CString& path);
-OSTREL_API bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out);
+// Reads a regular file whole. A file longer than maxBytes is refused before
+// anything is read (errno EFBIG), so a format with a known largest size never
+// loads a huge file into memory only to reject it.
+OSTREL_API bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out,
+                              std::uint64_t maxBytes = UINT64_MAX);
 
 // Writes the data to a temporary file beside the target and renames it over
 // the target, keeping the target's permissions: the target is either the old
@@ -47,6 +79,16 @@ OSTREL_API bool ReadWholeFile(const CString& path, std::vector<unsigned char>& o
 // given (>= 0), else the usual mode under the user's umask.
 OSTREL_API bool WriteFileAtomically(const CString& path, const void* data, std::size_t n,
                                     std::string* error = nullptr, int newFileMode = -1);
+
+// For tests of what a failing disk leaves behind: while a hook is set,
+// WriteFileAtomically asks it before each of its steps (the writes, made in
+// pieces of at most kAtomicWriteChunk bytes and counted from 0, the flush to
+// disk, the rename) and makes the step fail with EIO when it answers true.
+// Process-wide; nullptr removes it.
+enum class AtomicWriteStep { Write, Sync, Rename };
+inline constexpr std::size_t kAtomicWriteChunk = 64 * 1024;
+using AtomicWriteFault = bool (*)(AtomicWriteStep step, std::size_t index);
+OSTREL_API void SetAtomicWriteFault(AtomicWriteFault hook);
 
 // Adds a trailing "/" when missing (directories are joined by plain
 // concatenation, as the configuration values are written).

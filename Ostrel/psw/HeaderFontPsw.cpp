@@ -1,5 +1,6 @@
 #include "HeaderFontPsw.h"
 
+#include "PswLayout.h"
 #include "PswReadSupport.h"
 
 #include <cstring>
@@ -35,8 +36,8 @@ unsigned int CHeaderFontPsw::GetIndHeaderFontInPswFile(const CString& NomeFilePs
     }
     const std::int64_t n = f.Length();
     std::int64_t pos = 0;
-    // Bounded by the file's length: at most one step per 32 bytes.
-    while (pos + 32 < n) {
+    // Bounded by the file's length and by the largest header there can be.
+    while (pos + 32 < n && pos <= static_cast<std::int64_t>(psw::kLastFontBlock1 * 32)) {
         unsigned char b = 0;
         if (!psw::ReadAt(f, static_cast<std::uint64_t>(pos), &b, 1)) break;
         if (b == 'F') break;

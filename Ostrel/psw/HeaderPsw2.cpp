@@ -2,6 +2,7 @@
 
 #include "BigEndian.h"
 #include "CrittoPswFile.h"
+#include "PswLayout.h"
 #include "PswReadSupport.h"
 #include "UiServices.h"
 
@@ -73,7 +74,8 @@ unsigned int CHeaderPsw2::GetNumModuleOfType(unsigned char type) const {
 }
 
 // Looks at the first byte of each 32-byte block from the start of the file
-// up to and including the "?" block, or to the end of a file that has none.
+// up to and including the "?" block, or to the end of a file that has none,
+// or to the last block a header can have.
 void CHeaderPsw2::SearchHeader(BinaryFile& f, int t) {
     psw::ImageReader image;
     image.Open(PswImage::FromFile(m_strNomeFilePsw, f));
@@ -89,7 +91,7 @@ void CHeaderPsw2::SearchHeader(psw::ImageReader& f, int t) {
     // far less than a seek per block; the file's end ends the walk.
     unsigned char rest[31];
     const bool rewound = f.Seek(0);
-    while (rewound && last != '?' && !m_bfFound[t]) {
+    while (rewound && last != '?' && !m_bfFound[t] && pos <= psw::kLastHeaderBlock2 * 32) {
         if (!psw::ReadExact(f, &last, 1)) break;
         if (last == kTags[t]) {
             m_bfFound[t] = 1;

@@ -1,5 +1,7 @@
 #include "PswImage.h"
 
+#include <cerrno>
+
 namespace {
 thread_local PswImageScope* t_innermost = nullptr;
 }  // namespace
@@ -7,7 +9,9 @@ thread_local PswImageScope* t_innermost = nullptr;
 std::shared_ptr<const PswImage> PswImage::Load(const CString& path) {
     auto image = std::make_shared<PswImage>();
     image->m_path = path;
-    image->m_opened = ReadWholeFile(path, image->m_data);
+    constexpr std::uint64_t kCopyUpTo = 64ull << 20;
+    image->m_opened = ReadWholeFile(path, image->m_data, kCopyUpTo);
+    if (!image->m_opened && errno == EFBIG) image->m_opened = image->m_file.Map(path);
     if (!image->m_opened) image->m_data.clear();
     return image;
 }

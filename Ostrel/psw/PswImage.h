@@ -20,8 +20,11 @@
 
 class OSTREL_API PswImage {
 public:
-    // Reads the whole file; an image of a file that could not be read is
-    // not Opened() and holds no bytes.
+    // Reads the whole file: a copy, so that another program rewriting the
+    // file meanwhile cannot change what the readers decode. A file larger
+    // than any real upgrade file is mapped instead, so that the readers,
+    // which look only at its header, do not copy gigabytes first. An image
+    // of a file that could not be read is not Opened() and holds no bytes.
     static std::shared_ptr<const PswImage> Load(const CString& path);
     // The image in scope for path on this thread, or a fresh Load.
     static std::shared_ptr<const PswImage> ForReading(const CString& path);
@@ -30,12 +33,19 @@ public:
 
     const CString& Path() const { return m_path; }
     bool Opened() const { return m_opened; }
-    const std::vector<unsigned char>& Data() const { return m_data; }
-    ByteSpan Bytes() const { return ByteSpan(m_data.data(), m_data.size()); }
+    std::size_t Size() const { return m_file.data() ? m_file.size() : m_data.size(); }
+    ByteSpan Bytes() const {
+        return m_file.data() ? ByteSpan(m_file.data(), m_file.size()) : ByteSpan(m_data.data(), m_data.size());
+    }
+    std::vector<unsigned char> Copy() const {
+        const ByteSpan b = Bytes();
+        return {b.data(), b.data() + b.size()};
+    }
 
 private:
     CString m_path;
     bool m_opened = false;
+    MappedFile m_file;
     std::vector<unsigned char> m_data;
 };
 
@@ -93,7 +103,7 @@ public:
         m_pos += k;
         return k;
     }
-    std::int64_t Length() const { return m_image ? static_cast<std::int64_t>(m_image->Data().size()) : -1; }
+    std::int64_t Length() const { return m_image ? static_cast<std::int64_t>(m_image->Size()) : -1; }
     std::uint64_t Position() const { return m_pos; }
 
 private:

@@ -74,6 +74,16 @@ inline std::uint32_t HeaderSize1(unsigned softwareBlocks, unsigned logoBlocks, u
     return (softwareBlocks + logoBlocks + fontBlocks + 1) * 32 + 8;
 }
 
+// Every count of header blocks is one byte, so a header has a largest size
+// and a tag found nowhere in it is found nowhere: searches for a block stop
+// there instead of walking the rest of a file that may be gigabytes long.
+// First generation: the "F" block comes after the printer block and at
+// most 255 software and 255 logo blocks.
+inline constexpr std::uint64_t kLastFontBlock1 = 1 + 255 + 255;
+// Second generation: "P", "s", "u" and "b" once each, at most 255 blocks of
+// each of "Q", "f", "C", "d" and "m"; the "?" block comes after them all.
+inline constexpr std::uint64_t kLastHeaderBlock2 = 4 + 5 * 255;
+
 // The printer block of a first-generation file keeps two 16-bit sums of the
 // banks' plain contents at offset 26: the byte sum, then the sum of each
 // byte exclusive-or its position's low byte.

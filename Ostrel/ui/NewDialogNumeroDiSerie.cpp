@@ -78,6 +78,10 @@ void CNewDialogNumeroDiSerie::Build(const std::vector<CString>& names) {
     m_serial->setFocus();
 }
 
+void CNewDialogNumeroDiSerie::GetCurrentSerialNumber(const _AnagraficaCollaudo& record) {
+    SetProductCode(record.strCodiceProdotto);
+}
+
 void CNewDialogNumeroDiSerie::SetProductCode(const CString& code) {
     m_strCodiceProdotto = code;
     m_product->setText(ToQString(code));
@@ -100,4 +104,10 @@ void CNewDialogNumeroDiSerie::accept() {
 void CNewDialogNumeroDiSerie::OnStopCollaudo() {
     if (m_pConfigName) m_pConfigName->Empty();
     QDialog::reject();
+}
+
+void CNewDialogNumeroDiSerie::SetNewCurrentSerialNumber(_AnagraficaCollaudo* record) const {
+    if (!record || result() != QDialog::Accepted) return;
+    record->strCodiceProdotto = m_strCodiceProdotto;
+    record->strNumeroSerie = m_strNumeroSerie;
 }

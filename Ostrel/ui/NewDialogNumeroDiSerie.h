@@ -6,6 +6,7 @@
 
 #include "CString.h"
 #include "KalvoNewCfgFileObject.h"
+#include "KalvoNewReportFileObject.h"
 
 #include <QDialog>
 
@@ -27,12 +28,15 @@ public:
     // The same with the configuration names themselves.
     CNewDialogNumeroDiSerie(QWidget* parent, const std::vector<CString>& configNames, CString* pConfigName);
 
-    // Shows the product code of the test record and an empty serial number.
+    // Shows the record's product code and an empty serial number.
+    void GetCurrentSerialNumber(const _AnagraficaCollaudo& record);
     void SetProductCode(const CString& code);
     // After OK: the product code as loaded (never cut to the field) and the
     // serial number typed.
     CString Get_m_strCodiceProdotto() const { return m_strCodiceProdotto; }
     CString Get_m_strNumeroSerie() const { return m_strNumeroSerie; }
+    // After OK only: the code as loaded and the serial number typed.
+    void SetNewCurrentSerialNumber(_AnagraficaCollaudo* record) const;
 
     // The entry of the combo that chooses no configuration.
     static const wchar_t* NoConfiguration() { return L"Nessuna"; }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -154,6 +156,23 @@ TEST_F(CliFontCommandsTest, KeepsItsLogInTheEditorsLogFolder) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto logs = std::distance(std::filesystem::directory_iterator(dir.File("logs")), {});
     EXPECT_EQ(logs, 1);
+}
+
+// The editor's configuration is only a hint for the log folder here: when it
+// is a FIFO it is passed over at once, not waited on.
+TEST_F(CliFontCommandsTest, AnEditorConfigurationThatIsAFifoIsPassedOver) {
+    const std::string psw = MakePsw("f.psw", 0);
+    std::filesystem::create_directories(dir.File("xdg/Kalvo"));
+    std::filesystem::create_directories(dir.File("prog"));
+    WriteText(dir.File("xdg/Kalvo/Glyphos.ini"), "[App.%20settings]\nPath=" + dir.File("prog") + "/\n");
+    ASSERT_EQ(::mkfifo(dir.File("prog/Glyphos.cfg").c_str(), 0600), 0);
+    ::setenv("XDG_CONFIG_DIRS", dir.File("xdg").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", dir.File("cache").c_str(), 1);
+    const CliRun r = CliNoLog({"fonts", psw});
+    ::unsetenv("XDG_CONFIG_DIRS");
+    ::unsetenv("XDG_CACHE_HOME");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("cache/glyphos/logs")));
 }
 
 }  // namespace

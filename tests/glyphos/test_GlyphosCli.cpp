@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+
 using pswtest::Bytes;
 using pswtest::Psw1Builder;
 using pswtest::Psw2Builder;
@@ -246,6 +251,56 @@ TEST_F(GlyphosCliTest, TruncatedFilesExitOneNeverWithASignal) {
                 "is not a readable PSW2 file: a header block is damaged or cut short");
     ExpectError(Run({"info", Write(Bytes(two.begin(), two.begin() + second.BlockOffset('?')))}), 1,
                 "is not a readable PSW2 file: it has no bin (\"?\") block");
+}
+
+// Files that are not what their names say end at once with exit 1 and one
+// error line: no blocking on a FIFO, no walk through gigabytes of a sparse
+// file, no font made of a record of zeros.
+TEST_F(GlyphosCliTest, FilesThatAreNotWhatTheyClaimEndPromptly) {
+    ASSERT_EQ(::mkfifo(dir.File("fifo.psw").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.File("fifo.kfn").c_str(), 0600), 0);
+    const auto sparse = [&](const Bytes& head, const std::string& name) {
+        const std::string p = Write(head, name);
+        std::filesystem::resize_file(p, std::uint64_t{2} << 30);
+        return p;
+    };
+    Psw1Builder first;
+    first.AddBank(1);
+    first.AddFont({});
+    const Bytes one = first.Build();
+    Psw2Builder second;
+    second.AddFont({});
+    second.AddSoftwareModule("1x00");
+    const Bytes two = second.Build();
+    const std::string big1 = sparse(Bytes(one.begin(), one.begin() + 32), "big1.psw");
+    const std::string big2 = sparse(Bytes(two.begin(), two.begin() + second.BlockOffset('?')), "big2.psw");
+    const std::string bigKfn = sparse({}, "big.kfn");
+    const std::string zeroKfn = Write(Bytes(21, 0), "zero.kfn");
+    const std::string log = "--log-dir=" + dir.path();
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } cases[] = {
+        {{"info", dir.File("fifo.psw")}, dir.File("fifo.psw") + " is a FIFO, not a PSW file"},
+        {{"fonts", dir.File("fifo.psw"), log}, "fifo.psw: it is a FIFO, not a file"},
+        {{"show", dir.File("fifo.kfn"), "65"}, "fifo.kfn: it is a FIFO, not a file"},
+        {{"show", zeroKfn, "0"}, "cannot read the font file " + zeroKfn},
+        {{"export", "asm", zeroKfn, dir.File("t.asm"), "--items", "8"}, "cannot read the font file " + zeroKfn},
+        {{"show", bigKfn, "65"}, "cannot read the font file " + bigKfn},
+        {{"info", big1}, "big1.psw is not a readable PSW file: its headers could not be read"},
+        {{"fonts", big1, log}, "cannot read the fonts of"},
+        {{"info", big2}, "it has no bin (\"?\") block"},
+        {{"extract", big2, "1", dir.File("x.kfn"), log}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[c.args[0] == "export" ? 2 : 1]);
+        const auto start = std::chrono::steady_clock::now();
+        const CliRun r = Run(c.args);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        ExpectError(r, 1, c.error);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("t.asm")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.kfn")));
 }
 
 // ---- Wrong arguments: exit 2 -------------------------------------------

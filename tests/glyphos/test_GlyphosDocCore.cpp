@@ -1,3 +1,4 @@
+#include "FileUtil.h"
 #include "GlyphosDocCore.h"
 #include "PswBuilder.h"
 #include "TestUi.h"
@@ -9,6 +10,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <random>
 
 namespace {
@@ -228,6 +230,67 @@ TEST_F(GlyphosDocCoreTest, SavingIntoAFirstGenerationFileRewritesBlockSumsAndScr
                 ASSERT_EQ(again.GetFont().GetGridByte(ch, row, b), doc.GetFont().GetGridByte(ch, row, b));
 }
 
+// The disk failing at any step of a save (any piece of the write, the flush,
+// the rename) leaves the old file byte for byte, or the new one whole, and
+// nothing beside it.
+AtomicWriteStep g_failStep;
+std::size_t g_failIndex;
+bool FailOneStep(AtomicWriteStep step, std::size_t index) { return step == g_failStep && index == g_failIndex; }
+
+TEST_F(GlyphosDocCoreTest, ASaveThatFailsAtAnyStepLeavesTheOldFileOrTheNewOneWhole) {
+    pswtest::Psw1Builder w;
+    w.bankSize = 3 * kAtomicWriteChunk / 2;
+    w.AddBank(0, RandomData(w.bankSize, 4));
+    w.AddFont({.width = 8, .height = 8, .first = 32, .last = 40});
+    w.Write(dir.File("s.psw"));
+    Pick first(0);
+    ASSERT_EQ(doc.OpenFromPsw(P("s.psw"), first), 1);
+    ASSERT_EQ(doc.SaveKfnFile(P("f.kfn")), 1);
+    doc.GetFont().TogglePixel(33, 2, 2);
+    const int dot = doc.GetFont().GetPixel(33, 2, 2);
+    const struct {
+        AtomicWriteStep step;
+        std::size_t index;
+    } faults[] = {{AtomicWriteStep::Write, 0}, {AtomicWriteStep::Write, 1}, {AtomicWriteStep::Write, 2},
+                  {AtomicWriteStep::Sync, 0},  {AtomicWriteStep::Rename, 0}};
+    for (const auto& f : faults) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(f.step) << " " << f.index);
+        const std::string oldPsw = ReadText(dir.File("s.psw")), oldKfn = ReadText(dir.File("f.kfn"));
+        g_failStep = f.step;
+        g_failIndex = f.index;
+        SetAtomicWriteFault(FailOneStep);
+        const int savedPsw = doc.SaveIntoPsw(P("s.psw"), first);
+        const int savedKfn = doc.SaveKfnFile(P("f.kfn"));
+        SetAtomicWriteFault(nullptr);
+        ui->Clear();  // a failed save says so in a box
+        if (!savedPsw) {
+            EXPECT_EQ(ReadText(dir.File("s.psw")), oldPsw);
+        }
+        if (!savedKfn) {
+            EXPECT_EQ(ReadText(dir.File("f.kfn")), oldKfn);
+        }
+        CGlyphosDocCore check;
+        check.SetLogDir(CString::FromUtf8(dir.path()));
+        ASSERT_EQ(check.OpenFromPsw(P("s.psw"), first), 1);
+        EXPECT_EQ(check.GetFont().GetPixel(33, 2, 2), savedPsw ? dot : 1 - dot);
+        ASSERT_EQ(check.LoadKfnFile(P("f.kfn")), 1);
+        EXPECT_EQ(check.GetFont().GetPixel(33, 2, 2), savedKfn ? dot : 1 - dot);
+        // The log of this fixture and the two files: no temporary left.
+        std::size_t others = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+            const std::string name = e.path().filename().string();
+            others += name != "s.psw" && name != "f.kfn" && name.find(".log") == std::string::npos;
+        }
+        EXPECT_EQ(others, 0u);
+        if (savedPsw || savedKfn) {  // the old contents back for the next step
+            doc.GetFont().TogglePixel(33, 2, 2);
+            ASSERT_EQ(doc.SaveIntoPsw(P("s.psw"), first), 1);
+            ASSERT_EQ(doc.SaveKfnFile(P("f.kfn")), 1);
+            doc.GetFont().TogglePixel(33, 2, 2);
+        }
+    }
+}
+
 TEST_F(GlyphosDocCoreTest, FontsMoveBetweenGenerationsIntoCompatibleSlots) {
     const pswtest::FontSpec shape{.width = 10, .height = 12, .first = 32, .last = 64, .marginRight = 1};
     pswtest::Psw1Builder one;
@@ -402,6 +465,35 @@ TEST_F(GlyphosDocCoreTest, KfnEndingInsideTheLastCharacterLoadsButEarlierDoesNot
     EXPECT_EQ(third.LoadKfn(early.data(), early.size()), 0);
     EXPECT_EQ(third.GetFont().GetPixel(40, 1, 1), 1);  // untouched
     for (std::size_t n : {0ul, 1ul, 10ul, 20ul, 31ul}) EXPECT_EQ(third.LoadKfn(kfn.data(), n), 0) << n;
+}
+
+// A property record no font can have makes the file damaged; the document
+// keeps what it had. Record bytes 3..6: width, height, first, last.
+TEST_F(GlyphosDocCoreTest, KfnWithARecordOutsideTheFontRangesIsRefused) {
+    const Bytes good = doc.StoreKfn();
+    struct Case {
+        int width, height, first, last;
+        bool loads;
+    } const cases[] = {{0, 24, 32, 255, false},  {65, 24, 32, 255, false}, {64, 24, 32, 255, true},
+                       {16, 0, 32, 255, false},  {16, 97, 32, 255, false}, {16, 96, 65, 66, true},
+                       {16, 24, 100, 99, false}, {16, 24, 65, 65, true},   {1, 1, 0, 255, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.first << ".." << c.last);
+        Bytes kfn = good;
+        kfn[3] = static_cast<std::uint8_t>(c.width);
+        kfn[4] = static_cast<std::uint8_t>(c.height);
+        kfn[5] = static_cast<std::uint8_t>(c.first);
+        kfn[6] = static_cast<std::uint8_t>(c.last);
+        CGlyphosDocCore other;
+        other.GetFont().SetPixel(40, 1, 1);
+        EXPECT_EQ(other.LoadKfn(kfn.data(), kfn.size()), c.loads ? 1 : 0);
+        if (!c.loads) {
+            EXPECT_EQ(other.GetFont().GetPixel(40, 1, 1), 1);
+        }
+    }
+    // The shortest file there is: a record, a name and a row length, all zero.
+    const Bytes zeros(21, 0);
+    EXPECT_EQ(doc.LoadKfn(zeros.data(), zeros.size()), 0);
 }
 
 TEST_F(GlyphosDocCoreTest, NavigationStaysInsideTheRange) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 namespace {
@@ -194,6 +196,20 @@ TEST_F(KalvoNewCfgFileObjectTest, MissingNamesAreReportedWithTheFileAndZeroedOut
 
     EXPECT_FALSE(cfg.LoadCfgFile(CString::FromUtf8(dir.File("absent.cfg"))));
     EXPECT_EQ(ui.Last().caption, L"Errore apertura file di configurazione");
+    ui->Clear();
+}
+
+// A FIFO named as a configuration file is refused at once, as an unreadable
+// file, instead of blocking until something writes to it.
+TEST_F(KalvoNewCfgFileObjectTest, AFifoIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(dir.File("fifo.cfg").c_str(), 0600), 0);
+    EXPECT_FALSE(cfg.LoadCfgFile(CString::FromUtf8(dir.File("fifo.cfg"))));
+    EXPECT_EQ(ui.Last().caption, L"Errore apertura file di configurazione");
+    ui->Clear();
+    CLoadInfoFile info;
+    info.InitInfoFile(CString::FromUtf8(dir.path()), L"fifo.cfg", L"BeginInfo", L"EndInfo");
+    EXPECT_FALSE(info.LoadInfoFile());
+    EXPECT_EQ(ui.Last().caption, L"Error");
     ui->Clear();
 }
 

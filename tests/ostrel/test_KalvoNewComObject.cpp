@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <map>
+#include <random>
+#include <set>
 
 namespace {
 
@@ -549,6 +552,78 @@ TEST_F(KalvoNewComObjectTest, ReadFailuresOfThePortAreDeviceErrors) {
     EXPECT_FALSE(com.ReadBytes(buf, nullptr, &code));
     n = 0;
     EXPECT_TRUE(com.ReadBytes(nullptr, &n, &code));
+}
+
+// Ten thousand writes and reads while the printer misbehaves at random
+// (busy, XOFF, power off, garbled or silent answers, port calls failing):
+// every operation ends within its time-out with one of its codes, and the
+// object works normally afterwards.
+TEST_F(KalvoNewComObjectTest, RandomFaultsNeverOutlastATimeOutNorBreakTheObject) {
+    OpenOn("reply \"?\" -> \"OK\"\nbuffer 64\nxoff-at 48\nxon-at 8\nprint-rate 4000\n");
+    ASSERT_TRUE(com.SetComPort(0x04));
+    const auto writeBound = std::chrono::milliseconds(com.m_CT.dwWriteByteTimeout) + 10ms;
+    const std::set<DWORD> writeCodes = {0, 12, 13, 16, 39, 995, 996, 997};
+    const std::set<DWORD> readCodes = {0, 16, 40, 41};
+    std::mt19937 gen(13);
+    std::map<DWORD, int> seen;
+    for (int op = 0; op < 10000; ++op) {
+        // The second half with hardware flow control, where busy is CTS.
+        if (op == 5000) {
+            ASSERT_TRUE(com.SetComPort(0x84));
+        }
+        const unsigned phase = gen() % 16;
+        switch (phase) {
+            case 0: line->SetBusy(true); break;
+            case 1: line->SendFromPrinter({0x13}); break;  // XOFF
+            case 2: line->SetPower(false); break;
+            case 3: line->SendFromPrinter({static_cast<BYTE>(gen()), static_cast<BYTE>(gen())}); break;
+            case 4: line->Fail(Op::WriteWait, gen() % 2 ? EIO : ERROR_OPERATION_ABORTED); break;
+            case 5: line->Fail(Op::WriteStart, EIO); break;
+            case 6: line->Fail(Op::ReadWait, EIO); break;
+            default:  // a quiet, healthy printer
+                line->SetBusy(false);
+                line->SetPower(true);
+                line->SendFromPrinter({0x11});
+                break;
+        }
+        DWORD code = 0xFFFF;
+        const auto before = Now();
+        if (gen() % 3 != 0) {
+            com.WriteBite(gen() % 4 ? BYTE{'x'} : BYTE{'?'}, &code);
+            ASSERT_LE(Now() - before, writeBound) << "write " << op;
+            ASSERT_TRUE(writeCodes.count(code)) << "write " << op << " code " << code;
+        } else {
+            BYTE buf[16];
+            DWORD n = 1 + gen() % 16;
+            const DWORD asked = n;
+            const bool ok = com.ReadBytes(buf, &n, &code);
+            ASSERT_LE(Now() - before, std::chrono::milliseconds(asked * 10000 / 9600 * com.m_CT.dwReadMultiplier +
+                                                               com.m_CT.dwReadConstant + 50 + 10))
+                << "read " << op;
+            ASSERT_TRUE(readCodes.count(code)) << "read " << op << " code " << code;
+            ASSERT_LE(n, asked);
+            ASSERT_EQ(ok, code == 0 || code == 41);
+        }
+        ++seen[code];
+        ui->Clear();  // failures the log shows in boxes are part of the run
+    }
+    EXPECT_GE(seen.size(), 6u);  // the faults really happened
+    EXPECT_GT(seen[13], 0);
+
+    line->SetBusy(false);
+    line->SetPower(true);
+    line->SendFromPrinter({0x11});
+    line->GetClock().SleepFor(1s);
+    BYTE drain[64];
+    DWORD n = sizeof drain;
+    DWORD code = 0;
+    com.ReadBytes(drain, &n, &code);
+    ASSERT_TRUE(com.WriteBite('?', &code)) << code;
+    n = 2;
+    BYTE buf[2] = {};
+    EXPECT_TRUE(com.ReadBytes(buf, &n, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(std::string(buf, buf + n), "OK");
 }
 
 TEST_F(KalvoNewComObjectTest, ReleasingPutsBackWhatWasFoundAndTellsTheWindow) {

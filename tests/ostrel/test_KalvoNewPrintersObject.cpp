@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <random>
 #include <regex>
 #include <thread>
 
@@ -338,6 +339,49 @@ TEST_F(KalvoNewPrintersObjectTest, ASwitchedOffPrinterIsToldAndNothingIsSent) {
     ui->Clear();
     line->SetPower(true);
     EXPECT_TRUE(prn.GetStatusPrinter());
+}
+
+// Two thousand transfers and status queries while the printer misbehaves at
+// random (busy, XOFF, power off, garbled answers, failing reads) and a stop
+// request comes now and then: none outlasts the write interval, and the
+// object still talks to the printer afterwards.
+TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBound) {
+    Ready({}, 1);
+    std::mt19937 gen(16);
+    const std::vector<BYTE> data(8, 'z');
+    const auto healthy = [&] {
+        line->SetBusy(false);
+        line->SetPower(true);
+        line->SendFromPrinter({0x11});
+    };
+    for (int op = 0; op < 2000; ++op) {
+        switch (gen() % 24) {
+            case 0: line->SetBusy(true); break;
+            case 1: line->SendFromPrinter({0x13}); break;
+            case 2: line->SetPower(false); break;
+            case 3: line->SendFromPrinter({static_cast<BYTE>(gen()), static_cast<BYTE>(gen())}); break;
+            case 4: line->Fail(Op::ReadWait, EIO); break;
+            case 5: prn.StopWriter(); break;
+            default: healthy(); break;
+        }
+        const auto before = Now();
+        if (gen() % 2) {
+            prn.WriteToCom(data.data(), static_cast<DWORD>(data.size()), FALSE);
+        } else {
+            prn.GetStatusPrinter();
+        }
+        ASSERT_LE(Now() - before, 32s) << "operation " << op;
+        ui->Clear();  // the boxes of a switched-off printer are part of the run
+    }
+    healthy();
+    line->GetClock().SleepFor(5s);
+    prn.StopWriter();  // a request left over from the run is used up here
+    prn.WriteToCom(data.data(), 1, FALSE);
+    const std::size_t before = line->Received().size();
+    EXPECT_TRUE(prn.WriteToCom(data.data(), static_cast<DWORD>(data.size()), FALSE));
+    EXPECT_EQ(line->Received().size(), before + data.size());
+    EXPECT_TRUE(prn.GetStatusPrinter());
+    ui->Clear();
 }
 
 TEST_F(KalvoNewPrintersObjectTest, DialogsThatNobodyAnswersCountAsCancelled) {

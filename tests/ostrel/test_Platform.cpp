@@ -7,7 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <thread>
@@ -113,6 +119,55 @@ TEST(FileUtilTest, BinaryFileRefusesDirectoriesAndReportsShortReads) {
     char buf[8];
     ASSERT_TRUE(f.Seek(1));
     EXPECT_EQ(f.Read(buf, 8), 2u);
+}
+
+// A FIFO with no writer would block open() forever; a socket or a device
+// never ends. Each reader of user files refuses them at once.
+TEST(FileUtilTest, OnlyRegularFilesAreReadAndNothingElseBlocks) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, dir.File("sock").c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.File("fifo"), "a FIFO"}, {dir.File("sock"), "a socket"}, {"/dev/zero", "a device"},
+        {dir.path(), "a directory"}};
+    for (const auto& [path, kind] : cases) {
+        SCOPED_TRACE(path);
+        const CString p = CString::FromUtf8(path);
+        ASSERT_NE(NonRegularFileKind(p), nullptr);
+        EXPECT_STREQ(NonRegularFileKind(p), kind);
+        BinaryFile f;
+        EXPECT_FALSE(f.Open(p, BinaryFile::Mode::Read));
+        std::vector<unsigned char> bytes;
+        EXPECT_FALSE(ReadWholeFile(p, bytes));
+        MappedFile m;
+        EXPECT_FALSE(m.Map(p));
+    }
+    ::close(sock);
+    WriteText(dir.File("ten"), "0123456789");
+    EXPECT_EQ(NonRegularFileKind(CString::FromUtf8(dir.File("ten"))), nullptr);
+    EXPECT_EQ(NonRegularFileKind(CString::FromUtf8(dir.File("absent"))), nullptr);
+}
+
+TEST(FileUtilTest, AFileLongerThanItsFormatAllowsIsRefusedUnread) {
+    TempDir dir;
+    WriteText(dir.File("ten"), "0123456789");
+    const CString p = CString::FromUtf8(dir.File("ten"));
+    std::vector<unsigned char> bytes;
+    errno = 0;
+    EXPECT_FALSE(ReadWholeFile(p, bytes, 9));
+    EXPECT_EQ(errno, EFBIG);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(ReadWholeFile(p, bytes, 10));
+    MappedFile m;
+    ASSERT_TRUE(m.Map(p));
+    EXPECT_EQ(std::string(m.data(), m.data() + m.size()), "0123456789");
+    WriteText(dir.File("empty"), "");
+    EXPECT_TRUE(m.Map(CString::FromUtf8(dir.File("empty"))));
+    EXPECT_EQ(m.size(), 0u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "NewDialogNumeroDiSerie.h"
 #include "QtTestSupport.h"
+#include "QtText.h"
 #include "QtUiServices.h"
 #include "TestUi.h"
 
@@ -7,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <string>
 
 namespace {
 
@@ -75,6 +78,27 @@ TEST_F(NewDialogNumeroDiSerieTest, StopCollaudoClearsTheChoiceAndWritesNothing) 
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_TRUE(chosen.IsEmpty());
     EXPECT_TRUE(dlg.Get_m_strNumeroSerie().IsEmpty());
+}
+
+TEST_F(NewDialogNumeroDiSerieTest, TheTestRecordGetsCodeAndSerialNumberOnlyAfterOk) {
+    _AnagraficaCollaudo record;
+    record.strCodiceProdotto = longCode;
+    record.strNumeroSerie = L"old";
+    record.strNome = L"Anna";
+    for (const char* button : {"stop", "ok"}) {
+        CString chosen;
+        CNewDialogNumeroDiSerie dlg(nullptr, &entries, &chosen);
+        dlg.GetCurrentSerialNumber(record);
+        EXPECT_EQ(dlg.ProductEdit()->text(), ToQString(longCode)) << button;
+        EXPECT_TRUE(dlg.SerialEdit()->text().isEmpty()) << button;
+        dlg.show();
+        dlg.SerialEdit()->setText("SN9");
+        QTest::mouseClick(dlg.findChild<QPushButton*>(button), Qt::LeftButton);
+        dlg.SetNewCurrentSerialNumber(&record);
+        EXPECT_EQ(record.strNumeroSerie, button == std::string("ok") ? L"SN9" : L"old");
+    }
+    EXPECT_EQ(record.strCodiceProdotto, longCode) << "the long product code is not cut";
+    EXPECT_EQ(record.strNome, L"Anna");
 }
 
 TEST_F(NewDialogNumeroDiSerieTest, TheQtProviderAnswersThePrintersObjectsRequestWithTheDialog) {
