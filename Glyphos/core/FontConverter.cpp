@@ -1,13 +1,12 @@
 #include "FontConverter.h"
 
 #include "BdfFile.h"
+#include "CodePageList.h"
 #include "FileUtil.h"
 #include "GlyphosDocCore.h"
 #include "Gzip.h"
 #include "KalvoFont.h"
 #include "PsfFile.h"
-
-#include <iconv.h>
 
 #include <algorithm>
 #include <array>
@@ -20,29 +19,14 @@ namespace {
 
 // The Unicode code point of each byte of a single-byte Windows code page, -1
 // where the page has none. False when iconv does not know the page.
-//
-// Kept private here for now: the editor's code-page list over iconv is the
-// place for it once both exist.
 bool CodePageTable(int cp, std::array<std::int32_t, 256>& out) {
-    std::string name = "CP" + std::to_string(cp);
-    if (cp >= 28591 && cp <= 28599) name = "ISO-8859-" + std::to_string(cp - 28590);
-    else if (cp == 28603) name = "ISO-8859-13";
-    else if (cp == 28605) name = "ISO-8859-15";
-    else if (cp == 20866) name = "KOI8-R";
-    else if (cp == 21866) name = "KOI8-U";
-    iconv_t cd = iconv_open("UTF-32LE", name.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    if (cp < 0) return false;
+    const CodePageConverter converter(static_cast<std::uint32_t>(cp));
+    if (!converter.IsValid()) return false;
     for (int c = 0; c < 256; ++c) {
-        char in = static_cast<char>(c);
-        unsigned char u[8] = {};
-        char* ip = &in;
-        char* op = reinterpret_cast<char*>(u);
-        std::size_t il = 1, ol = sizeof u;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        const bool ok = iconv(cd, &ip, &il, &op, &ol) != static_cast<std::size_t>(-1) && ol == 4;
-        out[static_cast<std::size_t>(c)] = ok ? static_cast<std::int32_t>(u[0] | u[1] << 8 | u[2] << 16 | u[3] << 24) : -1;
+        const auto u = converter.ToUnicode(static_cast<unsigned char>(c));
+        out[static_cast<std::size_t>(c)] = u ? static_cast<std::int32_t>(*u) : -1;
     }
-    iconv_close(cd);
     return true;
 }
 
