@@ -409,12 +409,16 @@ int Run(const Options& o, ServiceUi& ui) {
         log = base / "ostrel" / "ostrel-service.log";
     }
 
-    ServicePrinter printer;
-    const PrinterInReach reach(printer);
+    // The window outlives the printer: releasing the port at the printer's
+    // end still posts the restored line setting to it.
+    const ServicePrinter* announcing = nullptr;
     CallbackMessageTarget window([&](const PostedMessage& m) {
-        if (o.verbose && m.msg == WM_COMCONFIG_CHANGED)
-            std::fprintf(stderr, "ostrel-service: line setting: %s\n", printer.GetStrComConfig().ToUtf8().c_str());
+        if (o.verbose && announcing && m.msg == WM_COMCONFIG_CHANGED)
+            std::fprintf(stderr, "ostrel-service: line setting: %s\n", announcing->GetStrComConfig().ToUtf8().c_str());
     });
+    ServicePrinter printer;
+    announcing = &printer;
+    const PrinterInReach reach(printer);
     int frame = 0;  // the library wants a frame; this tool has none
 
     const CString portName = CString::FromUtf8(o.port);
