@@ -2,6 +2,7 @@
 
 #include "TermiosSerialDevice.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cwctype>
 #include <map>
@@ -105,4 +106,24 @@ ReadTimeoutRule ReadTimeoutRule::For(const COMMTIMEOUTS& t, DWORD count) {
     if (t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD)
         r.interval = std::chrono::milliseconds(t.ReadIntervalTimeout);
     return r;
+}
+
+WritePacingRule WritePacingRule::For(const DCB& dcb) {
+    const unsigned long long baud = dcb.BaudRate ? dcb.BaudRate : CBR_9600;
+    const unsigned long long bits = BitsPerCharacter(dcb);
+    WritePacingRule r;
+    r.character = std::chrono::nanoseconds(1'000'000'000ULL * bits / baud);
+    // Characters in 2 ms: baud x 0.002 / bits.
+    r.inFlight = static_cast<DWORD>(std::clamp<unsigned long long>(baud * 2 / (1000 * bits), kMinInFlight, kMaxInFlight));
+    return r;
+}
+
+std::chrono::nanoseconds WritePacingRule::Recheck(DWORD queued) const {
+    const DWORD excess = queued >= inFlight ? queued - inFlight + 1 : 1;
+    return std::clamp<std::chrono::nanoseconds>(character * excess, std::chrono::microseconds(50),
+                                                std::chrono::milliseconds(2));
+}
+
+std::chrono::nanoseconds WritePacingRule::DrainLimit(DWORD queued) const {
+    return character * (2 * static_cast<long long>(queued)) + std::chrono::milliseconds(20);
 }

@@ -282,6 +282,35 @@ OSTREL_API void UnregisterSerialPort(const CString& name);
 // Bits on the line per character: start, data, parity, stop.
 OSTREL_API DWORD BitsPerCharacter(const DCB& dcb);
 
+// How a port paces what it writes. A few bytes may wait in the transmitter
+// ahead of the line, so that the line never idles between two writes (on a
+// USB adapter every write is a transfer of its own that takes about a
+// millisecond to complete); and no more than a few, because holds (XOFF, CTS
+// or DSR low, a stop) are looked at before each byte, so what is already
+// queued still goes out after one. About 2 ms of line time: twice a
+// transfer's latency; at least 2, so that a byte is always ready behind the
+// one on the wire; at most 64, so that a hold never lets much through even
+// at high rates. Every device paces its writes through this one rule.
+struct OSTREL_API WritePacingRule {
+    static constexpr DWORD kMinInFlight = 2;
+    static constexpr DWORD kMaxInFlight = 64;
+
+    DWORD inFlight = kMinInFlight;                              // bytes queued ahead of the line, at most
+    std::chrono::nanoseconds character{std::chrono::milliseconds(1)};  // one character on the line
+
+    static WritePacingRule For(const DCB& dcb);
+
+    // With `queued` bytes not yet on the line, one more may be written.
+    bool MayWrite(DWORD queued) const { return queued < inFlight; }
+    // When it may not: how long until it is worth looking again (the line
+    // time of the excess, between 50 us and 2 ms).
+    std::chrono::nanoseconds Recheck(DWORD queued) const;
+    // How long to let `queued` bytes leave before the setting changes or the
+    // port closes under them: twice their line time and 20 ms more. What is
+    // still queued after that sits behind a stalled line.
+    std::chrono::nanoseconds DrainLimit(DWORD queued) const;
+};
+
 // What a port's read time-outs mean for one read of `count` bytes, as the
 // Windows driver reads them: MAXDWORD / 0 / 0 returns at once with what has
 // arrived; MAXDWORD / MAXDWORD / c returns with the first byte or after c ms;

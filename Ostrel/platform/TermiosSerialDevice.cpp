@@ -119,6 +119,7 @@ struct TermiosSerialDevice::Impl {
     std::condition_variable cv;
     std::deque<BYTE> rx;
     DCB dcb;  // flow settings in force; the frame of a pseudo-terminal
+    WritePacingRule pacing;  // follows dcb
     COMMTIMEOUTS timeouts;
     bool xoffHeld = false;
     DWORD errors = 0;
@@ -174,11 +175,24 @@ struct TermiosSerialDevice::Impl {
         return e;
     }
 
-    // Time of one character on the line, for the waits on the output queue.
-    std::chrono::nanoseconds CharacterTime() {
-        std::lock_guard l(lock);
-        const DWORD baud = dcb.BaudRate ? dcb.BaudRate : 9600;
-        return std::chrono::nanoseconds(1'000'000'000LL * BitsPerCharacter(dcb) / baud);
+    // Lets what is queued for the line go out before the setting changes or
+    // the port closes under it, waiting no longer than the pacing rule allows
+    // (a stalled line must not hold the caller). True when the queue is empty.
+    bool DrainOutput() {
+        WritePacingRule rule;
+        {
+            std::lock_guard l(lock);
+            rule = pacing;
+        }
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+        const auto end = SteadyClock::now() + rule.DrainLimit(static_cast<DWORD>(queued));
+        for (;;) {
+            std::this_thread::sleep_for(std::clamp<std::chrono::nanoseconds>(rule.character * queued,
+                                                                             microseconds(50), milliseconds(2)));
+            if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+            if (SteadyClock::now() >= end) return false;
+        }
     }
 };
 
@@ -257,6 +271,7 @@ TermiosSerialDevice::OpenResult TermiosSerialDevice::Open(const std::string& pat
         d.XonChar = ASCII_XON;
         d.XoffChar = ASCII_XOFF;
     }
+    impl->pacing = WritePacingRule::For(d);
     impl->TakeLineErrors();  // start counting line errors from now
 
     r.device.reset(new TermiosSerialDevice(std::move(impl)));
@@ -344,6 +359,8 @@ BOOL TermiosSerialDevice::SetCommState(const DCB& dcb) {
         return Fail(EINVAL);
     if ((dcb.fOutX || dcb.fInX) && dcb.XonChar == dcb.XoffChar) return Fail(EINVAL);
 
+    // Bytes still queued would otherwise leave at the new rate or frame.
+    m->DrainOutput();
     termios before{};
     if (::tcgetattr(m->fd, &before) != 0) return Fail(static_cast<DWORD>(errno));
     termios t = before;
@@ -386,6 +403,7 @@ BOOL TermiosSerialDevice::SetCommState(const DCB& dcb) {
     std::lock_guard l(m->lock);
     m->dcb = dcb;
     m->dcb.DCBlength = sizeof(DCB);
+    m->pacing = WritePacingRule::For(dcb);
     if (!dcb.fOutX) m->xoffHeld = false;
     m->cv.notify_all();
     return Succeed();
@@ -525,6 +543,7 @@ SerialDevice::IoResult TermiosSerialDevice::WriteByte(BYTE byte, DWORD waitMs) {
     for (;;) {
         bool xoffHold;
         DCB flow;
+        WritePacingRule pacing;
         {
             std::lock_guard l(m->lock);
             if (m->txCancel != generation) {
@@ -533,6 +552,7 @@ SerialDevice::IoResult TermiosSerialDevice::WriteByte(BYTE byte, DWORD waitMs) {
             }
             if (m->lineError) return failed(m->lineError);
             flow = m->dcb;
+            pacing = m->pacing;
             xoffHold = flow.fOutX && m->xoffHeld;
         }
         bool lineHold = false;
@@ -548,13 +568,13 @@ SerialDevice::IoResult TermiosSerialDevice::WriteByte(BYTE byte, DWORD waitMs) {
             pause(lineHold ? now + milliseconds(1) : deadline, !lineHold);
             continue;
         }
-        // One byte in flight at a time, so a hold stops the very next byte.
+        // A few bytes may wait in the driver ahead of the line, no more: the
+        // holds above were looked at for this byte, so a hold stops the
+        // stream within what is already queued.
         int queued = 0;
-        if (::ioctl(m->fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        if (::ioctl(m->fd, TIOCOUTQ, &queued) == 0 && queued > 0 && !pacing.MayWrite(static_cast<DWORD>(queued))) {
             if (now >= deadline) return timedOut();
-            const auto step = std::clamp<std::chrono::nanoseconds>(m->CharacterTime() * queued, microseconds(50),
-                                                                   milliseconds(2));
-            pause(now + step, false);
+            pause(now + pacing.Recheck(static_cast<DWORD>(queued)), false);
             continue;
         }
         const ssize_t n = ::write(m->fd, &byte, 1);
@@ -639,11 +659,13 @@ BOOL TermiosSerialDevice::Close() {
     m->wakeFd = -1;
 
     const int fd = m->fd;
-    // Thrown-away output first: restoring the setting and closing must not
-    // wait for a printer that has stopped taking bytes. Only output still
-    // queued is thrown away: on a pseudo-terminal, where nothing is ever
-    // queued, an output flush would throw away what the other side has not
-    // read yet.
+    // The last bytes written are still queued right after a transfer: they
+    // get their line time, then whatever is left is thrown away, so that
+    // restoring the setting and closing never wait for a printer that has
+    // stopped taking bytes. Only output still queued is thrown away: on a
+    // pseudo-terminal, where nothing is ever queued, an output flush would
+    // throw away what the other side has not read yet.
+    m->DrainOutput();
     int queued = 0;
     ::tcflush(fd, (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued > 0) ? TCIOFLUSH : TCIFLUSH);
     ::tcsetattr(fd, TCSANOW, &m->original);

@@ -6,18 +6,24 @@
 //   another program holds fails with EBUSY and the message "port busy";
 // - raw mode, with the kernel's own flow control (IXON, IXOFF, IXANY,
 //   CRTSCTS) off: output flow control is done here, byte by byte, as the
-//   Windows driver does it, so that a busy printer stops the very next byte;
+//   Windows driver does it, so that a busy printer stops the stream at once;
 // - one input pump thread owns read(): it takes XON and XOFF out of the
 //   received stream when fOutX is on and keeps the "held by XOFF" state;
 // - CTS and DSR are sampled with TIOCMGET before each byte; a device without
 //   modem lines (ENOTTY, as on a pseudo-terminal) reports them on;
-// - a single-byte write waits for the driver's output queue (TIOCOUTQ) to
-//   empty with short sleeps against its deadline, never with tcdrain, which
-//   costs milliseconds per call on real UARTs;
+// - a single-byte write lets a few bytes wait in the driver's output queue
+//   (TIOCOUTQ) ahead of the line, as WritePacingRule says, so the line never
+//   idles between bytes, even on a USB adapter where every write is a
+//   transfer of its own; when the queue is full it waits with short sleeps
+//   against its deadline, never with tcdrain, which costs milliseconds per
+//   call on real UARTs; a hold stops the stream within what is queued;
+// - a change of the line setting first lets the queue drain (bounded), so
+//   queued bytes never leave at the new rate;
 // - reads are served from the pump's buffer with waits against a deadline;
 // - every wait is bounded and ends early on CancelIo or a purge;
-// - Close flushes output first, so closing never waits on a stalled line,
-//   then puts back the termios, DTR/RTS and exclusivity found at opening.
+// - Close gives the queue its line time, then flushes what is left, so that
+//   the end of a transfer is not lost and closing never waits on a stalled
+//   line; then it puts back the termios, DTR/RTS and exclusivity found at opening.
 #pragma once
 
 #include "SerialDevice.h"

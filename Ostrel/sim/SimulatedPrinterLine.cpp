@@ -10,6 +10,7 @@
 namespace {
 
 using Op = SimulatedPrinterLine::Op;
+using Transmitter = SimulatedPrinterLine::Transmitter;
 using std::chrono::milliseconds;
 constexpr std::size_t kRxLimit = 1 << 20;
 
@@ -56,7 +57,87 @@ struct SimulatedPrinterLine::State {
     std::map<Op, Fault> faults;
     std::atomic<unsigned> cancel{0};
 
+    Transmitter transmitter = Transmitter::Direct;
+    // Written, not yet at the printer, oldest first. Nothing changes a
+    // queued byte's way to the line except a purge, so its times are known
+    // when it is written.
+    struct Pending {
+        BYTE byte;
+        DCB setting;                     // the host's setting it goes out at
+        Clock::time_point queuedUntil;   // leaves the port's output queue
+        Clock::time_point arrives;       // has reached the printer
+    };
+    std::deque<Pending> pending;
+    std::deque<Clock::time_point> recentArrivals;  // of the last kFifoSize bytes written
+    Clock::time_point lineFreeAt{};    // the last byte written has left the wire
+    Clock::time_point lastTransfer{};  // the last USB transfer has completed
+
     PrinterModel::Time Now() const { return clock->Now().time_since_epoch(); }
+
+    DWORD Queued() const {
+        const Clock::time_point now = clock->Now();
+        return static_cast<DWORD>(
+            std::count_if(pending.begin(), pending.end(), [&](const Pending& p) { return p.queuedUntil > now; }));
+    }
+
+    // Whether the transmitter itself has room for one more byte.
+    bool HasRoom(DWORD queued) const {
+        return transmitter != Transmitter::Fifo || queued < SimulatedPrinterLine::kFifoSize;
+    }
+
+    void Queue(BYTE byte) {
+        const Clock::time_point now = clock->Now();
+        const auto character = PrinterModel::CharacterTime(host);
+        Pending p{byte, host, now, now};
+        if (transmitter == Transmitter::Fifo) {
+            p.arrives = std::max(now, lineFreeAt) + character;
+            p.queuedUntil = p.arrives;
+        } else {
+            // Transfers complete in order, each 1 ms after it was queued, and
+            // only once the adapter's FIFO has room: when the byte
+            // kFifoSize places earlier has left it.
+            Clock::time_point done = std::max(now + milliseconds(1), lastTransfer);
+            if (recentArrivals.size() == SimulatedPrinterLine::kFifoSize) done = std::max(done, recentArrivals.front());
+            p.queuedUntil = done;
+            p.arrives = std::max(done, lineFreeAt) + character;
+            lastTransfer = done;
+        }
+        lineFreeAt = p.arrives;
+        recentArrivals.push_back(p.arrives);
+        if (recentArrivals.size() > SimulatedPrinterLine::kFifoSize) recentArrivals.pop_front();
+        pending.push_back(p);
+    }
+
+    // Throws away the output queue: a UART's FIFO all but the byte on the
+    // wire, an adapter the transfers not yet complete (what it holds itself
+    // still goes out).
+    void DiscardQueued() {
+        const Clock::time_point now = clock->Now();
+        auto kept = pending.begin();
+        while (kept != pending.end() &&
+               (transmitter == Transmitter::Fifo ? kept->arrives - PrinterModel::CharacterTime(kept->setting) <= now
+                                                 : kept->queuedUntil <= now))
+            ++kept;
+        const auto dropped = static_cast<std::size_t>(pending.end() - kept);
+        pending.erase(kept, pending.end());
+        recentArrivals.erase(recentArrivals.end() - static_cast<std::ptrdiff_t>(std::min(dropped, recentArrivals.size())),
+                             recentArrivals.end());
+        lineFreeAt = pending.empty() ? std::min(lineFreeAt, now) : pending.back().arrives;
+        lastTransfer = std::min(lastTransfer, now);
+    }
+
+    // Gives the output queue its line time before the setting changes or
+    // the port closes, as a driver does, no longer than the pacing rule says.
+    void DrainQueue() {
+        Sync();
+        const DWORD queued = Queued();
+        if (queued == 0) return;
+        const Clock::time_point end = clock->Now() + WritePacingRule::For(host).DrainLimit(queued);
+        while (Queued() > 0 && clock->Now() < end) {
+            WaitUntil(end);
+            Sync();
+        }
+    }
 
     bool Faulty(Op op, DWORD& error) {
         const auto it = faults.find(op);
@@ -74,6 +155,11 @@ struct SimulatedPrinterLine::State {
     // to the port, as the port's receiver reads it.
     void Sync() {
         const auto now = Now();
+        while (!pending.empty() && pending.front().arrives.time_since_epoch() <= now) {
+            const Pending& p = pending.front();
+            printer.Receive(p.byte, p.setting, p.arrives.time_since_epoch());
+            pending.pop_front();
+        }
         printer.AdvanceTo(now);
         const DCB from = printer.Setting();
         for (const auto& o : printer.TakeOutput(now)) {
@@ -102,6 +188,8 @@ struct SimulatedPrinterLine::State {
             const Clock::time_point at(*next);
             if (at > now && at < target) target = at;
         }
+        if (!pending.empty() && pending.front().arrives > now && pending.front().arrives < target)
+            target = pending.front().arrives;
         if (target <= now) target = std::min(limit, now + milliseconds(1));
         clock->AdvanceTo(target);
     }
@@ -137,7 +225,7 @@ public:
         if (dcb.BaudRate == 0 || dcb.BaudRate > 4000000 || dcb.ByteSize < 5 || dcb.ByteSize > 8 ||
             dcb.Parity > SPACEPARITY || !stopOk || ((dcb.fOutX || dcb.fInX) && dcb.XonChar == dcb.XoffChar))
             return Fail(EINVAL);
-        m_s->Sync();
+        m_s->DrainQueue();  // queued bytes leave at the setting they were written at
         m_s->host = dcb;
         m_s->host.DCBlength = sizeof(DCB);
         if (!dcb.fOutX) m_s->xoffHeld = false;
@@ -198,6 +286,7 @@ public:
         st.fCtsHold = h.fOutxCtsFlow && !p.Cts();
         st.fDsrHold = h.fOutxDsrFlow && !p.Dsr();
         st.cbInQue = static_cast<DWORD>(m_s->rx.size());
+        st.cbOutQue = m_s->Queued();
         if (errors) *errors = m_s->errors;
         if (stat) *stat = st;
         m_s->errors = 0;
@@ -212,6 +301,10 @@ public:
             m_s->Sync();
             m_s->rx.clear();
         }
+        if (flags & PURGE_TXCLEAR) {
+            m_s->Sync();
+            m_s->DiscardQueued();
+        }
         return Succeed();
     }
 
@@ -220,23 +313,37 @@ public:
         if (!Usable(Op::WriteStart)) return IoResult::Rejected;
         const unsigned generation = m_s->cancel;
         const auto deadline = m_s->clock->Now() + milliseconds(waitMs);
+        const bool queues = m_s->transmitter != Transmitter::Direct;
         for (;;) {
             m_s->Sync();
             if (m_s->cancel != generation) {
                 Fail(ERROR_OPERATION_ABORTED);
                 return IoResult::Failed;
             }
-            if (!m_s->Holding()) break;
-            if (m_s->clock->Now() >= deadline) {
+            const auto now = m_s->clock->Now();
+            auto wake = deadline;
+            if (!m_s->Holding()) {
+                if (!queues) break;
+                const WritePacingRule pacing = WritePacingRule::For(m_s->host);
+                const DWORD queued = m_s->Queued();
+                if (pacing.MayWrite(queued) && m_s->HasRoom(queued)) break;
+                wake = std::min(deadline, now + pacing.Recheck(queued));
+            }
+            if (now >= deadline) {
                 Fail(ERROR_IO_PENDING);
                 return IoResult::TimedOut;
             }
-            m_s->WaitUntil(deadline);
+            m_s->WaitUntil(wake);
         }
         DWORD error = 0;
         if (m_s->Faulty(Op::WriteWait, error)) {
             Fail(error);
             return IoResult::Failed;
+        }
+        if (queues) {
+            m_s->Queue(byte);
+            Succeed();
+            return IoResult::Completed;
         }
         // The byte takes one character time on the line; the write is done
         // when it has arrived.
@@ -301,6 +408,10 @@ public:
         if (m_closed) return Fail(EBADF);
         m_closed = true;
         if (m_s->open && m_s->session == m_session) {
+            // The end of a transfer gets its line time; what a stalled line
+            // still holds after that is thrown away.
+            m_s->DrainQueue();
+            m_s->DiscardQueued();
             m_s->open = false;
             m_s->rx.clear();
             m_s->xoffHeld = false;
@@ -376,6 +487,24 @@ void SimulatedPrinterLine::Attach(const CString& portName) {
 
 VirtualClock& SimulatedPrinterLine::GetClock() { return *m->clock; }
 
+void SimulatedPrinterLine::SetTransmitter(Transmitter t) {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    m->transmitter = t;
+}
+
+std::size_t SimulatedPrinterLine::Queued() const {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    return m->Queued();
+}
+
+std::size_t SimulatedPrinterLine::InFlight() const {
+    std::lock_guard l(m->lock);
+    m->Sync();
+    return m->pending.size();
+}
+
 void SimulatedPrinterLine::SetPower(bool on) {
     std::lock_guard l(m->lock);
     m->Sync();
@@ -402,6 +531,7 @@ void SimulatedPrinterLine::SendFromPrinter(const std::vector<BYTE>& bytes) {
 
 std::vector<BYTE> SimulatedPrinterLine::Received() const {
     std::lock_guard l(m->lock);
+    m->Sync();
     return m->printer.Received();
 }
 

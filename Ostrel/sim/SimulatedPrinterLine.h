@@ -8,6 +8,12 @@
 // buffer, prints at its rate, answers its scripted commands and signals a
 // full buffer with XOFF and a low CTS; switched off, its DSR is low. Any
 // operation of the port can be made to fail on purpose.
+//
+// Between the port and the line sits a transmitter (see Transmitter): by
+// default none, so each write ends when its byte has arrived; the two
+// others queue bytes ahead of the line as real hardware does, with writes
+// paced by WritePacingRule, so that throughput and what a hold lets through
+// can be measured on the virtual clock.
 #pragma once
 
 #include "Clock.h"
@@ -37,6 +43,20 @@ public:
         Close,
     };
 
+    enum class Transmitter {
+        // No queue: a write ends when its byte has reached the printer.
+        Direct,
+        // A UART: a 16-byte FIFO draining at line rate; its content, the
+        // byte on the wire included, is the port's output queue.
+        Fifo,
+        // A USB adapter: every write is a transfer that completes 1 ms after
+        // it was queued, and not before the adapter's own 16-byte FIFO has
+        // room; transfers not yet complete are the port's output queue, the
+        // adapter's FIFO drains at line rate unseen.
+        UsbAdapter,
+    };
+    static constexpr std::size_t kFifoSize = 16;
+
     // Without a clock the line keeps its own.
     explicit SimulatedPrinterLine(PrinterScript script = {}, VirtualClock* clock = nullptr);
     ~SimulatedPrinterLine();
@@ -50,6 +70,13 @@ public:
     void Attach(const CString& portName);
 
     VirtualClock& GetClock();
+
+    // Takes effect for the bytes written from now on.
+    void SetTransmitter(Transmitter t);
+    // Bytes in the port's output queue (what the driver would report), and
+    // bytes written that have not reached the printer yet.
+    std::size_t Queued() const;
+    std::size_t InFlight() const;
 
     // The printer, at the current virtual time.
     void SetPower(bool on);
