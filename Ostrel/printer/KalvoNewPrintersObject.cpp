@@ -347,6 +347,9 @@ BOOL CKalvoNewPrintersObject::WriteToCom(const BYTE* bytes, DWORD count, BOOL te
             log(CString::Format(L"\nWriteToCom() Processo invio dati interrotto dall'utente dopo %d byte di dati "
                                 L"inviati alla stampante. Byte non inviato: %c",
                                 sent, b));
+            // A few bytes may still wait for the line; a stop means none of
+            // them is wanted any more.
+            Port().PurgeComm(PURGE_TXABORT | PURGE_TXCLEAR);
             return FALSE;
         }
         DWORD error = 0;

@@ -111,6 +111,40 @@ TEST_F(PrintersUploadTest, AStopDuringTheThirdCopyEndsTheTransferUnfinished) {
     EXPECT_EQ(Count("\nFine procedura di invio dati"), 0u);
 }
 
+// Through a USB adapter the last bytes of a copy are still queued when
+// WriteToCom returns: closing the port right after must send them, a stop
+// must throw them away.
+TEST_F(PrintersUploadTest, QueuedBytesGoOutWhenThePortClosesButNotAfterAStop) {
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stopped" : "closed");
+        Ready({"buffer 65536"});
+        line->SetTransmitter(SimulatedPrinterLine::Transmitter::UsbAdapter);
+        if (stop) {
+            onPost = [&](UINT m) {
+                if (m == WM_PROGRESS_STEP) prn.StopWriter();
+            };
+        }
+        const CString path = File("data.bin", 1000);
+        EXPECT_EQ(prn.WriteFileToCom(path, stop ? 4096 : 0, L"", FALSE), !stop);
+        const std::string file = ReadText(dir.File("data.bin"));
+        const auto got = line->Received();
+        const std::string received(got.begin(), got.end());
+        if (stop) {
+            EXPECT_EQ(line->Queued(), 0u);
+            line->GetClock().SleepFor(std::chrono::milliseconds(100));
+            const auto after = line->Received();
+            EXPECT_LT(after.size(), file.size());
+            EXPECT_EQ(std::string(after.begin(), after.end()), file.substr(0, after.size()));
+        } else {
+            EXPECT_LT(received.size(), file.size());  // the tail is on its way
+            EXPECT_TRUE(prn.CloseComPort());
+            line->GetClock().SleepFor(std::chrono::milliseconds(50));  // the adapter's own FIFO empties
+            const auto all = line->Received();
+            EXPECT_TRUE(std::string(all.begin(), all.end()) == file) << all.size() << " bytes arrived";
+        }
+    }
+}
+
 TEST_F(PrintersUploadTest, AFileThatCannotBeSentIsReportedAndNothingIsPosted) {
     Ready();
     const CString empty = File("empty.bin", 0);

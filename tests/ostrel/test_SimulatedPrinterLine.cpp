@@ -242,6 +242,92 @@ TEST_F(SimulatedPrinterLineTest, InvalidLineSettingsAreRefused) {
     EXPECT_EQ(line->LineSetting().BaudRate, d.BaudRate);
 }
 
+TEST(WritePacingRuleTest, AboutTwoMillisecondsOfLineTimeMayWaitAheadOfTheLine) {
+    struct Case {
+        DWORD baud;
+        BYTE byteSize, parity, stopBits;
+        DWORD inFlight;
+    } cases[] = {
+        {1200, 8, NOPARITY, ONESTOPBIT, 2},    {9600, 8, NOPARITY, ONESTOPBIT, 2},
+        {19200, 8, NOPARITY, ONESTOPBIT, 3},   {38400, 8, NOPARITY, ONESTOPBIT, 7},
+        {115200, 8, NOPARITY, ONESTOPBIT, 23}, {115200, 8, EVENPARITY, ONESTOPBIT, 20},
+        {230400, 7, EVENPARITY, TWOSTOPBITS, 41}, {921600, 8, NOPARITY, ONESTOPBIT, 64},
+    };
+    for (const auto& c : cases) {
+        DCB d;
+        d.BaudRate = c.baud;
+        d.ByteSize = c.byteSize;
+        d.Parity = c.parity;
+        d.StopBits = c.stopBits;
+        EXPECT_EQ(WritePacingRule::For(d).inFlight, c.inFlight) << c.baud << " baud, " << int(c.byteSize) << " bits";
+    }
+}
+
+// Through a queueing transmitter the line stays busy, a hold stops the
+// stream within what is queued and loses nothing, and a purge throws the
+// queue away.
+TEST_F(SimulatedPrinterLineTest, AQueueingTransmitterKeepsTheLineBusyAndAHoldStopsItWithinTheQueue) {
+    using T = SimulatedPrinterLine::Transmitter;
+    struct Case {
+        T transmitter;
+        DWORD baud;
+        bool hardware;
+    } cases[] = {{T::Fifo, 9600, false},        {T::Fifo, 115200, true}, {T::UsbAdapter, 9600, true},
+                 {T::UsbAdapter, 115200, false}, {T::Fifo, 38400, false}, {T::UsbAdapter, 38400, true}};
+    constexpr std::size_t kFull = 600;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.transmitter == T::Fifo ? "fifo " : "usb ") << c.baud
+                                        << (c.hardware ? " cts" : " xoff"));
+        const std::string script = "baud " + std::to_string(c.baud) + "\nbuffer 65536\nlever up\n" +
+                                   (c.hardware ? "flow hardware\nready-at 10\nbusy-at " : "flow xonxoff\nxon-at 10\nxoff-at ") +
+                                   std::to_string(kFull) + "\n";
+        OpenWith(script.c_str());
+        Set(c.baud, !c.hardware, c.hardware);
+        line->SetTransmitter(c.transmitter);
+        DCB d;
+        ASSERT_TRUE(port->GetCommState(d));
+        const WritePacingRule rule = WritePacingRule::For(d);
+        // What the port does not count: a USB adapter's own FIFO.
+        const std::size_t unseen = c.transmitter == T::UsbAdapter ? SimulatedPrinterLine::kFifoSize : 0;
+
+        std::vector<BYTE> sent;
+        std::size_t mostInFlight = 0;
+        while (sent.size() < 2 * kFull) {
+            const BYTE b = static_cast<BYTE>('A' + sent.size() % 26);
+            if (port->WriteByte(b, 300) != IoResult::Completed) break;
+            sent.push_back(b);
+            mostInFlight = std::max(mostInFlight, line->InFlight());
+            // Written faster than the line carries them would be a line that
+            // idles between bytes.
+            if (sent.size() == kFull / 2) {
+                EXPECT_LE(Elapsed(), rule.character * sent.size());
+            }
+        }
+        EXPECT_EQ(port->GetLastError(), ERROR_IO_PENDING);
+        EXPECT_LE(mostInFlight, rule.inFlight + unseen);
+        // The hold was seen one character after the printer sent it, plus
+        // at most one look of the writer; what was queued then still goes.
+        EXPECT_LE(sent.size(), kFull + rule.inFlight + unseen + 2);
+        line->GetClock().SleepFor(50ms);
+        EXPECT_EQ(line->Received(), sent);
+
+        // A purge throws the queue away (a UART's but the byte on the wire);
+        // what has left it still arrives.
+        COMSTAT st;
+        ASSERT_TRUE(port->ClearCommError(nullptr, &st));
+        line->SetLever(false);
+        for (int i = 0; i < 40; ++i) ASSERT_EQ(port->WriteByte('z', 300), IoResult::Completed);
+        ASSERT_TRUE(port->ClearCommError(nullptr, &st));
+        EXPECT_EQ(st.cbOutQue, line->Queued());
+        EXPECT_GT(st.cbOutQue, 0u);
+        ASSERT_TRUE(port->PurgeComm(PURGE_TXABORT | PURGE_TXCLEAR));
+        const std::size_t onTheWire = c.transmitter == T::Fifo ? 1 : 0;
+        EXPECT_EQ(line->Queued(), onTheWire);
+        line->GetClock().SleepFor(50ms);
+        EXPECT_EQ(line->Received().size(), sent.size() + 40 - st.cbOutQue + onTheWire);
+    }
+}
+
 TEST(PrinterModelTest, CarryFollowsTheFrameOfBothEnds) {
     DCB p;
     p.BaudRate = 9600;
