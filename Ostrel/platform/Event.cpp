@@ -19,7 +19,14 @@ void Event::Reset() {
 
 bool Event::Wait(std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_lock);
-    if (!m_cv.wait_for(lock, timeout, [this] { return m_signalled; })) return false;
+    // A zero wait is a test (the writer asks it before every byte): a timed
+    // condition wait would still sleep in the kernel and cost a context
+    // switch each time.
+    if (timeout <= std::chrono::milliseconds::zero()) {
+        if (!m_signalled) return false;
+    } else if (!m_cv.wait_for(lock, timeout, [this] { return m_signalled; })) {
+        return false;
+    }
     if (!m_manual) m_signalled = false;
     return true;
 }

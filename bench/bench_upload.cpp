@@ -1,0 +1,171 @@
+// A firmware upgrade through the printers object's upload path.
+//
+// On the simulated line, on its virtual clock, through a UART's 16-byte FIFO
+// and through a USB adapter whose transfers take 1 ms each: the upload must
+// keep the line busy (line_rate_pct, the share of the line's own rate that
+// the 256 KiB reach, at least 95), and after the printer's XOFF at most 64
+// more bytes may reach it (after_xoff). These are the write pacing's two
+// promises, measured with the rule the termios backend uses.
+//
+// Through the termios backend to ostrel-printer-sim on a pseudo-terminal:
+// the CPU the upload path spends per byte (cpu_us_per_byte, this process,
+// all threads), which must stay under 5 us.
+#include "KalvoNewPrintersObject.h"
+#include "MessageTarget.h"
+#include "PrinterSimProcess.h"
+#include "SimulatedPrinterLine.h"
+#include "TestUi.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+namespace {
+
+using Transmitter = SimulatedPrinterLine::Transmitter;
+constexpr std::size_t kUpgrade = 256 * 1024;
+constexpr std::size_t kXoffAt = 4096;
+
+class BenchPrinters : public CKalvoNewPrintersObject {
+public:
+    using CKalvoNewPrintersObject::SetBaudRate;
+    using CKalvoNewPrintersObject::WriteFileToCom;
+};
+
+// Upgrade data that none of the demo printer's commands can be found in.
+std::string UpgradeBytes() {
+    std::string bytes(kUpgrade, '\0');
+    for (std::size_t i = 0; i < kUpgrade; ++i) bytes[i] = static_cast<char>('A' + i % 26);
+    return bytes;
+}
+
+// A printers object on `port` at `baud`, with the demo printer's
+// configuration and the upgrade file in `dir`.
+bool Prepare(BenchPrinters& prn, QueuedMessageTarget& window, int& frame, const TempDir& dir, const CString& port,
+             DWORD baud) {
+    WriteText(dir.File("demo.cfg"), ReadText(std::string(GLYPHOS_SOURCE_DIR) + "/samples/printers/demo-printer.cfg"));
+    WriteText(dir.File("upgrade.psw"), UpgradeBytes());
+    return prn.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(dir.path()), L"bench.log", port, 0,
+                                           L"demo.cfg", L"", 0) &&
+           prn.SetBaudRate(baud);
+}
+
+const char* Name(Transmitter t) { return t == Transmitter::Fifo ? "16-byte FIFO" : "USB adapter"; }
+
+// state.range(0): 0 FIFO, 1 USB adapter; state.range(1): baud rate.
+void BM_UpgradeOnSimulatedLine(benchmark::State& state) {
+    const Transmitter transmitter = state.range(0) == 0 ? Transmitter::Fifo : Transmitter::UsbAdapter;
+    const auto baud = static_cast<DWORD>(state.range(1));
+    double pct = 0;
+    bool intact = false;
+    for (auto _ : state) {
+        std::string error;
+        const auto script = PrinterScript::Parse("baud " + std::to_string(baud) + "\nbuffer 1048576\n", &error);
+        SimulatedPrinterLine line(*script);
+        line.SetTransmitter(transmitter);
+        line.Attach(L"BENCHSIM");
+        TempDir dir;
+        QueuedMessageTarget window;
+        int frame = 0;
+        BenchPrinters prn;
+        if (!Prepare(prn, window, frame, dir, L"BENCHSIM", baud)) return state.SkipWithError("cannot open the line");
+        VirtualClock& clock = line.GetClock();
+        const auto start = clock.Now();
+        if (!prn.WriteFileToCom(CString::FromUtf8(dir.File("upgrade.psw")), 0, L"", FALSE))
+            return state.SkipWithError("the upload failed");
+        // Until the last byte has reached the printer, to a character.
+        DCB d = line.LineSetting();
+        const auto character = WritePacingRule::For(d).character;
+        while (line.InFlight() > 0) clock.SleepFor(character);
+        const double seconds = std::chrono::duration<double>(clock.Now() - start).count();
+        const double lineRate = static_cast<double>(baud) / BitsPerCharacter(d);
+        pct = 100.0 * (static_cast<double>(kUpgrade) / seconds) / lineRate;
+        const auto got = line.Received();
+        intact = std::string(got.begin(), got.end()) == UpgradeBytes();
+        prn.CloseComPort();
+    }
+    state.counters["line_rate_pct"] = pct;
+    state.counters["intact"] = intact ? 1 : 0;
+    std::printf("upgrade of 256 KiB at %6u baud through the %-12s: %.2f %% of the line rate%s\n", baud,
+                Name(transmitter), pct, intact ? "" : " (DATA DAMAGED)");
+}
+
+// The printer's buffer fills with its lever up; XOFF at 4096 bytes.
+void BM_XoffDuringUpgrade(benchmark::State& state) {
+    const Transmitter transmitter = state.range(0) == 0 ? Transmitter::Fifo : Transmitter::UsbAdapter;
+    const auto baud = static_cast<DWORD>(state.range(1));
+    long long after = 0;
+    for (auto _ : state) {
+        std::string error;
+        const auto script = PrinterScript::Parse("baud " + std::to_string(baud) +
+                                                     "\nbuffer 1048576\nlever up\nflow xonxoff\nxon-at 1024\nxoff-at " +
+                                                     std::to_string(kXoffAt) + "\n",
+                                                 &error);
+        SimulatedPrinterLine line(*script);
+        line.SetTransmitter(transmitter);
+        line.Attach(L"BENCHSIM");
+        TempDir dir;
+        QueuedMessageTarget window;
+        int frame = 0;
+        BenchPrinters prn;
+        if (!Prepare(prn, window, frame, dir, L"BENCHSIM", baud)) return state.SkipWithError("cannot open the line");
+        // Held for the whole write interval, the transfer gives up.
+        if (prn.WriteFileToCom(CString::FromUtf8(dir.File("upgrade.psw")), 0, L"", FALSE))
+            return state.SkipWithError("the printer never held the upload");
+        line.GetClock().SleepFor(std::chrono::milliseconds(100));
+        after = static_cast<long long>(line.Received().size()) - static_cast<long long>(kXoffAt);
+        prn.CloseComPort();
+    }
+    state.counters["after_xoff"] = static_cast<double>(after);
+    std::printf("XOFF at %6u baud through the %-12s: %lld more bytes reached the printer\n", baud, Name(transmitter),
+                after);
+}
+
+double ProcessCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+void BM_UpgradeCpuThroughTermios(benchmark::State& state) {
+    PrinterSimProcess sim({"baud 115200", "buffer 1048576"});
+    if (!sim.Started()) return state.SkipWithError(sim.Error().c_str());
+    TempDir dir;
+    QueuedMessageTarget window;
+    int frame = 0;
+    double cpu = 0;
+    long long bytes = 0;
+    {
+        BenchPrinters prn;
+        if (!Prepare(prn, window, frame, dir, CString::FromUtf8(sim.Path()), 115200))
+            return state.SkipWithError("cannot open the pseudo-terminal");
+        const CString path = CString::FromUtf8(dir.File("upgrade.psw"));
+        for (auto _ : state) {
+            const double start = ProcessCpuSeconds();
+            if (!prn.WriteFileToCom(path, 0, L"", FALSE)) return state.SkipWithError("the upload failed");
+            cpu += ProcessCpuSeconds() - start;
+            bytes += static_cast<long long>(kUpgrade);
+        }
+        prn.CloseComPort();
+    }
+    const std::string summary = sim.Stop();
+    const double perByte = cpu * 1e6 / static_cast<double>(bytes);
+    state.counters["cpu_us_per_byte"] = perByte;
+    state.SetItemsProcessed(bytes);
+    std::printf("upgrade through termios to ostrel-printer-sim: %.3f us of CPU per byte (simulator: %s)\n", perByte,
+                summary.c_str());
+}
+
+BENCHMARK(BM_UpgradeOnSimulatedLine)
+    ->ArgsProduct({{0, 1}, {9600, 38400, 115200}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XoffDuringUpgrade)
+    ->ArgsProduct({{0, 1}, {9600, 38400, 115200}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpgradeCpuThroughTermios)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
