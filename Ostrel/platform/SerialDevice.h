@@ -230,7 +230,10 @@ public:
     virtual BOOL PurgeComm(DWORD flags) = 0;
 
     // Sends one byte, waiting at most waitMs for flow control to let it go
-    // and for the driver to take it.
+    // and for the driver to take it into its output queue, which holds no
+    // more than WritePacingRule allows. Completed means taken, not yet on
+    // the line: a purge of the transmit side (PURGE_TXCLEAR) throws away
+    // what is still queued.
     virtual IoResult WriteByte(BYTE byte, DWORD waitMs) = 0;
     // Reads up to count bytes into buffer, waiting at most waitMs; `read`
     // says how many arrived, whatever the result. Completed with fewer than
