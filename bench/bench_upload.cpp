@@ -9,7 +9,8 @@
 //
 // Through the termios backend to ostrel-printer-sim on a pseudo-terminal:
 // the CPU the upload path spends per byte (cpu_us_per_byte, this process,
-// all threads), which must stay under 5 us.
+// all threads), which must stay under 5 us, and the rate it reaches
+// (line_rate_pct: the pseudo-terminal has no line, the port keeps its pace).
 #include "KalvoNewPrintersObject.h"
 #include "MessageTarget.h"
 #include "PrinterSimProcess.h"
@@ -18,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -35,18 +37,18 @@ public:
 };
 
 // Upgrade data that none of the demo printer's commands can be found in.
-std::string UpgradeBytes() {
-    std::string bytes(kUpgrade, '\0');
-    for (std::size_t i = 0; i < kUpgrade; ++i) bytes[i] = static_cast<char>('A' + i % 26);
+std::string UpgradeBytes(std::size_t size = kUpgrade) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('A' + i % 26);
     return bytes;
 }
 
 // A printers object on `port` at `baud`, with the demo printer's
 // configuration and the upgrade file in `dir`.
 bool Prepare(BenchPrinters& prn, QueuedMessageTarget& window, int& frame, const TempDir& dir, const CString& port,
-             DWORD baud) {
+             DWORD baud, std::size_t size = kUpgrade) {
     WriteText(dir.File("demo.cfg"), ReadText(std::string(GLYPHOS_SOURCE_DIR) + "/samples/printers/demo-printer.cfg"));
-    WriteText(dir.File("upgrade.psw"), UpgradeBytes());
+    WriteText(dir.File("upgrade.psw"), UpgradeBytes(size));
     return prn.InitCKalvoNewPrintersObject(&window, &frame, CString::FromUtf8(dir.path()), L"bench.log", port, 0,
                                            L"demo.cfg", L"", 0) &&
            prn.SetBaudRate(baud);
@@ -129,33 +131,41 @@ double ProcessCpuSeconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
+// A pseudo-terminal carries bytes at the rate the port paces them, the
+// line's: 64 KiB take about 6 s at 115200 baud.
 void BM_UpgradeCpuThroughTermios(benchmark::State& state) {
+    constexpr std::size_t kSize = 64 * 1024;
     PrinterSimProcess sim({"baud 115200", "buffer 1048576"});
     if (!sim.Started()) return state.SkipWithError(sim.Error().c_str());
     TempDir dir;
     QueuedMessageTarget window;
     int frame = 0;
-    double cpu = 0;
+    double cpu = 0, seconds = 0;
     long long bytes = 0;
     {
         BenchPrinters prn;
-        if (!Prepare(prn, window, frame, dir, CString::FromUtf8(sim.Path()), 115200))
+        if (!Prepare(prn, window, frame, dir, CString::FromUtf8(sim.Path()), 115200, kSize))
             return state.SkipWithError("cannot open the pseudo-terminal");
         const CString path = CString::FromUtf8(dir.File("upgrade.psw"));
         for (auto _ : state) {
             const double start = ProcessCpuSeconds();
+            const auto began = std::chrono::steady_clock::now();
             if (!prn.WriteFileToCom(path, 0, L"", FALSE)) return state.SkipWithError("the upload failed");
             cpu += ProcessCpuSeconds() - start;
-            bytes += static_cast<long long>(kUpgrade);
+            seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+            bytes += static_cast<long long>(kSize);
         }
         prn.CloseComPort();
     }
     const std::string summary = sim.Stop();
     const double perByte = cpu * 1e6 / static_cast<double>(bytes);
+    const double pct = 100.0 * (static_cast<double>(bytes) / seconds) / (115200.0 / 10);
     state.counters["cpu_us_per_byte"] = perByte;
+    state.counters["line_rate_pct"] = pct;
     state.SetItemsProcessed(bytes);
-    std::printf("upgrade through termios to ostrel-printer-sim: %.3f us of CPU per byte (simulator: %s)\n", perByte,
-                summary.c_str());
+    std::printf("upgrade through termios to ostrel-printer-sim at 115200 baud: %.3f us of CPU per byte, %.1f %% of "
+                "the line rate (simulator: %s)\n",
+                perByte, pct, summary.c_str());
 }
 
 BENCHMARK(BM_UpgradeOnSimulatedLine)
@@ -166,6 +176,6 @@ BENCHMARK(BM_XoffDuringUpgrade)
     ->ArgsProduct({{0, 1}, {9600, 38400, 115200}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UpgradeCpuThroughTermios)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_UpgradeCpuThroughTermios)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

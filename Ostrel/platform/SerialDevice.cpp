@@ -119,7 +119,8 @@ WritePacingRule WritePacingRule::For(const DCB& dcb) {
 }
 
 std::chrono::nanoseconds WritePacingRule::Recheck(DWORD queued) const {
-    const DWORD excess = queued >= inFlight ? queued - inFlight + 1 : 1;
+    const DWORD low = std::max<DWORD>(1, inFlight / 4);
+    const DWORD excess = queued > low ? queued - low : 1;
     return std::clamp<std::chrono::nanoseconds>(character * excess, std::chrono::microseconds(50),
                                                 std::chrono::milliseconds(2));
 }

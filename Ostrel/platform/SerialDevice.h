@@ -305,13 +305,41 @@ struct OSTREL_API WritePacingRule {
 
     // With `queued` bytes not yet on the line, one more may be written.
     bool MayWrite(DWORD queued) const { return queued < inFlight; }
-    // When it may not: how long until it is worth looking again (the line
-    // time of the excess, between 50 us and 2 ms).
+    // When it may not: how long until it is worth looking again. Until the
+    // queue is down to a quarter of the bound (one byte at least): the line
+    // still has about half a millisecond's worth then, and the writer wakes
+    // once per many bytes rather than once per byte, which on a loaded
+    // machine is most of the CPU a byte costs (between 50 us and 2 ms).
     std::chrono::nanoseconds Recheck(DWORD queued) const;
     // How long to let `queued` bytes leave before the setting changes or the
     // port closes under them: twice their line time and 20 ms more. What is
     // still queued after that sits behind a stalled line.
     std::chrono::nanoseconds DrainLimit(DWORD queued) const;
+};
+
+// The line's own pace, which a driver's count may not show (a pseudo-
+// terminal counts nothing, a UART not what sits in its FIFO): no byte leaves
+// the line sooner than one character time after the one before it, so this
+// many of the bytes written are still on their way at the least. A device
+// gives the pacing rule the larger of this and its driver's count.
+template <class TimePoint>
+class LinePace {
+public:
+    void Wrote(const WritePacingRule& rule, TimePoint now) {
+        m_freeAt = (now > m_freeAt ? now : m_freeAt) + rule.character;
+    }
+    DWORD Backlog(const WritePacingRule& rule, TimePoint now) const {
+        if (now >= m_freeAt || rule.character <= std::chrono::nanoseconds::zero()) return 0;
+        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(m_freeAt - now);
+        return static_cast<DWORD>((left + rule.character - std::chrono::nanoseconds(1)) / rule.character);
+    }
+    // The queue was thrown away.
+    void Discard(TimePoint now) {
+        if (m_freeAt > now) m_freeAt = now;
+    }
+
+private:
+    TimePoint m_freeAt{};
 };
 
 // What a port's read time-outs mean for one read of `count` bytes, as the

@@ -22,6 +22,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -120,6 +121,10 @@ struct TermiosSerialDevice::Impl {
     std::deque<BYTE> rx;
     DCB dcb;  // flow settings in force; the frame of a pseudo-terminal
     WritePacingRule pacing;  // follows dcb
+    LinePace<SteadyClock::time_point> pace;
+    // The last write waited until the next byte could follow; nothing has
+    // been written since, and a queue only shrinks by itself. The writer's own.
+    bool roomKnown = false;
     COMMTIMEOUTS timeouts;
     bool xoffHeld = false;
     DWORD errors = 0;
@@ -179,20 +184,31 @@ struct TermiosSerialDevice::Impl {
     // the port closes under it, waiting no longer than the pacing rule allows
     // (a stalled line must not hold the caller). True when the queue is empty.
     bool DrainOutput() {
+        const DWORD first = Queued();
+        if (first == 0) return true;
         WritePacingRule rule;
         {
             std::lock_guard l(lock);
             rule = pacing;
         }
-        int queued = 0;
-        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
-        const auto end = SteadyClock::now() + rule.DrainLimit(static_cast<DWORD>(queued));
-        for (;;) {
+        const auto end = SteadyClock::now() + rule.DrainLimit(first);
+        for (DWORD queued = first; queued > 0; queued = Queued()) {
+            if (SteadyClock::now() >= end) return false;
             std::this_thread::sleep_for(std::clamp<std::chrono::nanoseconds>(rule.character * queued,
                                                                              microseconds(50), milliseconds(2)));
-            if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
-            if (SteadyClock::now() >= end) return false;
         }
+        return true;
+    }
+
+    // What the pacing rule counts as queued: the driver's count, or the
+    // line's own pace where that is more.
+    DWORD Queued() {
+        int reported = 0;
+        // A pseudo-terminal hands every byte straight to its other end and
+        // always counts 0: no need to ask before every byte.
+        if (isPty || ::ioctl(fd, TIOCOUTQ, &reported) != 0 || reported < 0) reported = 0;
+        std::lock_guard l(lock);
+        return std::max(static_cast<DWORD>(reported), pace.Backlog(pacing, SteadyClock::now()));
     }
 };
 
@@ -477,7 +493,7 @@ BOOL TermiosSerialDevice::ClearCommError(DWORD* errors, COMSTAT* stat) {
         s.fDsrHold = flow.fOutxDsrFlow && !(lines & TIOCM_DSR);
     }
     int outq = 0;
-    if (::ioctl(m->fd, TIOCOUTQ, &outq) == 0 && outq > 0) s.cbOutQue = static_cast<DWORD>(outq);
+    if (!m->isPty && ::ioctl(m->fd, TIOCOUTQ, &outq) == 0 && outq > 0) s.cbOutQue = static_cast<DWORD>(outq);
     if (errors) *errors = e;
     if (stat) *stat = s;
     return Succeed();
@@ -491,6 +507,7 @@ BOOL TermiosSerialDevice::PurgeComm(DWORD flags) {
         if (flags & PURGE_TXABORT) ++m->txCancel;
         if (flags & PURGE_RXABORT) ++m->rxCancel;
         if (flags & PURGE_RXCLEAR) m->rx.clear();
+        if (flags & PURGE_TXCLEAR) m->pace.Discard(SteadyClock::now());
         m->cv.notify_all();
     }
     if ((flags & PURGE_TXCLEAR) && ::tcflush(m->fd, TCOFLUSH) != 0) return Fail(static_cast<DWORD>(errno));
@@ -571,14 +588,19 @@ SerialDevice::IoResult TermiosSerialDevice::WriteByte(BYTE byte, DWORD waitMs) {
         // A few bytes may wait in the driver ahead of the line, no more: the
         // holds above were looked at for this byte, so a hold stops the
         // stream within what is already queued.
-        int queued = 0;
-        if (::ioctl(m->fd, TIOCOUTQ, &queued) == 0 && queued > 0 && !pacing.MayWrite(static_cast<DWORD>(queued))) {
+        const DWORD queued = std::exchange(m->roomKnown, false) ? 0 : m->Queued();
+        if (!pacing.MayWrite(queued)) {
             if (now >= deadline) return timedOut();
-            pause(now + pacing.Recheck(static_cast<DWORD>(queued)), false);
+            pause(now + pacing.Recheck(queued), false);
             continue;
         }
         const ssize_t n = ::write(m->fd, &byte, 1);
         if (n == 1) {
+            {
+                std::lock_guard l(m->lock);
+                m->pace.Wrote(pacing, SteadyClock::now());
+            }
+            AwaitRoom(pacing, flow, generation, deadline);
             Succeed();
             return IoResult::Completed;
         }
@@ -592,6 +614,36 @@ SerialDevice::IoResult TermiosSerialDevice::WriteByte(BYTE byte, DWORD waitMs) {
             continue;
         }
         return failed(n == 0 ? EIO : errno);
+    }
+}
+
+// After a byte has gone into the queue: waits until the next one may follow
+// (a full queue has drained to half), so that the time between bytes is
+// spent here rather than before the next byte, whose holds the caller looks
+// at first. A hold, a cancel or the deadline end the wait at once; the byte
+// is written either way.
+void TermiosSerialDevice::AwaitRoom(const WritePacingRule& pacing, const DCB& flow, unsigned generation,
+                                    std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const DWORD queued = m->Queued();
+        const auto now = SteadyClock::now();
+        if (pacing.MayWrite(queued)) {
+            m->roomKnown = true;
+            return;
+        }
+        if (now >= deadline) return;
+        if ((flow.fOutxCtsFlow || flow.fOutxDsrFlow) && m->hasModemLines) {
+            int lines = 0;
+            if (!m->ModemLines(lines) || (flow.fOutxCtsFlow && !(lines & TIOCM_CTS)) ||
+                (flow.fOutxDsrFlow && !(lines & TIOCM_DSR)))
+                return;
+        }
+        std::unique_lock l(m->lock);
+        const auto ended = [&] {
+            return m->txCancel != generation || m->lineError != 0 || (flow.fOutX && m->xoffHeld);
+        };
+        if (ended()) return;
+        m->cv.wait_until(l, std::min(now + pacing.Recheck(queued), deadline), ended);
     }
 }
 

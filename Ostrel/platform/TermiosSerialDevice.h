@@ -12,7 +12,9 @@
 // - CTS and DSR are sampled with TIOCMGET before each byte; a device without
 //   modem lines (ENOTTY, as on a pseudo-terminal) reports them on;
 // - a single-byte write lets a few bytes wait in the driver's output queue
-//   (TIOCOUTQ) ahead of the line, as WritePacingRule says, so the line never
+//   (TIOCOUTQ, or the line's own pace where the driver counts less: a
+//   pseudo-terminal counts nothing, so there the pace is kept by the clock
+//   at the baud rate) ahead of the line, as WritePacingRule says, so the line never
 //   idles between bytes, even on a USB adapter where every write is a
 //   transfer of its own; when the queue is full it waits with short sleeps
 //   against its deadline, never with tcdrain, which costs milliseconds per
@@ -67,6 +69,8 @@ public:
 private:
     explicit TermiosSerialDevice(std::unique_ptr<Impl> impl);
     void Pump();
+    void AwaitRoom(const WritePacingRule& pacing, const DCB& flow, unsigned generation,
+                   std::chrono::steady_clock::time_point deadline);
     std::unique_ptr<Impl> m;
 };
 

@@ -71,6 +71,7 @@ struct SimulatedPrinterLine::State {
     std::deque<Clock::time_point> recentArrivals;  // of the last kFifoSize bytes written
     Clock::time_point lineFreeAt{};    // the last byte written has left the wire
     Clock::time_point lastTransfer{};  // the last USB transfer has completed
+    LinePace<Clock::time_point> pace;
 
     PrinterModel::Time Now() const { return clock->Now().time_since_epoch(); }
 
@@ -78,6 +79,11 @@ struct SimulatedPrinterLine::State {
         const Clock::time_point now = clock->Now();
         return static_cast<DWORD>(
             std::count_if(pending.begin(), pending.end(), [&](const Pending& p) { return p.queuedUntil > now; }));
+    }
+
+    // What the pacing rule counts as queued, as a device driver sees it.
+    DWORD PacedQueue(const WritePacingRule& rule) const {
+        return std::max(Queued(), pace.Backlog(rule, clock->Now()));
     }
 
     // Whether the transmitter itself has room for one more byte.
@@ -106,6 +112,7 @@ struct SimulatedPrinterLine::State {
         recentArrivals.push_back(p.arrives);
         if (recentArrivals.size() > SimulatedPrinterLine::kFifoSize) recentArrivals.pop_front();
         pending.push_back(p);
+        pace.Wrote(WritePacingRule::For(host), now);
     }
 
     // Throws away the output queue: a UART's FIFO all but the byte on the
@@ -124,16 +131,18 @@ struct SimulatedPrinterLine::State {
                              recentArrivals.end());
         lineFreeAt = pending.empty() ? std::min(lineFreeAt, now) : pending.back().arrives;
         lastTransfer = std::min(lastTransfer, now);
+        pace.Discard(now);
     }
 
     // Gives the output queue its line time before the setting changes or
     // the port closes, as a driver does, no longer than the pacing rule says.
     void DrainQueue() {
         Sync();
-        const DWORD queued = Queued();
+        const WritePacingRule rule = WritePacingRule::For(host);
+        const DWORD queued = PacedQueue(rule);
         if (queued == 0) return;
-        const Clock::time_point end = clock->Now() + WritePacingRule::For(host).DrainLimit(queued);
-        while (Queued() > 0 && clock->Now() < end) {
+        const Clock::time_point end = clock->Now() + rule.DrainLimit(queued);
+        while (PacedQueue(rule) > 0 && clock->Now() < end) {
             WaitUntil(end);
             Sync();
         }
@@ -325,8 +334,8 @@ public:
             if (!m_s->Holding()) {
                 if (!queues) break;
                 const WritePacingRule pacing = WritePacingRule::For(m_s->host);
-                const DWORD queued = m_s->Queued();
-                if (pacing.MayWrite(queued) && m_s->HasRoom(queued)) break;
+                const DWORD queued = m_s->PacedQueue(pacing);
+                if (pacing.MayWrite(queued) && m_s->HasRoom(m_s->Queued())) break;
                 wake = std::min(deadline, now + pacing.Recheck(queued));
             }
             if (now >= deadline) {
@@ -342,6 +351,18 @@ public:
         }
         if (queues) {
             m_s->Queue(byte);
+            // As a driver does: the wait for room happens after the byte,
+            // so that the caller sees a hold before the next one.
+            const WritePacingRule pacing = WritePacingRule::For(m_s->host);
+            for (;;) {
+                m_s->Sync();
+                const auto now = m_s->clock->Now();
+                const DWORD queued = m_s->PacedQueue(pacing);
+                if ((pacing.MayWrite(queued) && m_s->HasRoom(m_s->Queued())) || m_s->Holding() ||
+                    m_s->cancel != generation || now >= deadline)
+                    break;
+                m_s->WaitUntil(std::min(deadline, now + pacing.Recheck(queued)));
+            }
             Succeed();
             return IoResult::Completed;
         }

@@ -14,6 +14,7 @@ public:
     using CKalvoNewPrintersObject::m_fBufferTestDone;
     using CKalvoNewPrintersObject::m_strAviPath;
     using CKalvoNewPrintersObject::MessageToCollaudatore;
+    using CKalvoNewPrintersObject::SetBaudRate;
     using CKalvoNewPrintersObject::WriteFileToCom;
 };
 
@@ -117,7 +118,8 @@ TEST_F(PrintersUploadTest, AStopDuringTheThirdCopyEndsTheTransferUnfinished) {
 TEST_F(PrintersUploadTest, QueuedBytesGoOutWhenThePortClosesButNotAfterAStop) {
     for (const bool stop : {false, true}) {
         SCOPED_TRACE(stop ? "stopped" : "closed");
-        Ready({"buffer 65536"});
+        Ready({"buffer 65536", "baud 115200"});
+        ASSERT_TRUE(prn.SetBaudRate(115200));
         line->SetTransmitter(SimulatedPrinterLine::Transmitter::UsbAdapter);
         if (stop) {
             onPost = [&](UINT m) {
