@@ -132,6 +132,12 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
     }
 
     const CString path = CString::FromUtf8(file);
+    // The library would refuse it too, but only with its "not created" box;
+    // a FIFO, a socket or a folder deserves its own words.
+    if (const char* kind = NonRegularFileKind(path)) {
+        PrintError(file + ": it is " + kind + ", not a file");
+        return kExitFailure;
+    }
     CDBCollaudatori db(path);
     if (FileExists(path)) {
         if (!db.LoadDBaseFromFile()) {
