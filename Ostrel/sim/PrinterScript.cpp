@@ -445,7 +445,8 @@ std::optional<PrinterScript> PrinterScript::Load(const std::string& path, std::s
         const int e = errno;
         if (error) {
             const char* kind = NonRegularFileKind(CString::FromUtf8(path));
-            *error = "cannot read " + path + ": " + (kind ? std::string("it is ") + kind + ", not a file" : std::strerror(e));
+            *error = "cannot read " + path + ": " +
+                     (kind ? std::string("it is ") + kind + ", not a file" : std::strerror(e));
         }
         return std::nullopt;
     }

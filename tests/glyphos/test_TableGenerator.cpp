@@ -287,7 +287,8 @@ TEST_F(TableGeneratorTest, AWriteThatFailsAtAnyStepLeavesTheOldTableOrTheNewOneW
                 written = gen.Generate(s);
             }
             EXPECT_EQ(written, fails ? 0 : 1);
-            EXPECT_EQ(ui.Last().text, fails ? L"Error open file: " + s.fileName : CString(L"Table successfully created !"));
+            EXPECT_EQ(ui.Last().text,
+                      fails ? L"Error open file: " + s.fileName : CString(L"Table successfully created !"));
             EXPECT_TRUE(ReadText(dir.File(file)) == (fails ? old : fresh));
             EXPECT_EQ(OtherFiles(dir.path(), {"big.c", "big.asm"}), std::vector<std::string>{});
         }

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-
 #include <string>
 #include <vector>
 

@@ -538,8 +538,8 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringDetectionEndInBoundAndNever
             }
         } else if (search) {
             ASSERT_EQ(prn.GetStrComConfig(), L"Autodetecting...") << "operation " << op;
-            ASSERT_EQ(ui.Last().caption, withModel ? L"Comunication data error."
-                                                   : L"Errore di comunicazione con la stampante")
+            ASSERT_EQ(ui.Last().caption,
+                      withModel ? L"Comunication data error." : L"Errore di comunicazione con la stampante")
                 << "operation " << op;
         }
         if (phase > 6) {
