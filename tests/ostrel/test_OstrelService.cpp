@@ -140,6 +140,24 @@ TEST_F(OstrelServiceTest, FailuresAndWrongArgumentsSaySoInOneLine) {
               0u);
 }
 
+// The man page keeps up with --help: each command there is an entry of the
+// page, each option is named in it.
+TEST(OstrelServiceHelp, TheManPageHasEveryCommandAndOptionOfTheHelp) {
+    TempDir dir;
+    const std::string help = RunProgram(BuiltProgram("ostrel-service"), {"--help"}, dir.path()).out;
+    const std::string man = std::regex_replace(
+        ReadText(std::string(GLYPHOS_SOURCE_DIR) + "/packaging/man/ostrel-service.1"), std::regex(R"(\\-)"), "-");
+    const std::regex option("--[a-z]+");
+    for (std::sregex_iterator it(help.begin(), help.end(), option), end; it != end; ++it)
+        EXPECT_NE(man.find(it->str()), std::string::npos) << it->str();
+    const std::string commands = help.substr(help.find("\ncommands:\n"));
+    const std::regex command("\n  ([a-z]+) ");
+    int count = 0;
+    for (std::sregex_iterator it(commands.begin(), commands.end(), command), end; it != end; ++it, ++count)
+        EXPECT_TRUE(std::regex_search(man, std::regex("\n\\.B[IR]? \"?" + (*it)[1].str() + "\\b"))) << (*it)[1];
+    EXPECT_EQ(count, 9);
+}
+
 // An upgrade finds the printer with the file's model and sends the file
 // once, every byte in order: the printer's count and CRC-32 of what came
 // after the detection must be the file's.
