@@ -242,6 +242,30 @@ TEST_F(OstrelServiceTest, CtrlCEndsAnUpgradeAtOnceWithTheCountSent) {
     }
 }
 
+// At the flow test's prompt on a terminal the program waits for Enter, and
+// Ctrl+C must end that wait as well as a transfer.
+TEST_F(OstrelServiceTest, CtrlCEndsTheWaitForTheLever) {
+    Start({"buffer 256", "lever up", "baud 38400"});
+    WriteText(dir.File("xoff.cfg"),
+              std::regex_replace(ReadText(kSamples + "demo-printer.cfg"), std::regex("IsR730 = No"), "IsR730 = Yes"));
+    WriteText(dir.File("flow.txt"), std::string(100, 'f'));
+    RunningProgram service(BuiltProgram("ostrel-service"),
+                           {"--port", sim->Path(), "--config", dir.File("xoff.cfg"), "--log", dir.File("flow.log"),
+                            "--baud", "38400", "flowtest", dir.File("flow.txt"), "--total", "256"},
+                           dir.path(), true);
+    ASSERT_TRUE(service.WaitForTerminalText("press Enter once the lever is down", kPatience));
+    const auto signalled = std::chrono::steady_clock::now();
+    service.Signal(SIGINT);
+    const std::optional<CliRun> r = service.Wait(10s);
+    ASSERT_TRUE(r) << "still waiting 10 s after Ctrl+C";
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - signalled).count();
+    RecordProperty("ctrl_c_to_exit_ms_lever", std::to_string(ms));
+    std::printf("[ measured ] Ctrl+C at the lever prompt: ended %lld ms after the signal\n", static_cast<long long>(ms));
+    EXPECT_EQ(r->exitCode, 1);
+    EXPECT_TRUE(std::regex_search(r->err, std::regex("error: interrupted: \\d+ of 500 bytes sent"))) << r->err;
+}
+
 // The flow test fills the buffer of a printer whose lever is up, tells the
 // operator to lower it, and completes once the printer prints again.
 TEST_F(OstrelServiceTest, TheFlowTestWaitsForTheLeverAndThenSendsEveryCopy) {

@@ -58,7 +58,7 @@ CliRun RunProgram(const std::string& program, std::vector<std::string> args, con
 }
 
 RunningProgram::RunningProgram(const std::string& program, std::vector<std::string> args,
-                               const std::string& scratchDir, bool stderrOnTerminal) {
+                               const std::string& scratchDir, bool onTerminal) {
     args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -66,7 +66,7 @@ RunningProgram::RunningProgram(const std::string& program, std::vector<std::stri
     m_outPath = scratchDir + "/running.stdout";
     m_errPath = scratchDir + "/running.stderr";
     int terminalSide = -1;
-    if (stderrOnTerminal) {
+    if (onTerminal) {
         m_terminal = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (m_terminal < 0 || grantpt(m_terminal) != 0 || unlockpt(m_terminal) != 0) {
             ADD_FAILURE() << "no pseudo-terminal";
@@ -82,12 +82,14 @@ RunningProgram::RunningProgram(const std::string& program, std::vector<std::stri
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (terminalSide >= 0)
+    if (terminalSide >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, terminalSide, 0);
         posix_spawn_file_actions_adddup2(&actions, terminalSide, 2);
-    else
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -106,10 +108,15 @@ RunningProgram::RunningProgram(const std::string& program, std::vector<std::stri
             char buf[4096];
             for (;;) {
                 const ssize_t n = read(m_terminal, buf, sizeof buf);
-                if (n > 0)
+                if (n < 0 && errno == EINTR) continue;
+                std::lock_guard l(m_lock);
+                if (n > 0) {
                     m_terminalText.append(buf, static_cast<std::size_t>(n));
-                else if (n == 0 || errno != EINTR)
-                    return;  // EIO: every writer has gone
+                } else {
+                    m_terminalClosed = true;  // EIO: every writer has gone
+                }
+                m_terminalChanged.notify_all();
+                if (m_terminalClosed) return;
             }
         });
     }
@@ -145,9 +152,17 @@ std::optional<CliRun> RunningProgram::Wait(std::chrono::milliseconds limit) {
     run.out = ReadText(m_outPath);
     if (m_reader.joinable()) {
         m_reader.join();
+        std::lock_guard l(m_lock);
         run.err = m_terminalText;
     } else {
         run.err = ReadText(m_errPath);
     }
     return run;
+}
+
+bool RunningProgram::WaitForTerminalText(const std::string& text, std::chrono::milliseconds limit) {
+    std::unique_lock l(m_lock);
+    return m_terminalChanged.wait_for(
+        l, limit, [&] { return m_terminalText.find(text) != std::string::npos || m_terminalClosed; }) &&
+           m_terminalText.find(text) != std::string::npos;
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -27,10 +29,11 @@ CliRun RunProgram(const std::string& program, std::vector<std::string> args, con
 // while it runs. Killed and reaped when dropped before it ended.
 class RunningProgram {
 public:
-    // With `stderrOnTerminal` the program's stderr is a new pseudo-terminal
-    // (so that it takes it for a terminal) and what it writes there is err.
+    // With `onTerminal` the program's stdin and stderr are a new
+    // pseudo-terminal (so that it takes them for a terminal, with nobody
+    // typing) and what it writes there is err.
     RunningProgram(const std::string& program, std::vector<std::string> args, const std::string& scratchDir,
-                   bool stderrOnTerminal = false);
+                   bool onTerminal = false);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -40,6 +43,8 @@ public:
     // Waits at most `limit` for the program to end: its run, or nothing
     // when it was still running (it is then left running).
     std::optional<CliRun> Wait(std::chrono::milliseconds limit);
+    // Waits at most `limit` for `text` on the terminal.
+    bool WaitForTerminalText(const std::string& text, std::chrono::milliseconds limit);
 
 private:
     int m_pid = -1;
@@ -47,5 +52,8 @@ private:
     std::string m_outPath, m_errPath;
     int m_terminal = -1;  // the pseudo-terminal's master side
     std::string m_terminalText;
+    bool m_terminalClosed = false;
+    std::mutex m_lock;  // guards the two above
+    std::condition_variable m_terminalChanged;
     std::thread m_reader;
 };
