@@ -172,8 +172,7 @@ TEST_F(OstrelServiceTest, AnUpgradeSendsTheWholeFileInOrderToAPrinterOfItsModel)
     // Not a terminal: plain progress lines, the last at the end.
     EXPECT_NE(r.err.find("progress 100% " + std::to_string(file.size())), std::string::npos) << r.err;
     const std::string summary = sim->Stop();
-    EXPECT_NE(summary.find(" data " + std::to_string(file.size()) + " " + Crc32(file)), std::string::npos)
-        << summary;
+    EXPECT_NE(summary.find(" data " + std::to_string(file.size()) + " " + Crc32(file)), std::string::npos) << summary;
 
     // A printer of another model gets nothing.
     Start();
@@ -222,7 +221,8 @@ TEST_F(OstrelServiceTest, CtrlCEndsAnUpgradeAtOnceWithTheCountSent) {
 
         EXPECT_EQ(r->exitCode, 1) << r->err;
         std::smatch m;
-        ASSERT_TRUE(std::regex_search(r->err, m, std::regex("ostrel-service: error: interrupted: (\\d+) of (\\d+) bytes sent")))
+        ASSERT_TRUE(
+            std::regex_search(r->err, m, std::regex("ostrel-service: error: interrupted: (\\d+) of (\\d+) bytes sent")))
             << r->err;
         const std::size_t sent = std::stoul(m[1]);
         EXPECT_EQ(m[2], std::to_string(file.size()));
@@ -261,7 +261,8 @@ TEST_F(OstrelServiceTest, CtrlCEndsTheWaitForTheLever) {
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - signalled).count();
     RecordProperty("ctrl_c_to_exit_ms_lever", std::to_string(ms));
-    std::printf("[ measured ] Ctrl+C at the lever prompt: ended %lld ms after the signal\n", static_cast<long long>(ms));
+    std::printf("[ measured ] Ctrl+C at the lever prompt: ended %lld ms after the signal\n",
+                static_cast<long long>(ms));
     EXPECT_EQ(r->exitCode, 1);
     EXPECT_TRUE(std::regex_search(r->err, std::regex("error: interrupted: \\d+ of 500 bytes sent"))) << r->err;
 }

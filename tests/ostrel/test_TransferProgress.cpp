@@ -1,7 +1,7 @@
 // The progress text of ostrel-service's transfers.
-#include "TransferProgress.h"
-
 #include <gtest/gtest.h>
+
+#include "TransferProgress.h"
 
 namespace {
 
@@ -40,12 +40,16 @@ TEST(TransferProgress, PlainLinesComeAtEachTenthAndWithTheFinalCount) {
         bool last;
         const char* line;
     } steps[] = {
-        {0, false, "progress 0% 0/1000 bytes\n"}, {50, false, ""},
-        {100, false, "progress 10% 100/1000 bytes\n"}, {199, false, ""},
+        {0, false, "progress 0% 0/1000 bytes\n"},
+        {50, false, ""},
+        {100, false, "progress 10% 100/1000 bytes\n"},
+        {199, false, ""},
         // A jump over several tenths gives one line.
-        {350, false, "progress 35% 350/1000 bytes\n"}, {390, false, ""},
+        {350, false, "progress 35% 350/1000 bytes\n"},
+        {390, false, ""},
         // Stopped part-way: the count it stopped at.
-        {390, true, "progress 39% 390/1000 bytes\n"}, {390, true, ""},
+        {390, true, "progress 39% 390/1000 bytes\n"},
+        {390, true, ""},
     };
     for (const Step& s : steps) EXPECT_EQ(lines.Update(s.bytes, s.last), s.line) << s.bytes;
 

@@ -57,8 +57,8 @@ CliRun RunProgram(const std::string& program, std::vector<std::string> args, con
     return r;
 }
 
-RunningProgram::RunningProgram(const std::string& program, std::vector<std::string> args,
-                               const std::string& scratchDir, bool onTerminal) {
+RunningProgram::RunningProgram(const std::string& program, std::vector<std::string> args, const std::string& scratchDir,
+                               bool onTerminal) {
     args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -162,7 +162,7 @@ std::optional<CliRun> RunningProgram::Wait(std::chrono::milliseconds limit) {
 
 bool RunningProgram::WaitForTerminalText(const std::string& text, std::chrono::milliseconds limit) {
     std::unique_lock l(m_lock);
-    return m_terminalChanged.wait_for(
-        l, limit, [&] { return m_terminalText.find(text) != std::string::npos || m_terminalClosed; }) &&
-           m_terminalText.find(text) != std::string::npos;
+    return m_terminalChanged.wait_for(l, limit, [&] {
+        return m_terminalText.find(text) != std::string::npos || m_terminalClosed;
+    }) && m_terminalText.find(text) != std::string::npos;
 }
