@@ -86,6 +86,9 @@ struct Failure {
 
 void PrintError(const std::string& message) { std::fprintf(stderr, "ostrel-service: error: %s\n", message.c_str()); }
 
+// Set once Ctrl+C came (see StopOnSignal).
+std::atomic<bool> g_interrupted{false};
+
 // Boxes go to stderr as with any headless program; a Yes/No question is
 // answered from the command line, and remembered when it could not be.
 class ServiceUi : public HeadlessUiServices {
@@ -94,6 +97,10 @@ public:
     std::string unanswered;
 
     int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override {
+        // After Ctrl+C the library only complains of the I/O that the
+        // interrupt cut short (a rate search then "finds no printer"): that
+        // would bury the one line saying what happened.
+        if (g_interrupted) return DefaultButton(style);
         if (caption == L"Test buffer di ricezione") return LeverPrompt(text);
         const UINT buttons = style & MB_TYPEMASK;
         if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL) {
@@ -267,7 +274,6 @@ std::string Hex(const BYTE* bytes, DWORD n) {
 // every transfer before its first byte (StopWriter is the one call that may
 // come from another thread). The printer is reached under a lock, since it
 // goes away when the command ends. The pipe wakes a wait for the operator.
-std::atomic<bool> g_interrupted{false};
 std::mutex g_printerLock;
 ServicePrinter* g_printer = nullptr;
 int g_interruptPipe[2] = {-1, -1};
