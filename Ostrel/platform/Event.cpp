@@ -19,14 +19,7 @@ void Event::Reset() {
 
 bool Event::Wait(std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_lock);
-    // A poll must not reach the kernel: a condition variable's wait with a
-    // deadline already past still sleeps in futex and gives up the CPU, and
-    // the byte writer polls its stop request before every byte.
-    if (timeout <= std::chrono::milliseconds::zero()) {
-        if (!m_signalled) return false;
-    } else if (!m_cv.wait_for(lock, timeout, [this] { return m_signalled; })) {
-        return false;
-    }
+    if (!m_cv.wait_for(lock, timeout, [this] { return m_signalled; })) return false;
     if (!m_manual) m_signalled = false;
     return true;
 }

@@ -417,6 +417,10 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBou
     auto* stopper = new StopAtClock([this] { prn.StopWriter(); });
     clock.reset(stopper);
     Ready({}, 1);
+    // A write interval of 3 s instead of 30 keeps the run short (a failing
+    // streak retries every 10 ms); the bound follows it.
+    prn.LPm_intRW()->iWriteInterval = 3;
+    constexpr auto kBound = 3s + 2s;  // a streak ends in the second after the interval
     std::mt19937 gen(16);
     const auto healthy = [&] {
         line->SetBusy(false);
@@ -449,7 +453,7 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBou
             for (auto& b : data) b = static_cast<BYTE>('a' + gen() % 26);
             const std::size_t had = line->Received().size();
             const BOOL ok = prn.WriteToCom(data.data(), static_cast<DWORD>(data.size()), FALSE);
-            ASSERT_LE(Now() - before, 32s) << "operation " << op;
+            ASSERT_LE(Now() - before, kBound) << "operation " << op;
             stopper->Disarm();
             const auto got = line->Received();
             const std::size_t n = got.size() - had;
@@ -468,7 +472,7 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBou
             cutByStop += stopped && !ok && n > 0;
         } else {
             prn.GetStatusPrinter();
-            ASSERT_LE(Now() - before, 32s) << "operation " << op;
+            ASSERT_LE(Now() - before, kBound) << "operation " << op;
             stopper->Disarm();
             pending = pending || stopper->Fired() > fired;
         }
@@ -499,11 +503,11 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBou
 TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringDetectionEndInBoundAndNeverSettleOnAWrongRate) {
     Ready({"baud 2400"});
     prn.m_bfIsUpgrade = TRUE;
-    // A write interval of 3 s instead of 30 keeps the run short; the bounds
-    // follow it.
-    prn.LPm_intRW()->iWriteInterval = 3;
+    // A write interval of 1 s instead of 30 keeps the run short (a failing
+    // streak retries every 10 ms); the bounds follow it.
+    prn.LPm_intRW()->iWriteInterval = 1;
     constexpr auto kQuery = 1s;  // three bytes and a one-byte reply with its time-out, even at 300 baud
-    constexpr auto kCheck = 6 * kQuery + 3s + 2s;  // a streak ends in the second after the interval
+    constexpr auto kCheck = 6 * kQuery + 1s + 2s;  // a streak ends in the second after the interval
     const auto healthy = [&] {
         line->SetBusy(false);
         line->SetPower(true);
