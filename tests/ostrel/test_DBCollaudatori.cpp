@@ -205,6 +205,20 @@ TEST_F(DBCollaudatoriTest, AnythingButARegularFileIsRefusedAtOnceAndLeftAsItIs) 
     EXPECT_EQ(OtherFiles(dir.path(), {"fifo", "sock", "folder"}), std::vector<std::string>{});
 }
 
+// Two gigabytes of empty names would be millions of testers in memory: a
+// file far beyond any station's is refused before it is read.
+TEST_F(DBCollaudatoriTest, AHugeFileIsRefusedUnread) {
+    WriteText(path, std::string("\xff\xff\xff\x7f", 4));
+    std::filesystem::resize_file(path, std::uint64_t{2} << 30);
+    CDBCollaudatori db(Path());
+    ui->Answer(IDOK);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(db.LoadDBaseFromFile(), FALSE);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ExpectErrorBox(L"No data base testers file succesfully created!");
+    EXPECT_EQ(db.Get_m_uiNumTesters(), 0u);
+}
+
 // The disk failing at any step of a save (any piece of the write, the flush,
 // the rename) leaves the old file byte for byte and the addition in memory
 // for the next save, or the new file whole; nothing is left beside it.
