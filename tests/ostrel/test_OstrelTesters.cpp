@@ -76,13 +76,19 @@ TEST_F(OstrelTestersTest, WrongUsageExitsTwoAndADamagedFileOne) {
     EXPECT_EQ(ReadText(db), std::string("\x05\0\0\0\x01", 5));
 }
 
-// A FIFO would hold every command until something wrote into it; it and a
-// folder are refused at once, named for what they are, and left alone.
-TEST_F(OstrelTestersTest, AFifoOrAFolderIsRefusedAtOnce) {
+// A FIFO would hold every command until something wrote into it; it, a
+// folder and a file of gigabytes are refused at once, named for what they
+// are, and left alone.
+TEST_F(OstrelTestersTest, AFifoAFolderOrAHugeFileIsRefusedAtOnce) {
     ASSERT_EQ(::mkfifo(dir.File("fifo.dat").c_str(), 0600), 0);
     std::filesystem::create_directory(dir.File("folder.dat"));
-    const std::pair<std::string, const char*> cases[] = {{"fifo.dat", "a FIFO"}, {"folder.dat", "a directory"}};
-    for (const auto& [name, kind] : cases) {
+    WriteText(dir.File("huge.dat"), "");
+    std::filesystem::resize_file(dir.File("huge.dat"), std::uint64_t{2} << 30);
+    const std::pair<std::string, std::string> cases[] = {
+        {"fifo.dat", "it is a FIFO, not a file"},
+        {"folder.dat", "it is a directory, not a file"},
+        {"huge.dat", "2147483648 bytes is far more than a testers database holds"}};
+    for (const auto& [name, why] : cases) {
         db = dir.File(name);
         for (const char* command : {"list", "add"}) {
             SCOPED_TRACE(name + " " + command);
@@ -90,11 +96,12 @@ TEST_F(OstrelTestersTest, AFifoOrAFolderIsRefusedAtOnce) {
             const CliRun r = command == std::string("add") ? Run({command, "Anna", "Rossi"}, "pw\n") : Run({command});
             EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
             EXPECT_EQ(r.exitCode, 1);
-            EXPECT_EQ(r.err, "ostrel-testers: error: " + db + ": it is " + kind + ", not a file\n");
+            EXPECT_EQ(r.err, "ostrel-testers: error: " + db + ": " + why + "\n");
         }
     }
     EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo.dat")));
     EXPECT_TRUE(std::filesystem::is_empty(dir.File("folder.dat")));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("huge.dat")), std::uint64_t{2} << 30);
 }
 
 // Reads the pseudo-terminal until `needle` has appeared (or the program
