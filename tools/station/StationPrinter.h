@@ -42,6 +42,7 @@ public:
     void ReportText(const CString& text) { ReportLine(text); }
 
     DWORD CharsPerLine() const { return m_uiCharLine; }
+    DWORD ConfiguredModel() const { return m_uiGsiModel; }
     DWORD ReceiveBuffer() const { return m_uiRxBufDim; }
     const _ProgressBarCtrl& Progress() const { return m_ProgressBarCtrl; }
 

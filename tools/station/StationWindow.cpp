@@ -283,6 +283,7 @@ void StationWindow::OnPhase(int phase, int state, const QString& detail) {
     item->setText(1, QString::fromLatin1(texts[s]));
     item->setForeground(1, colors[s]);
     item->setText(2, detail);
+    if (phase == StationWorker::kReportFile && state == StationWorker::kPassed) m_reportLabel->setText(detail);
     if (state != StationWorker::kRunning)
         Say(QStringLiteral("%1: %2%3").arg(item->text(0), item->text(1),
                                           detail.isEmpty() ? QString() : QStringLiteral(" (") + detail + QLatin1Char(')')));
@@ -293,6 +294,7 @@ void StationWindow::OnLeverPrompt(bool show) {
         if (!m_prompt) {
             m_prompt = new CNewDialogEseguireAzione(this, CString::FromUtf8(kLeverText));
             m_prompt->setAttribute(Qt::WA_DeleteOnClose);
+            m_prompt->resize(480, 220);
             connect(m_prompt, &CNewDialogEseguireAzione::annullaTest, this, [this] { StopTest(); });
         }
         m_prompt->show();

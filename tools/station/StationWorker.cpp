@@ -125,19 +125,22 @@ void StationWorker::Run(const StationJob& job) {
             if (reportStarted && !stopped()) {
                 begin(kDetect);
                 std::string line;
-                found = end(kDetect, printer.Detect(line), QString::fromStdString(line));
+                const bool ok = printer.Detect(line);
+                found = end(kDetect, ok, QString::fromStdString(line));
                 if (!found) message = QStringLiteral("no printer of the model answered at any rate");
             }
             bool model = false;
             if (found && !stopped()) {
                 begin(kModel);
-                model = end(kModel, printer.CheckModel());
+                const bool ok = printer.CheckModel();
+                model = end(kModel, ok, QStringLiteral("model %1").arg(printer.ConfiguredModel()));
                 if (!model) message = QStringLiteral("the printer is not the model chosen");
             }
             if (model && !stopped()) {
                 begin(kRelease);
                 std::string release;
-                end(kRelease, printer.CheckRelease(release), QString::fromStdString(release));
+                const bool ok = printer.CheckRelease(release);
+                end(kRelease, ok, QString::fromStdString(release));
             }
             if (model && !stopped()) {
                 const CString config = printer.ChosenConfiguration();

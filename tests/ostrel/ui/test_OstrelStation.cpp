@@ -180,6 +180,8 @@ TEST_F(StationTest, ATestGoesFromLoginToPrintedReport) {
         "Test buffer di ricezione", "Verifica qualità di stampa"};
     EXPECT_EQ(hand.seen, expected);
     for (int p = 0; p < StationWorker::kPhaseCount; ++p) EXPECT_EQ(Result(p), "OK") << p;
+    EXPECT_EQ(window->Phases()->topLevelItem(StationWorker::kDetect)->text(2), "2400 8 n");
+    EXPECT_EQ(window->Phases()->topLevelItem(StationWorker::kRelease)->text(2), "1.20");
     EXPECT_FALSE(window->LeverPrompt());
     EXPECT_FALSE(window->ProgressDialog()->isVisible());
     EXPECT_TRUE(hand.lineDuringFlow.startsWith("SIMSTATION, 2400, n, 8, 1")) << hand.lineDuringFlow.toStdString();
