@@ -34,6 +34,11 @@ QString StationUiServices::LastPdf() const {
     return m_lastPdf;
 }
 
+void StationUiServices::SetSuggestedPdf(const QString& path) {
+    std::lock_guard l(m_lock);
+    m_suggestedPdf = path;
+}
+
 int StationUiServices::MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) {
     if (caption == L"Test buffer di ricezione" && m_onBufferFull) {
         // Queued ahead of the box, so the prompt is gone when it shows.
@@ -58,9 +63,14 @@ int StationUiServices::PrintDialog(HWND owner, std::unique_ptr<PrintDevice>& dev
     if (answer != IDABORT || !qApp) return answer;
     // No printer on this system: the operator saves the report as PDF.
     QString chosen;
+    QString suggested;
+    {
+        std::lock_guard l(m_lock);
+        suggested = m_suggestedPdf;
+    }
     auto ask = [&] {
         chosen = QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringLiteral("Save the report as PDF"),
-                                              QString(), QStringLiteral("PDF files (*.pdf)"));
+                                              suggested, QStringLiteral("PDF files (*.pdf)"));
     };
     if (QThread::currentThread() == qApp->thread()) ask();
     else QMetaObject::invokeMethod(qApp, ask, Qt::BlockingQueuedConnection);

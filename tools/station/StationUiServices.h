@@ -25,6 +25,8 @@ public:
     QString PdfPath() const;
     // The PDF file the last report went to (empty: a printer).
     QString LastPdf() const;
+    // The name the save dialog proposes when there is no printer.
+    void SetSuggestedPdf(const QString& path);
     // Called on the GUI thread before the buffer-full box shows.
     void SetOnBufferFull(std::function<void()> fn) { m_onBufferFull = std::move(fn); }
 
@@ -35,6 +37,7 @@ private:
     mutable std::mutex m_lock;
     QString m_pdf;
     QString m_lastPdf;
+    QString m_suggestedPdf;
     std::function<void()> m_onBufferFull;
     std::atomic<bool> m_interrupted{false};
 };

@@ -64,7 +64,8 @@ StationWindow::StationWindow(const StationOptions& options, std::vector<StationM
     for (const StationModel& m : m_models) {
         auto e = std::make_unique<CfgFileEntry>();
         e->name = CString::FromUtf8(m.name);
-        e->path = CString::FromUtf8(m.cfg.string());
+        // The dialog shows this as the model's file; the folder is known.
+        e->path = CString::FromUtf8(m.cfg.filename().string());
         m_entries.push_back(std::move(e));
     }
     if (!m_options.model.empty()) m_modelName = CString::FromUtf8(m_options.model);
@@ -194,8 +195,8 @@ bool StationWindow::ChooseModel() {
         m_modelName = name;
     }
     m_cfgPath.Empty();
-    for (const auto& e : m_entries) {
-        if (e->name == m_modelName) m_cfgPath = e->path;
+    for (const StationModel& m : m_models) {
+        if (CString::FromUtf8(m.name) == m_modelName) m_cfgPath = CString::FromUtf8(m.cfg.string());
     }
     // The product type is the model's name, as the test record shows it.
     m_record.strTipoProdotto = m_modelName.Upper().Left(25);
@@ -220,8 +221,12 @@ bool StationWindow::ChoosePort() {
 
 bool StationWindow::StartTest() {
     if (m_running) return false;
-    const bool ready = Login() && ChooseModel() && EnterRecord() && ChoosePort();
-    ShowSetup();
+    // The window shows each answer as it is given.
+    const auto shown = [this](bool ok) {
+        ShowSetup();
+        return ok;
+    };
+    const bool ready = shown(Login()) && shown(ChooseModel()) && EnterRecord() && shown(ChoosePort());
     if (!ready) {
         Say(QStringLiteral("Test not started."));
         return false;
@@ -243,6 +248,7 @@ bool StationWindow::StartTest() {
     m_stop->setEnabled(true);
     m_reportLabel->setText(QStringLiteral("-"));
     Say(QStringLiteral("Test of a %1 on %2 started.").arg(ToQString(m_modelName), ToQString(m_port)));
+    m_worker->Arm();
     QMetaObject::invokeMethod(m_worker, [w = m_worker, job] { w->Run(job); }, Qt::QueuedConnection);
     return true;
 }
@@ -260,6 +266,13 @@ void StationWindow::OnPosted(const PostedMessage& m, const QString& lineSetting,
             statusBar()->showMessage(lineSetting);
             break;
         case WM_PROGRESS_START:
+            if (!m_progress->isVisible()) {
+                // Below the middle of the window, where the library's boxes
+                // (centred on it) leave the bar in sight.
+                m_progress->adjustSize();
+                const QPoint c = mapToGlobal(rect().center());
+                m_progress->move(c.x() - m_progress->width() / 2, c.y() + 60);
+            }
             m_progress->OnProgressMessage(m, &ctrl);
             Say(QStringLiteral("%1: %2 copies of the test data.").arg(ToQString(ctrl.strTitle)).arg(ctrl.iMax / 10));
             break;

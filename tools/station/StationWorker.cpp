@@ -3,6 +3,7 @@
 #include "QtText.h"
 #include "StationUiServices.h"
 
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <ctime>
@@ -57,9 +58,12 @@ void StationWorker::Stop() {
     if (m_printer) m_printer->StopWriter();
 }
 
-void StationWorker::Run(const StationJob& job) {
+void StationWorker::Arm() {
     m_stop = false;
     m_ui->ResetInterrupted();
+}
+
+void StationWorker::Run(const StationJob& job) {
     _AnagraficaCollaudo record = job.record;
     Outcome outcome = kTestPassed;
     QString message, reportPath;
@@ -193,6 +197,8 @@ void StationWorker::Run(const StationJob& job) {
                 // The report is printed whatever happened: it is the record
                 // of this printer's test.
                 begin(kReport);
+                m_ui->SetSuggestedPdf(QString(reportPath).replace(QRegularExpression(QStringLiteral("\\.rpt$")),
+                                                                  QStringLiteral(".pdf")));
                 const bool printed = report->PrintReportFile(report->Get_m_strPathReport());
                 end(kReport, printed, m_ui->LastPdf());
                 if (!printed && message.isEmpty()) message = QStringLiteral("the report was not printed");

@@ -69,6 +69,9 @@ public:
 
     StationWorker(StationMessageTarget* target, StationUiServices* ui) : m_target(target), m_ui(ui) {}
 
+    // Clears the last test's stop; call it before queuing Run, so that a
+    // Stop pressed between the two is not lost.
+    void Arm();
     // Runs the test; call it on the worker's thread.
     void Run(const StationJob& job);
     // From any thread: ends a running transfer before its next byte and the
