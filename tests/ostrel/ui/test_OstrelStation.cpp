@@ -29,6 +29,11 @@
 #include <filesystem>
 #include <map>
 
+// Readable QString values in assertion failures.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -48,6 +53,8 @@ public:
     QString prefix;  // of the screenshots' names
     bool bufferFullAnswered = false;
     QString lineDuringFlow;  // the window's line setting at the buffer-full prompt
+    bool stopAtSerialNumber = false;
+    std::map<QString, QMessageBox::StandardButton> answers;  // by box title; else Yes or the only button
 
     bool eventFilter(QObject* o, QEvent* e) override {
         auto* w = qobject_cast<QWidget*>(o);
@@ -93,6 +100,10 @@ private:
             Shot(d, "record");
             d->accept();
         } else if (auto* d = qobject_cast<CNewDialogNumeroDiSerie*>(w)) {
+            if (stopAtSerialNumber) {
+                QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("stop")), Qt::LeftButton);
+                return;
+            }
             QTest::keyClicks(d->SerialEdit(), QStringLiteral("0001"));
             d->Configurations()->setCurrentIndex(d->Configurations()->findText(QStringLiteral("Quick")));
             Shot(d, "serial-number");
@@ -105,8 +116,9 @@ private:
                 if (lowerLever) line->SetLever(false);
                 bufferFullAnswered = true;
             }
-            const auto yes = box->button(QMessageBox::Yes);
-            QTest::mouseClick(yes ? yes : box->buttons().front(), Qt::LeftButton);
+            const auto chosen = answers.find(box->windowTitle());
+            QAbstractButton* b = box->button(chosen != answers.end() ? chosen->second : QMessageBox::Yes);
+            QTest::mouseClick(b ? b : box->buttons().front(), Qt::LeftButton);
         } else if (auto* d = qobject_cast<QDialog*>(w)) {
             ADD_FAILURE() << "unexpected window " << w->windowTitle().toStdString();
             d->reject();
@@ -259,6 +271,36 @@ TEST_F(StationTest, TheWindowAnswersDuringATransferAndStopEndsIt) {
     const std::string report = ReadText(ended.at(0).at(1).toString().toStdString());
     EXPECT_NE(report.find("\nCollaudo interrotto dall'operatore alle ore: "), std::string::npos);
     EXPECT_NE(report.find("\n\nEsito del collaudo: NON OK\n"), std::string::npos);
+}
+
+TEST_F(StationTest, TheOperatorMayEndTheTestAtItsQuestions) {
+    // "Stop Collaudo" at the serial number: nothing is tested, no report
+    // is made for a printer without a serial number.
+    hand.stopAtSerialNumber = true;
+    QString report;
+    EXPECT_EQ(RunTest(&report), StationWorker::kTestStopped);
+    EXPECT_TRUE(report.isEmpty());
+    EXPECT_EQ(Result(StationWorker::kSerialNumber), "skipped");
+    for (int p = StationWorker::kReportFile; p < StationWorker::kPhaseCount; ++p) EXPECT_EQ(Result(p), "") << p;
+    for (const auto& f : fs::directory_iterator(dir.File("reports"))) EXPECT_NE(f.path().extension(), ".rpt");
+
+    // Cancel at the judgement, then OK to "interrupt the test?": the test is
+    // stopped, not failed, and the summary is not printed; the report is.
+    hand.stopAtSerialNumber = false;
+    hand.answers = {{"Verifica qualit\u00e0 di stampa", QMessageBox::Cancel}, {"Interruzione collaudo", QMessageBox::Ok}};
+    hand.seen.clear();
+    EXPECT_EQ(RunTest(&report), StationWorker::kTestStopped);
+    ASSERT_GE(hand.seen.size(), 2u);
+    EXPECT_EQ(hand.seen.end()[-2], "Interruzione collaudo");
+    EXPECT_EQ(hand.seen.back(), "Collaudo interrotto");
+    EXPECT_EQ(Result(StationWorker::kJudgement), "FAILED");
+    EXPECT_EQ(Result(StationWorker::kSummary), "");
+    EXPECT_EQ(Result(StationWorker::kReport), "OK");
+    const std::string text = ReadText(report.toStdString());
+    EXPECT_NE(text.find("\nCollaudo interrotto alla fase: Verifica qualit\xE0 di stampa"), std::string::npos);
+    EXPECT_EQ(text.find("dall'operatore"), std::string::npos) << "the library already said who stopped";
+    EXPECT_NE(text.find("\n\nEsito del collaudo: NON OK\n"), std::string::npos);
+    for (const std::string& l : line->PrintedLines()) EXPECT_EQ(l.find("Final Test Report"), std::string::npos);
 }
 
 TEST(OstrelStationProgram, AnswersItsCommandLineBeforeAnyWindow) {
