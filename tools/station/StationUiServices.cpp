@@ -39,11 +39,19 @@ void StationUiServices::SetSuggestedPdf(const QString& path) {
     m_suggestedPdf = path;
 }
 
+void StationUiServices::SetOnBufferFull(std::function<void()> fn) {
+    std::lock_guard l(m_lock);
+    m_onBufferFull = std::move(fn);
+}
+
 int StationUiServices::MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) {
-    if (caption == L"Test buffer di ricezione" && m_onBufferFull) {
-        // Queued ahead of the box, so the prompt is gone when it shows.
-        QMetaObject::invokeMethod(qApp, m_onBufferFull, Qt::QueuedConnection);
+    std::function<void()> onBufferFull;
+    if (caption == L"Test buffer di ricezione") {
+        std::lock_guard l(m_lock);
+        onBufferFull = m_onBufferFull;
     }
+    // Queued ahead of the box, so the prompt is gone when it shows.
+    if (onBufferFull && qApp) QMetaObject::invokeMethod(qApp, onBufferFull, Qt::QueuedConnection);
     const int answer = QtUiServices::MessageBox(owner, text, caption, style);
     if (caption == L"Interruzione collaudo" && answer == IDOK) m_interrupted = true;
     return answer;

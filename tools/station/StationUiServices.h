@@ -28,7 +28,7 @@ public:
     // The name the save dialog proposes when there is no printer.
     void SetSuggestedPdf(const QString& path);
     // Called on the GUI thread before the buffer-full box shows.
-    void SetOnBufferFull(std::function<void()> fn) { m_onBufferFull = std::move(fn); }
+    void SetOnBufferFull(std::function<void()> fn);
 
     bool Interrupted() const { return m_interrupted.load(); }
     void ResetInterrupted() { m_interrupted = false; }

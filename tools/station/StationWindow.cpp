@@ -111,9 +111,12 @@ StationWindow::StationWindow(const StationOptions& options, std::vector<StationM
     m_stop = new QPushButton(QStringLiteral("S&top"), central);
     m_stop->setObjectName(QStringLiteral("stop"));
     m_stop->setEnabled(false);
+    m_logout = new QPushButton(QStringLiteral("&Change tester"), central);
+    m_logout->setObjectName(QStringLiteral("logout"));
     auto* quit = new QPushButton(QStringLiteral("&Quit"), central);
     buttons->addWidget(m_start);
     buttons->addWidget(m_stop);
+    buttons->addWidget(m_logout);
     buttons->addStretch(1);
     buttons->addWidget(quit);
     layout->addLayout(buttons);
@@ -123,6 +126,13 @@ StationWindow::StationWindow(const StationOptions& options, std::vector<StationM
     connect(m_start, &QPushButton::clicked, this, [this] { StartTest(); });
     connect(m_stop, &QPushButton::clicked, this, [this] { StopTest(); });
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_logout, &QPushButton::clicked, this, [this] {
+        if (m_running || m_record.strNome.IsEmpty()) return;
+        Say(QStringLiteral("Tester %1 logged out.").arg(m_tester->text()));
+        m_record.strNome.Empty();
+        m_record.strCognome.Empty();
+        ShowSetup();
+    });
 
     m_progress = new CNewDialogStatoAvanProcesso(this);
     m_target = new StationMessageTarget(
@@ -170,10 +180,12 @@ void StationWindow::ShowSetup() {
 
 bool StationWindow::Login() {
     if (!m_record.strNome.IsEmpty()) return true;
-    if (!m_testers.Get_m_uiNumTesters() && !m_testers.LoadDBaseFromFile()) return false;
     for (;;) {
         CNewDialogInPassword dlg(this);
         if (dlg.exec() != QDialog::Accepted) return false;
+        // Read at every attempt: a tester registered with ostrel-testers
+        // while the station runs can log in at once.
+        if (!m_testers.LoadDBaseFromFile()) return false;
         CString nome, cognome;
         // A wrong password gets the database's own "Invalid password" box.
         if (m_testers.GetDataTester(dlg.Get_m_strPassword(), &nome, &cognome)) {
@@ -245,6 +257,7 @@ bool StationWindow::StartTest() {
     job.record = m_record;
     m_running = true;
     m_start->setEnabled(false);
+    m_logout->setEnabled(false);
     m_stop->setEnabled(true);
     m_reportLabel->setText(QStringLiteral("-"));
     Say(QStringLiteral("Test of a %1 on %2 started.").arg(ToQString(m_modelName), ToQString(m_port)));
@@ -319,6 +332,7 @@ void StationWindow::OnLeverPrompt(bool show) {
 void StationWindow::OnFinished(int outcome, const QString& reportPath, const QString& message) {
     m_running = false;
     m_start->setEnabled(true);
+    m_logout->setEnabled(true);
     m_stop->setEnabled(false);
     if (m_prompt) m_prompt->accept();
     m_reportLabel->setText(reportPath.isEmpty() ? QStringLiteral("-") : reportPath);

@@ -95,4 +95,5 @@ private:
     QPlainTextEdit* m_log = nullptr;
     QPushButton* m_start = nullptr;
     QPushButton* m_stop = nullptr;
+    QPushButton* m_logout = nullptr;
 };

@@ -41,6 +41,11 @@ bool WriteFlowPattern(QTemporaryFile& file, DWORD width) {
     return ok;
 }
 
+// The revision of the station's test procedure, printed in every report's
+// letterhead: change it with the phases.
+const wchar_t* const kProcedureRevision = L"1.00";
+const wchar_t* const kProcedureDate = L"08/12/2026";
+
 CString ClockText() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -106,8 +111,8 @@ void StationWorker::Run(const StationJob& job) {
             if (open && !stopped()) {
                 begin(kSerialNumber);
                 report = std::make_unique<CKalvoNewReportFileObject>(m_target->Handle(), job.folder, &record,
-                                                                     printer.Get_m_pDebugObj(), L"1.00",
-                                                                     L"01/12/2026");
+                                                                     printer.Get_m_pDebugObj(), kProcedureRevision,
+                                                                     kProcedureDate);
                 printer.AttachReport(report.get());
                 if (!printer.AskSerialNumber()) {
                     emit phase(kSerialNumber, kSkipped, QStringLiteral("Stop Collaudo"));

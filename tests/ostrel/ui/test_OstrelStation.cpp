@@ -54,6 +54,8 @@ public:
     bool bufferFullAnswered = false;
     QString lineDuringFlow;  // the window's line setting at the buffer-full prompt
     bool stopAtSerialNumber = false;
+    QString password = QStringLiteral("segreto");
+    std::function<void()> onRefusedPassword;
     std::map<QString, QMessageBox::StandardButton> answers;  // by box title; else Yes or the only button
 
     bool eventFilter(QObject* o, QEvent* e) override {
@@ -80,14 +82,11 @@ public:
     }
 
 private:
-    int m_passwords = 0;
 
     void Answer(QWidget* w) {
         seen.push_back(w->windowTitle());
         if (auto* d = qobject_cast<CNewDialogInPassword*>(w)) {
-            // A wrong password first: the database refuses it, the dialog
-            // comes back.
-            QTest::keyClicks(d->PasswordEdit(), m_passwords++ ? QStringLiteral("segreto") : QStringLiteral("sbagliata"));
+            QTest::keyClicks(d->PasswordEdit(), password);
             Shot(d, "login");
             d->accept();
         } else if (auto* d = qobject_cast<CNewDialogSelezioneStampante*>(w)) {
@@ -110,6 +109,7 @@ private:
             d->accept();
         } else if (auto* box = qobject_cast<QMessageBox*>(w)) {
             Shot(box, box->windowTitle() == QStringLiteral("Test buffer di ricezione") ? "buffer-full" : "box");
+            if (box->text() == QStringLiteral("Invalid password") && onRefusedPassword) onRefusedPassword();
             if (box->windowTitle() == QStringLiteral("Test buffer di ricezione")) {
                 Shot(mainWindow, "window-during-flow-test");
                 lineDuringFlow = static_cast<StationWindow*>(mainWindow)->LineSetting();
@@ -180,6 +180,15 @@ protected:
 };
 
 TEST_F(StationTest, ATestGoesFromLoginToPrintedReport) {
+    // A password nobody has yet: refused, and the dialog comes back. The
+    // tester is registered while the station runs, and his next try passes.
+    hand.password = QStringLiteral("nuovo");
+    hand.onRefusedPassword = [this] {
+        CDBCollaudatori db(CString::FromUtf8(dir.File("testers.dat")));
+        ASSERT_TRUE(db.LoadDBaseFromFile());
+        db.AddCollaudatore(L"Bruno", L"Verdi", L"nuovo");
+        ASSERT_TRUE(db.SaveDBaseToFile());
+    };
     QString report;
     ASSERT_EQ(RunTest(&report), StationWorker::kTestPassed);
     hand.Shot(window.get(), "window-at-end");
@@ -202,7 +211,7 @@ TEST_F(StationTest, ATestGoesFromLoginToPrintedReport) {
     // the record and every phase.
     EXPECT_EQ(fs::path(report.toStdString()).filename(), "DEMO-PRINTER-R10001.rpt");
     const std::string text = ReadText(report.toStdString());
-    for (const char* want : {"\nCollaudatore:                 Anna Rossi", "\nCodice del prodotto:          DEMO-PRINTER-R1",
+    for (const char* want : {"\nCollaudatore:                 Bruno Verdi", "\nCodice del prodotto:          DEMO-PRINTER-R1",
                              "\nNumero di serie del prodotto: 0001", "\nLotto di produzione:          000123",
                              "\nLa fase: Ricerca velocit\xE0 di comunicazione       OK (2400 8 n)",
                              "\nLa fase: Verifica coincidenza modello stampante       OK",
