@@ -1,8 +1,10 @@
 #include "StationWorker.h"
 
 #include "QtText.h"
+#include "SerialDevice.h"
 #include "StationUiServices.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
@@ -105,8 +107,15 @@ void StationWorker::Run(const StationJob& job) {
             begin(kOpen);
             const bool open = printer.Open(m_target->Handle(), job.folder, job.log, job.port, job.cfg);
             end(kOpen, open, ToQString(job.port));
-            if (!open) message = QStringLiteral("cannot use %1 with the model's configuration (see the debug log)")
-                                     .arg(ToQString(job.port));
+            if (!open && !printer.Get_m_CComPortInit()) {
+                // Opened again only to learn why: busy, missing, no access.
+                DWORD error = 0;
+                std::string why;
+                message = OpenSerialPort(job.port, error, &why) ? QStringLiteral("cannot open %1").arg(ToQString(job.port))
+                                                                : QString::fromStdString(why);
+            } else if (!open) {
+                message = QStringLiteral("cannot use the model's configuration %1 (see the debug log)").arg(ToQString(job.cfg));
+            }
 
             if (open && !stopped()) {
                 begin(kSerialNumber);
@@ -125,9 +134,10 @@ void StationWorker::Run(const StationJob& job) {
             if (open && !stopped()) {
                 begin(kReportFile);
                 reportStarted = printer.StartReport();
-                reportPath = ToQString(report->Get_m_strPathReport());
-                end(kReportFile, reportStarted, reportPath);
-                if (!reportStarted) message = QStringLiteral("cannot create the report file %1").arg(reportPath);
+                const QString path = ToQString(report->Get_m_strPathReport());
+                end(kReportFile, reportStarted, path);
+                if (reportStarted) reportPath = path;
+                else message = QStringLiteral("cannot create the report file %1").arg(path);
             }
 
             bool found = false;
@@ -162,7 +172,7 @@ void StationWorker::Run(const StationJob& job) {
             }
             if (model && !stopped()) {
                 begin(kFlowTest);
-                QTemporaryFile data(ToQString(job.folder) + QStringLiteral("/flowtest-XXXXXX.txt"));
+                QTemporaryFile data(QDir(ToQString(job.folder)).filePath(QStringLiteral("flowtest-XXXXXX.txt")));
                 if (!WriteFlowPattern(data, printer.CharsPerLine())) {
                     end(kFlowTest, false, QStringLiteral("cannot write the test data"));
                 } else {

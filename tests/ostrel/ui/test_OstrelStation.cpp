@@ -312,6 +312,21 @@ TEST_F(StationTest, TheOperatorMayEndTheTestAtItsQuestions) {
     for (const std::string& l : line->PrintedLines()) EXPECT_EQ(l.find("Final Test Report"), std::string::npos);
 }
 
+TEST_F(StationTest, APortInUseEndsTheTestWithTheReasonAndNoReport) {
+    DWORD error = 0;
+    auto holder = line->Open(error);
+    ASSERT_TRUE(holder);
+    QSignalSpy ended(window.get(), &StationWindow::testEnded);
+    ASSERT_TRUE(window->StartTest());
+    ASSERT_TRUE(ended.wait(60000));
+    EXPECT_EQ(ended.at(0).at(0).toInt(), StationWorker::kTestFailed);
+    EXPECT_TRUE(ended.at(0).at(1).toString().isEmpty());
+    EXPECT_TRUE(ended.at(0).at(2).toString().contains(QLatin1String("busy"))) << ended.at(0).at(2).toString().toStdString();
+    EXPECT_EQ(Result(StationWorker::kOpen), "FAILED");
+    EXPECT_EQ(Result(StationWorker::kSerialNumber), "");
+    EXPECT_TRUE(window->StartButton()->isEnabled()) << "ready for the next try";
+}
+
 TEST(OstrelStationProgram, AnswersItsCommandLineBeforeAnyWindow) {
     TempDir dir;
     WriteText(dir.File("x.cfg"), "");
