@@ -76,8 +76,14 @@ bool StationPrinter::SendDefaultConfiguration(const CString& name) {
     return ok;
 }
 
-bool StationPrinter::FlowTest(const CString& file) {
-    return WriteFileToCom(file, m_uiRxBufDim, L"\nTest controllo di flusso con il file: " + file, TRUE) == TRUE;
+StationPrinter::Flow StationPrinter::FlowTest(const CString& file) {
+    if (!WriteFileToCom(file, m_uiRxBufDim, L"\nTest controllo di flusso con il file: " + file, TRUE))
+        return Flow::kFailed;
+    if (m_fBufferTestDone) return Flow::kPassed;
+    const CString line = L"\nLa fase: Verifica buffer di ricezione pieno:    NOOK (buffer pieno mai segnalato)";
+    ReportLine(line);
+    m_pDebugObj->LogToFile(line, L"FlowTest()", 0);
+    return Flow::kNeverFull;
 }
 
 bool StationPrinter::PrintSummary(bool passed) {

@@ -32,8 +32,11 @@ public:
     bool CheckRelease(std::string& release);
     bool SendDefaultConfiguration(const CString& name);
     // The flow-control test with `file` as data: enough copies to fill the
-    // printer's receive buffer three times over, in test mode.
-    bool FlowTest(const CString& file);
+    // printer's receive buffer three times over, in test mode. Passed only
+    // when the printer also signalled its full buffer: a transfer that went
+    // through without it proves nothing about flow control.
+    enum class Flow { kPassed, kFailed, kNeverFull };
+    Flow FlowTest(const CString& file);
     bool Judge(const CString& question, const CString& phase) {
         return MessageToCollaudatore(question, phase, MB_YESNOCANCEL) == TRUE;
     }

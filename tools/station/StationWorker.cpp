@@ -177,13 +177,16 @@ void StationWorker::Run(const StationJob& job) {
                     end(kFlowTest, false, QStringLiteral("cannot write the test data"));
                 } else {
                     emit leverPrompt(true);
-                    const bool ok = printer.FlowTest(FromQString(data.fileName()));
+                    const StationPrinter::Flow flow = printer.FlowTest(FromQString(data.fileName()));
                     emit leverPrompt(false);
-                    if (!ok && m_stop.load()) {
+                    if (flow == StationPrinter::Flow::kFailed && m_stop.load()) {
                         emit phase(kFlowTest, kFailed, QStringLiteral("stopped"));
                         outcome = kTestStopped;
+                    } else if (flow == StationPrinter::Flow::kNeverFull) {
+                        end(kFlowTest, false, QStringLiteral("the printer never signalled a full buffer"));
                     } else {
-                        end(kFlowTest, ok, QStringLiteral("%1 bytes buffer").arg(printer.ReceiveBuffer()));
+                        end(kFlowTest, flow == StationPrinter::Flow::kPassed,
+                            QStringLiteral("%1 bytes buffer").arg(printer.ReceiveBuffer()));
                     }
                 }
             }

@@ -146,19 +146,13 @@ protected:
             db.AddCollaudatore(L"Anna", L"Rossi", L"segreto");
             ASSERT_TRUE(db.SaveDBaseToFile());
         }
-        std::string error;
-        auto script = PrinterScript::Parse(ReadText(kSamples + "demo-printer.sim"), &error);
-        ASSERT_TRUE(script) << error;
-        for (const char* l : {"baud 2400", "lever up"}) ASSERT_TRUE(script->Apply(l, &error)) << error;
-        line = std::make_unique<SimulatedPrinterLine>(*script);
-        line->Attach(L"SIMSTATION");
+        Printer({"baud 2400", "lever up"});
         const StationOptions options = ParseStationOptions(
             {"--port", "SIMSTATION", "--printers", dir.File("printers"), "--testers", dir.File("testers.dat"),
              "--reports", dir.File("reports"), "--pdf", dir.File("report.pdf")});
         CheckStationOptions(options);
         window = std::make_unique<StationWindow>(options, ListStationModels(options.printers), &ui);
         window->show();
-        hand.line = line.get();
         hand.mainWindow = window.get();
         qApp->installEventFilter(&hand);
     }
@@ -168,6 +162,17 @@ protected:
         UiServices::Install(previous);
     }
 
+    // The demo printer with these script lines, on the station's port.
+    void Printer(const std::vector<std::string>& extra) {
+        line.reset();  // its name goes with it
+        std::string error;
+        auto script = PrinterScript::Parse(ReadText(kSamples + "demo-printer.sim"), &error);
+        ASSERT_TRUE(script) << error;
+        for (const std::string& l : extra) ASSERT_TRUE(script->Apply(l, &error)) << error;
+        line = std::make_unique<SimulatedPrinterLine>(*script);
+        line->Attach(L"SIMSTATION");
+        hand.line = line.get();
+    }
     // Starts a test and waits for its end; returns the outcome.
     int RunTest(QString* reportPath = nullptr) {
         QSignalSpy ended(window.get(), &StationWindow::testEnded);
@@ -310,6 +315,21 @@ TEST_F(StationTest, TheOperatorMayEndTheTestAtItsQuestions) {
     EXPECT_EQ(text.find("dall'operatore"), std::string::npos) << "the library already said who stopped";
     EXPECT_NE(text.find("\n\nEsito del collaudo: NON OK\n"), std::string::npos);
     for (const std::string& l : line->PrintedLines()) EXPECT_EQ(l.find("Final Test Report"), std::string::npos);
+}
+
+TEST_F(StationTest, AFlowTestWithoutAFullBufferFails) {
+    // A buffer the test data cannot fill: every byte goes through, but the
+    // printer's flow control was never put to the test.
+    Printer({"buffer 65536"});
+    QString report;
+    EXPECT_EQ(RunTest(&report), StationWorker::kTestFailed);
+    EXPECT_EQ(Result(StationWorker::kFlowTest), "FAILED");
+    EXPECT_EQ(window->Phases()->topLevelItem(StationWorker::kFlowTest)->text(2),
+              "the printer never signalled a full buffer");
+    EXPECT_EQ(Result(StationWorker::kSummary), "OK") << "the summary tells the failure";
+    const std::string text = ReadText(report.toStdString());
+    EXPECT_NE(text.find("\nLa fase: Verifica buffer di ricezione pieno:    NOOK"), std::string::npos);
+    EXPECT_NE(text.find("\n\nEsito del collaudo: NON OK\n"), std::string::npos);
 }
 
 TEST_F(StationTest, APortInUseEndsTheTestWithTheReasonAndNoReport) {
