@@ -329,7 +329,15 @@ void StationWindow::OnLeverPrompt(bool show) {
     }
 }
 
-void StationWindow::OnFinished(int outcome, const QString& reportPath, const QString& message) {
+void StationWindow::OnFinished(int outcome, const QString& reportPath, const QString& why) {
+    QString message = why;
+    if (message.isEmpty() && outcome == StationWorker::kTestFailed) {
+        QStringList failed;
+        for (int i = 0; i < m_phases->topLevelItemCount(); ++i) {
+            if (m_phases->topLevelItem(i)->text(1) == QLatin1String("FAILED")) failed << m_phases->topLevelItem(i)->text(0);
+        }
+        message = QStringLiteral("failed: ") + failed.join(QStringLiteral(", "));
+    }
     m_running = false;
     m_start->setEnabled(true);
     m_logout->setEnabled(true);

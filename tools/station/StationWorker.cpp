@@ -184,9 +184,10 @@ void StationWorker::Run(const StationJob& job) {
                         outcome = kTestStopped;
                     } else if (flow == StationPrinter::Flow::kNeverFull) {
                         end(kFlowTest, false, QStringLiteral("the printer never signalled a full buffer"));
+                    } else if (flow == StationPrinter::Flow::kFailed) {
+                        end(kFlowTest, false, QStringLiteral("the transfer failed (see the report)"));
                     } else {
-                        end(kFlowTest, flow == StationPrinter::Flow::kPassed,
-                            QStringLiteral("%1 bytes buffer").arg(printer.ReceiveBuffer()));
+                        end(kFlowTest, true, QStringLiteral("%1 bytes buffer").arg(printer.ReceiveBuffer()));
                     }
                 }
             }

@@ -321,8 +321,11 @@ TEST_F(StationTest, AFlowTestWithoutAFullBufferFails) {
     // A buffer the test data cannot fill: every byte goes through, but the
     // printer's flow control was never put to the test.
     Printer({"buffer 65536"});
+    QSignalSpy ended(window.get(), &StationWindow::testEnded);
     QString report;
     EXPECT_EQ(RunTest(&report), StationWorker::kTestFailed);
+    ASSERT_EQ(ended.size(), 1);
+    EXPECT_EQ(ended.at(0).at(2).toString(), "failed: Flow-control test") << "the message names what failed";
     EXPECT_EQ(Result(StationWorker::kFlowTest), "FAILED");
     EXPECT_EQ(window->Phases()->topLevelItem(StationWorker::kFlowTest)->text(2),
               "the printer never signalled a full buffer");
