@@ -31,6 +31,8 @@ class StationWindow : public QMainWindow {
 public:
     // `ui` must be the installed provider and outlive the window.
     StationWindow(const StationOptions& options, std::vector<StationModel> models, StationUiServices* ui);
+    // Waits for the worker thread: destroy the window between tests (closing
+    // it during one stops the test first and closes when it has ended).
     ~StationWindow() override;
 
     // Login (once), model, test record and port, each asked unless the
