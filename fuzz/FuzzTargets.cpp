@@ -1,5 +1,7 @@
 #include "FuzzTargets.h"
 
+#include "Archive.h"
+#include "DBCollaudatori.h"
 #include "FileUtil.h"
 #include "FontConverter.h"
 #include "KalvoNewCfgFileObject.h"
@@ -15,6 +17,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
@@ -155,6 +158,34 @@ void InfoFile(const std::uint8_t* d, std::size_t n) {
     });
 }
 
+// Whatever the testers database loads, it must store again so that the
+// stored file loads back to the same testers: a tester that changed on the
+// way would no longer log in with his own password.
+void TestersDb(const std::uint8_t* d, std::size_t n) {
+    const CString path = WriteScratch(d, n, "testers.dat");
+    Guard([&] {
+        CDBCollaudatori db(path);
+        if (!db.LoadDBaseFromFile()) return;
+        CString nome, cognome;
+        if (db.Get_m_uiNumTesters() > 0) db.GetDataTester(db.GetTester(0).strPassword, &nome, &cognome);
+        CArchive out;
+        db.Serialize(out);
+        CArchive in(out.Bytes().data(), out.Bytes().size());
+        CDBCollaudatori back(path);
+        back.Serialize(in);
+        back.Set_m_bDirty(FALSE);  // nothing of this goes back to disk
+        bool same = !in.Failed() && in.Remaining() == 0 && back.Get_m_uiNumTesters() == db.Get_m_uiNumTesters();
+        for (UINT i = 0; same && i < db.Get_m_uiNumTesters(); ++i) {
+            const _Collaudatore &a = db.GetTester(i), &b = back.GetTester(i);
+            same = a.strNome == b.strNome && a.strCognome == b.strCognome && a.strPassword == b.strPassword;
+        }
+        if (!same) {
+            std::fprintf(stderr, "testers database: the stored file does not load back to the same testers\n");
+            std::abort();
+        }
+    });
+}
+
 void SimScript(const std::uint8_t* d, std::size_t n) {
     Guard([&] {
         std::string error;
@@ -183,7 +214,7 @@ const std::vector<Target>& Targets() {
     static const std::vector<Target> targets = {
         {"psw_headers", PswHeaders}, {"psw_fonts", PswFonts}, {"psw_replace", PswReplace}, {"kfn", Kfn},
         {"app_cfg", AppCfg},         {"sim_script", SimScript}, {"console_fonts", ConsoleFonts},
-        {"printers_cfg", PrintersCfg}, {"info_file", InfoFile},
+        {"printers_cfg", PrintersCfg}, {"info_file", InfoFile}, {"testers_db", TestersDb},
     };
     return targets;
 }
@@ -227,6 +258,18 @@ std::vector<Seed> Seeds() {
                           "#BeginCommand\n$Cut&2\xA3" "0%1B,40\n$Model&3\xA3" "1%1d,49,01\n#EndCommand\n"
                           "#BeginDefaultConfig\n$Cut&2\xA3" "0%1B,40\n#EndDefaultConfig\n")});
     seeds.push_back({"info_file", "printer.inf", Text("header\n#BeginInfo\n$Model = KP300\n$Port=COM1\n#EndInfo\n")});
+    {
+        // One tester in the long length form, one with a character beyond
+        // ASCII; then the single-byte string form older files use.
+        CDBCollaudatori db{CString()};
+        db.AddCollaudatore(L"Anna", CString(300, L'x'), L"pw");
+        db.AddCollaudatore(L"Bruno", L"Bianchi", L"p\u00e8");
+        CArchive ar;
+        db.Serialize(ar);
+        db.Set_m_bDirty(FALSE);
+        seeds.push_back({"testers_db", "two.dat", {ar.Bytes().begin(), ar.Bytes().end()}});
+        seeds.push_back({"testers_db", "narrow.dat", {1, 0, 0, 0, 1, 0xBE, 2, 0xBE, 0x7B, 1, 0xBE}});
+    }
     seeds.push_back({"sim_script", "printer.sim", Text("baud 19200\nbits 7\nparity even\nmodel 0x2A\nreply 1D 49 01 -> model\n"
                           "reply \"PING\" -> \"PO\\x4eG\\n\" busy 150\nbuffer 512\nprint-rate 800\n")});
     seeds.push_back({"console_fonts", "a.bdf",

@@ -7,10 +7,14 @@
 #include "HeaderPsw2.h"
 #include "KalvoNewPrintersObject.h"
 #include "MessageTarget.h"
+#include "TransferProgress.h"
 #include "UiServices.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -43,7 +47,8 @@ const char* const kUsageText =
     "  --log FILE     the library's debug log (default: ~/.cache/ostrel/ostrel-service.log)\n"
     "  --baud N       talk at N baud instead of 9600 (not needed by detect, which searches)\n"
     "  --yes, --no    the answer to the questions of the configuration (an optional device\n"
-    "                 marked O); without one a question fails the command\n"
+    "                 marked O); without one a question fails the command. --yes also\n"
+    "                 takes flowtest's prompt to lower the lever as read\n"
     "  --verbose      tell every change of the line setting on stderr\n"
     "  --version      print the version and exit\n"
     "\n"
@@ -63,10 +68,12 @@ const char* const kUsageText =
     "  flowtest FILE [--total N]   the flow-control test: send FILE in copies enough to fill\n"
     "                        a receive buffer of N bytes (default: the Rxbufdim option) three\n"
     "                        times over; when the printer's buffer is full the operator lowers\n"
-    "                        the print-head lever (--yes: do not wait for Enter)\n"
+    "                        the print-head lever and presses Enter (--yes: no Enter; with\n"
+    "                        neither --yes nor a terminal the test stops there and fails)\n"
     "\n"
-    "A transfer shows its progress on stderr (a bar on a terminal, else lines); Ctrl+C stops\n"
-    "it and tells how many bytes were sent.\n"
+    "A transfer shows its progress on stderr: on a terminal a bar with percentage, bytes,\n"
+    "bytes per second and time left, else a line \"progress P% N/TOTAL bytes\" at every tenth.\n"
+    "Ctrl+C stops it and fails the command with the number of bytes sent.\n"
     "\n"
     "Exit status: 0 done, 1 failed (one error line on stderr), 2 wrong arguments.\n";
 
@@ -79,6 +86,9 @@ struct Failure {
 
 void PrintError(const std::string& message) { std::fprintf(stderr, "ostrel-service: error: %s\n", message.c_str()); }
 
+// Set once Ctrl+C came (see StopOnSignal).
+std::atomic<bool> g_interrupted{false};
+
 // Boxes go to stderr as with any headless program; a Yes/No question is
 // answered from the command line, and remembered when it could not be.
 class ServiceUi : public HeadlessUiServices {
@@ -87,6 +97,10 @@ public:
     std::string unanswered;
 
     int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override {
+        // After Ctrl+C the library only complains of the I/O that the
+        // interrupt cut short (a rate search then "finds no printer"): that
+        // would bury the one line saying what happened.
+        if (g_interrupted) return DefaultButton(style);
         if (caption == L"Test buffer di ricezione") return LeverPrompt(text);
         const UINT buttons = style & MB_TYPEMASK;
         if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL) {
@@ -128,7 +142,20 @@ public:
     // Bytes that left in the current transfer, for the progress display.
     std::atomic<std::uint64_t> sent{0};
 
+    // From the signal thread. StopWriter alone is seen before the next byte
+    // only: a reply awaited in the rate search, or a byte the printer holds
+    // back, would keep the program waiting until its time-out ran out. The
+    // port is published once open, since the handle is not the signal
+    // thread's to read while the object sets it up.
+    void Interrupt() {
+        StopWriter();
+        if (SerialDevice* port = m_openPort.load()) port->CancelIo();
+    }
+    void PortIsOpen() { m_openPort = GetPortHandle(); }
+
 protected:
+    std::atomic<SerialDevice*> m_openPort{nullptr};
+
     BOOL WriteBite(BYTE byte, DWORD* pError) override {
         const BOOL ok = CKalvoNewPrintersObject::WriteBite(byte, pError);
         if (ok) sent.fetch_add(1, std::memory_order_relaxed);
@@ -246,10 +273,10 @@ std::string Hex(const BYTE* bytes, DWORD n) {
 // Ctrl+C: a thread of its own waits for the signal and from then on stops
 // every transfer before its first byte (StopWriter is the one call that may
 // come from another thread). The printer is reached under a lock, since it
-// goes away when the command ends.
-std::atomic<bool> g_interrupted{false};
+// goes away when the command ends. The pipe wakes a wait for the operator.
 std::mutex g_printerLock;
 ServicePrinter* g_printer = nullptr;
+int g_interruptPipe[2] = {-1, -1};
 
 void StopOnSignal() {
     sigset_t set;
@@ -257,14 +284,16 @@ void StopOnSignal() {
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    if (pipe2(g_interruptPipe, O_CLOEXEC) != 0) g_interruptPipe[0] = g_interruptPipe[1] = -1;
     std::thread([set] {
         int sig = 0;
         if (sigwait(&set, &sig) != 0) return;
         g_interrupted = true;
+        if (g_interruptPipe[1] >= 0) close(g_interruptPipe[1]);
         for (;;) {
             {
                 std::lock_guard l(g_printerLock);
-                if (g_printer) g_printer->StopWriter();
+                if (g_printer) g_printer->Interrupt();
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -278,8 +307,15 @@ int ServiceUi::LeverPrompt(const CString& text) {
     if (answer == true) return IDOK;
     if (isatty(STDIN_FILENO)) {
         std::fprintf(stderr, "ostrel-service: press Enter once the lever is down\n");
-        std::string ignored;
-        std::getline(std::cin, ignored);
+        // Ctrl+C ends the wait too (the pipe's end closes): the transfer then
+        // stops before its next byte.
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {g_interruptPipe[0], POLLIN, 0}};
+        while (poll(fds, 2, -1) < 0 && errno == EINTR) {
+        }
+        if (fds[0].revents && !g_interrupted) {
+            std::string ignored;
+            std::getline(std::cin, ignored);
+        }
         return IDOK;
     }
     // Nobody to lower the lever: end the transfer instead of waiting for ever.
@@ -293,7 +329,8 @@ int ServiceUi::LeverPrompt(const CString& text) {
 // terminal a bar redrawn in place, otherwise a line at every tenth.
 class Progress {
 public:
-    Progress(const ServicePrinter& printer, std::uint64_t total) : m_printer(printer), m_total(total) {
+    Progress(const ServicePrinter& printer, std::uint64_t total)
+        : m_printer(printer), m_total(total), m_lines(total) {
         m_tty = isatty(STDERR_FILENO);
         m_thread = std::thread([this] { Loop(); });
     }
@@ -315,26 +352,16 @@ private:
     }
     void Show(bool last) {
         const std::uint64_t n = m_printer.sent.load(std::memory_order_relaxed);
-        const int percent = m_total ? static_cast<int>(n * 100 / m_total) : 100;
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
-        const double rate = seconds > 0 ? n / seconds : 0;
         if (!m_tty) {
-            if (percent / 10 > m_lastTenth || (last && n != m_lastShown)) {
-                m_lastTenth = percent / 10;
-                m_lastShown = n;
-                std::fprintf(stderr, "progress %d%% %llu/%llu bytes\n", percent, static_cast<unsigned long long>(n),
-                             static_cast<unsigned long long>(m_total));
-            }
+            std::fputs(m_lines.Update(n, last).c_str(), stderr);
             return;
         }
-        const int width = 30, filled = std::min(width, percent * width / 100);
-        const std::string bar = std::string(static_cast<std::size_t>(filled), '#') +
-                                std::string(static_cast<std::size_t>(width - filled), '.');
-        const long left = rate > 0 && m_total > n ? static_cast<long>((m_total - n) / rate) : 0;
-        std::fprintf(stderr, "\r[%s] %3d%% %llu/%llu bytes %.0f B/s %ld:%02ld left ", bar.c_str(), percent,
-                     static_cast<unsigned long long>(n), static_cast<unsigned long long>(m_total), rate, left / 60,
-                     left % 60);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        // Asked at every redraw: the window may have been resized.
+        winsize size{};
+        const int columns = ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col ? size.ws_col : 80;
+        // Erase to the end of the line: the new text may be shorter.
+        std::fprintf(stderr, "\r%s\033[K", ProgressBar(n, m_total, seconds, columns).c_str());
     }
 
     const ServicePrinter& m_printer;
@@ -342,8 +369,7 @@ private:
     const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
     bool m_tty = false;
     bool m_done = false;
-    int m_lastTenth = -1;
-    std::uint64_t m_lastShown = 0;
+    ProgressLines m_lines;
     std::mutex m_lock;
     std::condition_variable m_wake;
     std::thread m_thread;
@@ -434,6 +460,7 @@ int Run(const Options& o, ServiceUi& ui) {
         if (!ui.unanswered.empty()) throw Failure{"the configuration asks \"" + ui.unanswered + "\": answer with --yes or --no"};
         throw Failure{"cannot use the configuration file " + o.config};
     }
+    printer.PortIsOpen();
     if (o.baud && !printer.SetBaudRate(static_cast<DWORD>(*o.baud)))
         throw Failure{"the port does not take " + std::to_string(*o.baud) + " baud"};
 
@@ -502,7 +529,9 @@ int Run(const Options& o, ServiceUi& ui) {
             size = f.size;
             // A mismatch then names the file's model next to the printer's.
             printer.Set_m_bfIsUpgrade(TRUE);
-            check(printer.AutodetectBaudRate(f.model),
+            const bool found = printer.AutodetectBaudRate(f.model);
+            if (g_interrupted) throw Failure{"interrupted: 0 of " + std::to_string(size) + " bytes sent"};
+            check(found,
                   "no printer of model " + std::to_string(f.model) + " answered at any rate from 38400 down to 300 baud");
         } else {
             std::error_code ec;

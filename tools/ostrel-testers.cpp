@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <termios.h>
@@ -132,6 +133,17 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
     }
 
     const CString path = CString::FromUtf8(file);
+    // The library would refuse it too, but only with its "not created" box;
+    // a FIFO, a socket or a folder deserves its own words.
+    if (const char* kind = NonRegularFileKind(path)) {
+        PrintError(file + ": it is " + kind + ", not a file");
+        return kExitFailure;
+    }
+    std::error_code ec;
+    if (const auto size = std::filesystem::file_size(ToPath(path), ec); !ec && size > CDBCollaudatori::kMaxFileBytes) {
+        PrintError(file + ": " + std::to_string(size) + " bytes is far more than a testers database holds");
+        return kExitFailure;
+    }
     CDBCollaudatori db(path);
     if (FileExists(path)) {
         if (!db.LoadDBaseFromFile()) {

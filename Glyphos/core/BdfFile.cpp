@@ -249,8 +249,12 @@ std::string BdfFile::Write(const BitmapFont& font) {
     std::string s;
     char buf[256];
     const auto line = [&](const char* fmt, auto... args) {
-        std::snprintf(buf, sizeof buf, fmt, args...);
-        s += buf;
+        if constexpr (sizeof...(args) == 0) {
+            s += fmt;
+        } else {
+            std::snprintf(buf, sizeof buf, fmt, args...);
+            s += buf;
+        }
         s += '\n';
     };
     line("STARTFONT 2.1");

@@ -196,7 +196,7 @@ private:
     unsigned char CharGrid[kChars][kRows][kRowBytes];
     unsigned char UndoRing[kUndoSlots][kRows][kRowBytes];
     std::uint8_t m_UndoIndex = 0;
-    std::uint32_t m_Reserved = 0;
+    [[maybe_unused]] std::uint32_t m_Reserved = 0;
 
     std::unique_ptr<unsigned char[]> m_CopyBuffer;
     int m_CopyBufferLength = 0;

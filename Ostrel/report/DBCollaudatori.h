@@ -7,6 +7,7 @@
 #include "Archive.h"
 #include "Conversioni.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,10 @@ public:
     // Replaces the list in memory with the file's testers. A damaged file is
     // refused as a whole: nothing of it is added.
     BOOL LoadDBaseFromFile();
+    // The format sets no limit, but a station's file holds a few hundred
+    // testers (about 150 bytes each); a file beyond this is refused unread,
+    // as each of its testers costs memory many times its bytes.
+    static constexpr std::uint64_t kMaxFileBytes = std::uint64_t{16} << 20;
     // Writes the file in one step (temporary file, then rename); does
     // nothing and succeeds when nothing changed.
     BOOL SaveDBaseToFile();

@@ -248,4 +248,51 @@ TEST_F(TableGeneratorTest, AFileThatCannotBeCreatedIsNamedInTheMessage) {
     EXPECT_EQ(ui.Last().caption, L"Error");
 }
 
+// The disk failing at any step of writing a table (any piece of the write,
+// the flush, the rename) leaves the table that was there byte for byte, or
+// the new one whole; nothing is left beside it. The largest font makes a
+// table of many pieces.
+TEST_F(TableGeneratorTest, AWriteThatFailsAtAnyStepLeavesTheOldTableOrTheNewOneWhole) {
+    KalvoFont font;
+    font.SetWidth(64);
+    font.SetHeight(96);
+    font.SetFirstChar(0);
+    font.SetLastChar(255);
+    for (int ch = 0; ch < 256; ch += 3) font.SetPixel(ch, ch % 96, ch % 64);
+    TableGenerator gen(font, font.GetFontBytesPerRow());
+    for (const char* file : {"big.c", "big.asm"}) {
+        TableSettings s = std::string(file) == "big.c" ? Settings(file, 16) : Asm(file, 16);
+        s.note = L"old";
+        ui->Answer(IDOK);
+        ASSERT_EQ(gen.Generate(s), 1);
+        const std::string old = ReadText(dir.File(file));
+        s.note = L"new";
+        const std::string fresh = Build(font, s);
+        ASSERT_TRUE(fresh != old);
+        const std::size_t pieces = (fresh.size() + kAtomicWriteChunk - 1) / kAtomicWriteChunk;
+        ASSERT_GT(pieces, 2u);
+        const struct {
+            AtomicWriteStep step;
+            std::size_t index;
+        } faults[] = {{AtomicWriteStep::Write, 0},          {AtomicWriteStep::Write, pieces / 2},
+                      {AtomicWriteStep::Write, pieces - 1}, {AtomicWriteStep::Sync, 0},
+                      {AtomicWriteStep::Rename, 0},         {AtomicWriteStep::Write, pieces}};
+        for (const auto& f : faults) {
+            SCOPED_TRACE(testing::Message() << file << " " << static_cast<int>(f.step) << " " << f.index);
+            const bool fails = f.index < pieces;
+            ui->Answer(IDOK);
+            int written = 0;
+            {
+                ScopedWriteFault fault(f.step, f.index);
+                written = gen.Generate(s);
+            }
+            EXPECT_EQ(written, fails ? 0 : 1);
+            EXPECT_EQ(ui.Last().text,
+                      fails ? L"Error open file: " + s.fileName : CString(L"Table successfully created !"));
+            EXPECT_TRUE(ReadText(dir.File(file)) == (fails ? old : fresh));
+            EXPECT_EQ(OtherFiles(dir.path(), {"big.c", "big.asm"}), std::vector<std::string>{});
+        }
+    }
+}
+
 }  // namespace

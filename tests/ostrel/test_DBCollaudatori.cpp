@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -166,6 +172,99 @@ TEST_F(DBCollaudatoriTest, RegistrationRefusesEmptyFieldsAndATakenPassword) {
     EXPECT_EQ(db.RemoveCollaudatore(L"Anna", L"Rossi"), 1);
     EXPECT_EQ(db.RemoveCollaudatore(L"Anna", L"Rossi"), 0);
     EXPECT_EQ(db.Get_m_uiNumTesters(), 1u);
+}
+
+// A FIFO would block the load until something wrote to it; a socket or a
+// folder is no database either. Each is refused at once and stays what it
+// was: a save never replaces it.
+TEST_F(DBCollaudatoriTest, AnythingButARegularFileIsRefusedAtOnceAndLeftAsItIs) {
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, dir.File("sock").c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    std::filesystem::create_directory(dir.File("folder"));
+    for (const char* name : {"fifo", "sock", "folder"}) {
+        SCOPED_TRACE(name);
+        const auto type = std::filesystem::status(dir.File(name)).type();
+        const auto start = std::chrono::steady_clock::now();
+        CDBCollaudatori db(CString::FromUtf8(dir.File(name)));
+        ui->Answer(IDOK);
+        EXPECT_EQ(db.LoadDBaseFromFile(), FALSE);
+        ExpectErrorBox(L"No data base testers file succesfully created!");
+        db.AddCollaudatore(L"Anna", L"Rossi", L"pw");
+        ui->Answer(IDOK);
+        EXPECT_EQ(db.SaveDBaseToFile(), FALSE);
+        ExpectErrorBox(L"No data base testers file succesfully created!");
+        db.Set_m_bDirty(FALSE);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(std::filesystem::status(dir.File(name)).type(), type);
+    }
+    ::close(sock);
+    EXPECT_EQ(OtherFiles(dir.path(), {"fifo", "sock", "folder"}), std::vector<std::string>{});
+}
+
+// Two gigabytes of empty names would be millions of testers in memory: a
+// file far beyond any station's is refused before it is read.
+TEST_F(DBCollaudatoriTest, AHugeFileIsRefusedUnread) {
+    WriteText(path, std::string("\xff\xff\xff\x7f", 4));
+    std::filesystem::resize_file(path, std::uint64_t{2} << 30);
+    CDBCollaudatori db(Path());
+    ui->Answer(IDOK);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(db.LoadDBaseFromFile(), FALSE);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ExpectErrorBox(L"No data base testers file succesfully created!");
+    EXPECT_EQ(db.Get_m_uiNumTesters(), 0u);
+}
+
+// The disk failing at any step of a save (any piece of the write, the flush,
+// the rename) leaves the old file byte for byte and the addition in memory
+// for the next save, or the new file whole; nothing is left beside it.
+TEST_F(DBCollaudatoriTest, ASaveThatFailsAtAnyStepLeavesTheOldFileOrTheNewOneWhole) {
+    CDBCollaudatori db(Path());
+    // Enough testers for a file of two pieces of the writer.
+    for (int i = 0; i < 1500; ++i)
+        db.AddCollaudatore(L"Tester" + CString(std::to_wstring(i)), L"Surname", L"pw" + CString(std::to_wstring(i)));
+    ASSERT_EQ(db.SaveDBaseToFile(), TRUE);
+    ASSERT_GT(ReadText(path).size(), kAtomicWriteChunk);
+    const struct {
+        AtomicWriteStep step;
+        std::size_t index;
+        BOOL saved;
+    } faults[] = {{AtomicWriteStep::Write, 0, FALSE}, {AtomicWriteStep::Write, 1, FALSE},
+                  {AtomicWriteStep::Write, 2, TRUE},  // the file has only two pieces
+                  {AtomicWriteStep::Sync, 0, FALSE},  {AtomicWriteStep::Rename, 0, FALSE}};
+    for (const auto& f : faults) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(f.step) << " " << f.index);
+        const std::string old = ReadText(path);
+        const UINT count = db.Get_m_uiNumTesters() + 1;
+        db.AddCollaudatore(L"New", L"Tester", L"pw-new" + CString(std::to_wstring(count)));
+        BOOL saved = FALSE;
+        {
+            ScopedWriteFault fault(f.step, f.index);
+            if (!f.saved) ui->Answer(IDOK);
+            saved = db.SaveDBaseToFile();
+        }
+        EXPECT_EQ(saved, f.saved);
+        EXPECT_EQ(OtherFiles(dir.path(), {"testers.dat"}), std::vector<std::string>{});
+        CDBCollaudatori check(Path());
+        ASSERT_EQ(check.LoadDBaseFromFile(), TRUE);
+        if (!saved) {
+            EXPECT_EQ(ReadText(path), old);
+            ExpectErrorBox(L"No data base testers file succesfully created!");
+            EXPECT_EQ(check.Get_m_uiNumTesters(), count - 1);
+            EXPECT_EQ(db.Get_m_bDirty(), TRUE);
+            ASSERT_EQ(db.SaveDBaseToFile(), TRUE);  // the disk is back: the addition goes out now
+            CDBCollaudatori again(Path());
+            ASSERT_EQ(again.LoadDBaseFromFile(), TRUE);
+            EXPECT_EQ(again.Get_m_uiNumTesters(), count);
+        } else {
+            EXPECT_EQ(check.Get_m_uiNumTesters(), count);
+            EXPECT_EQ(check.GetTester(count - 1).strPassword, L"pw-new" + CString(std::to_wstring(count)));
+        }
+    }
 }
 
 }  // namespace

@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <random>
 #include <regex>
 #include <thread>
@@ -46,6 +51,63 @@ public:
     using CKalvoNewPrintersObject::m_iFeedCount;
     using CKalvoNewPrintersObject::m_pReportObj;
     using CKalvoNewPrintersObject::Printm_ReportCollaudo;
+    using CKalvoNewComObject::SetBaudRate;
+};
+
+// A virtual clock on which another thread calls StopWriter at a chosen
+// moment: the first reading of the clock at or past that moment waits until
+// the other thread has made its call. The request lands in the middle of
+// whatever runs then, as a tool's user interface makes it, and always at
+// the same place for one seed.
+class StopAtClock : public VirtualClock {
+public:
+    explicit StopAtClock(std::function<void()> stop) : m_stop(std::move(stop)), m_thread([this] { Serve(); }) {}
+    ~StopAtClock() override {
+        {
+            std::lock_guard l(m_lock);
+            m_quit = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+    void StopAt(duration t) { m_at = t.count(); }
+    void Disarm() { m_at = kOff; }
+    int Fired() const { return m_fired; }
+
+    time_point Now() const override {
+        const time_point now = VirtualClock::Now();
+        long long at = m_at.load();
+        if (at != kOff && now.time_since_epoch().count() >= at && m_at.compare_exchange_strong(at, kOff)) {
+            std::unique_lock l(m_lock);
+            m_request = true;
+            m_cv.notify_all();
+            m_cv.wait(l, [this] { return !m_request; });
+            ++m_fired;
+        }
+        return now;
+    }
+
+private:
+    void Serve() {
+        std::unique_lock l(m_lock);
+        for (;;) {
+            m_cv.wait(l, [this] { return m_request || m_quit; });
+            if (m_quit) return;
+            m_stop();
+            m_request = false;
+            m_cv.notify_all();
+        }
+    }
+
+    static constexpr long long kOff = LLONG_MAX;
+    std::function<void()> m_stop;
+    mutable std::atomic<long long> m_at{kOff};
+    mutable std::mutex m_lock;
+    mutable std::condition_variable m_cv;
+    mutable bool m_request = false;
+    mutable int m_fired = 0;
+    bool m_quit = false;
+    std::thread m_thread;
 };
 
 const std::string kSamples = std::string(GLYPHOS_SOURCE_DIR) + "/samples/printers/";
@@ -56,6 +118,9 @@ protected:
     TempDir dir;
     QueuedMessageTarget window;
     int frame = 0;
+    // The clock of the next line, when a test brings its own; it outlives
+    // the lines and the object on them.
+    std::unique_ptr<VirtualClock> clock;
     // Lines replaced in a test stay until the objects on them are gone.
     std::vector<std::unique_ptr<SimulatedPrinterLine>> retired;
     std::unique_ptr<SimulatedPrinterLine> line;
@@ -69,7 +134,7 @@ protected:
         ASSERT_TRUE(s) << error;
         if (line) retired.push_back(std::move(line));
         for (const auto& l : extra) ASSERT_TRUE(s->Apply(l, &error)) << l << ": " << error;
-        line = std::make_unique<SimulatedPrinterLine>(*s);
+        line = std::make_unique<SimulatedPrinterLine>(*s, clock.get());
         line->Attach(L"SIM1");
         WriteText(dir.File("demo.cfg"), cfg.empty() ? ReadText(kSamples + "demo-printer.cfg") : cfg);
     }
@@ -342,18 +407,31 @@ TEST_F(KalvoNewPrintersObjectTest, ASwitchedOffPrinterIsToldAndNothingIsSent) {
 }
 
 // Two thousand transfers and status queries while the printer misbehaves at
-// random (busy, XOFF, power off, garbled answers, failing reads) and a stop
-// request comes now and then: none outlasts the write interval, and the
-// object still talks to the printer afterwards.
+// random (busy, XOFF, power off, garbled answers, failing reads) and stop
+// requests come now and then, from this thread between operations and from
+// another thread at random moments inside them: none outlasts the write
+// interval, a transfer that succeeds has delivered every byte and one that
+// fails has delivered only a beginning, and the object still talks to the
+// printer afterwards.
 TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBound) {
+    auto* stopper = new StopAtClock([this] { prn.StopWriter(); });
+    clock.reset(stopper);
     Ready({}, 1);
+    // A write interval of 3 s instead of 30 keeps the run short (a failing
+    // streak retries every 10 ms); the bound follows it.
+    prn.LPm_intRW()->iWriteInterval = 3;
+    constexpr auto kBound = 3s + 2s;  // a streak ends in the second after the interval
     std::mt19937 gen(16);
-    const std::vector<BYTE> data(8, 'z');
     const auto healthy = [&] {
         line->SetBusy(false);
         line->SetPower(true);
         line->SendFromPrinter({0x11});
     };
+    std::vector<BYTE> data(64);
+    // A stop request no transfer has used up yet stops the next one before
+    // its first byte.
+    bool pending = false;
+    int succeeded = 0, cutByStop = 0;
     for (int op = 0; op < 2000; ++op) {
         switch (gen() % 24) {
             case 0: line->SetBusy(true); break;
@@ -361,18 +439,48 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBou
             case 2: line->SetPower(false); break;
             case 3: line->SendFromPrinter({static_cast<BYTE>(gen()), static_cast<BYTE>(gen())}); break;
             case 4: line->Fail(Op::ReadWait, EIO); break;
-            case 5: prn.StopWriter(); break;
+            case 5:
+                prn.StopWriter();
+                pending = true;
+                break;
             default: healthy(); break;
         }
+        // A 64-byte transfer takes 67 ms at 9600 baud.
+        if (gen() % 3 == 0) stopper->StopAt(Now() + std::chrono::microseconds(gen() % 80000));
+        const int fired = stopper->Fired();
         const auto before = Now();
         if (gen() % 2) {
-            prn.WriteToCom(data.data(), static_cast<DWORD>(data.size()), FALSE);
+            for (auto& b : data) b = static_cast<BYTE>('a' + gen() % 26);
+            const std::size_t had = line->Received().size();
+            const BOOL ok = prn.WriteToCom(data.data(), static_cast<DWORD>(data.size()), FALSE);
+            ASSERT_LE(Now() - before, kBound) << "operation " << op;
+            stopper->Disarm();
+            const auto got = line->Received();
+            const std::size_t n = got.size() - had;
+            ASSERT_TRUE(ok ? n == data.size() : n < data.size()) << "operation " << op << ": " << n << " bytes";
+            ASSERT_TRUE(std::equal(got.begin() + static_cast<std::ptrdiff_t>(had), got.end(), data.begin()))
+                << "operation " << op;
+            if (pending) {
+                ASSERT_FALSE(ok) << "operation " << op;
+                ASSERT_EQ(n, 0u) << "operation " << op;
+            }
+            // A request made while bytes were still to go stops the transfer;
+            // one made during its last byte waits for the next.
+            const bool stopped = stopper->Fired() > fired;
+            pending = stopped && ok;
+            succeeded += ok;
+            cutByStop += stopped && !ok && n > 0;
         } else {
             prn.GetStatusPrinter();
+            ASSERT_LE(Now() - before, kBound) << "operation " << op;
+            stopper->Disarm();
+            pending = pending || stopper->Fired() > fired;
         }
-        ASSERT_LE(Now() - before, 32s) << "operation " << op;
         ui->Clear();  // the boxes of a switched-off printer are part of the run
     }
+    // The faults and the stops really happened, many in the middle of a transfer.
+    EXPECT_GT(succeeded, 300);
+    EXPECT_GT(cutByStop, 100);
     healthy();
     line->GetClock().SleepFor(5s);
     prn.StopWriter();  // a request left over from the run is used up here
@@ -382,6 +490,80 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBou
     EXPECT_EQ(line->Received().size(), before + data.size());
     EXPECT_TRUE(prn.GetStatusPrinter());
     ui->Clear();
+}
+
+// A thousand baud-rate searches and model checks against a printer at 2400
+// baud that misbehaves at random: busy, XOFF, switched off, noise on the
+// line, the port left at a rate where the printer's answers arrive garbled
+// (twice off) or not at all (four times off), failing reads. Each ends
+// within its bound (a model check: six queries and at most one write
+// interval, spent when a byte cannot go; a search: that at each of its eight
+// rates) with FALSE, or with TRUE at the printer's own rate; on a healthy
+// printer a search always finds it, and the object works normally after.
+TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringDetectionEndInBoundAndNeverSettleOnAWrongRate) {
+    Ready({"baud 2400"});
+    prn.m_bfIsUpgrade = TRUE;
+    // A write interval of 1 s instead of 30 keeps the run short (a failing
+    // streak retries every 10 ms); the bounds follow it.
+    prn.LPm_intRW()->iWriteInterval = 1;
+    constexpr auto kQuery = 1s;  // three bytes and a one-byte reply with its time-out, even at 300 baud
+    constexpr auto kCheck = 6 * kQuery + 1s + 2s;  // a streak ends in the second after the interval
+    const auto healthy = [&] {
+        line->SetBusy(false);
+        line->SetPower(true);
+        line->Fail(Op::ReadWait, 0, 0);  // a failing read not reached yet
+        ASSERT_TRUE(prn.SetBaudRate(2400));  // where the printer's XON reaches the port
+        line->SendFromPrinter({0x11});
+        line->GetClock().SleepFor(1s);
+    };
+    std::mt19937 gen(17);
+    std::map<std::string, int> outcomes;
+    for (int op = 0; op < 1000; ++op) {
+        const unsigned phase = gen() % 12;
+        switch (phase) {
+            case 0: line->SetBusy(true); break;
+            case 1: line->SendFromPrinter({0x13}); break;
+            case 2: line->SetPower(false); break;
+            case 3: line->SendFromPrinter({BYTE(gen()), BYTE(gen()), BYTE(gen())}); break;
+            case 4: ASSERT_TRUE(prn.SetBaudRate(gen() % 2 ? 4800 : 1200)); break;  // answers garbled
+            case 5: ASSERT_TRUE(prn.SetBaudRate(gen() % 2 ? 9600 : 600)); break;   // no answer at all
+            case 6: line->Fail(Op::ReadWait, EIO, 1, static_cast<int>(gen() % 6)); break;
+            default: healthy(); break;
+        }
+        const bool search = gen() % 2, withModel = gen() % 2;
+        const auto before = Now();
+        const BOOL ok = search ? (withModel ? prn.AutodetectBaudRate(42) : prn.AutodetectBaudRate())
+                               : (withModel ? prn.VerificaComToPrn(42) : prn.VerificaComToPrn());
+        ASSERT_LE(Now() - before, search ? 8 * kCheck : kCheck) << "operation " << op;
+        if (ok) {
+            ASSERT_EQ(line->LineSetting().BaudRate, 2400u) << "operation " << op;
+            if (search) {
+                ASSERT_EQ(prn.GetStrComConfig(), L"SIM1, 2400, n, 8, 1, S") << "operation " << op;
+            }
+        } else if (search) {
+            ASSERT_EQ(prn.GetStrComConfig(), L"Autodetecting...") << "operation " << op;
+            ASSERT_EQ(ui.Last().caption,
+                      withModel ? L"Comunication data error." : L"Errore di comunicazione con la stampante")
+                << "operation " << op;
+        }
+        if (phase > 6) {
+            ASSERT_TRUE(ok) << "operation " << op;
+        }
+        ++outcomes[std::string(search ? "search " : "check ") + (ok ? "found" : "failed")];
+        ui->Clear();  // boxes of a switched-off printer and of failed searches
+        window.TakeAll();
+    }
+    for (const char* outcome : {"search found", "search failed", "check found", "check failed"})
+        EXPECT_GT(outcomes[outcome], 50) << outcome;
+    healthy();
+    ASSERT_TRUE(prn.SetBaudRate(300));
+    EXPECT_TRUE(prn.AutodetectBaudRate(42));
+    EXPECT_TRUE(prn.VerificaComToPrn());
+    const BYTE data[] = {'o', 'k'};
+    const std::size_t sent = line->Received().size();
+    EXPECT_TRUE(prn.WriteToCom(data, 2, FALSE));
+    EXPECT_EQ(line->Received().size(), sent + 2);
+    window.TakeAll();
 }
 
 TEST_F(KalvoNewPrintersObjectTest, DialogsThatNobodyAnswersCountAsCancelled) {

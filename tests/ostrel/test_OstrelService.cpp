@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -31,14 +33,29 @@ protected:
         sim = std::make_unique<PrinterSimProcess>(script, GLYPHOS_BINARY_DIR "/bin");
         ASSERT_TRUE(sim->Started()) << sim->Error();
     }
-    CliRun Service(std::vector<std::string> args) {
+    std::vector<std::string> ServiceArgs(std::vector<std::string> args) {
         std::vector<std::string> all = {"--port", sim ? sim->Path() : "/dev/null", "--config",
                                         kSamples + "demo-printer.cfg", "--folder", dir.path(), "--log",
                                         dir.File("service.log")};
         all.insert(all.end(), args.begin(), args.end());
-        return RunProgram(BuiltProgram("ostrel-service"), all, dir.path());
+        return all;
+    }
+    CliRun Service(std::vector<std::string> args) {
+        return RunProgram(BuiltProgram("ostrel-service"), ServiceArgs(std::move(args)), dir.path());
     }
 };
+
+// As the simulator prints it: CRC-32 in lower-case hex.
+std::string Crc32(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(~crc));
+    return hex;
+}
 
 TEST_F(OstrelServiceTest, DetectFindsAPrinterAt2400AfterTheFasterRates) {
     Start({"baud 2400"});
@@ -123,6 +140,24 @@ TEST_F(OstrelServiceTest, FailuresAndWrongArgumentsSaySoInOneLine) {
               0u);
 }
 
+// The man page keeps up with --help: each command there is an entry of the
+// page, each option is named in it.
+TEST(OstrelServiceHelp, TheManPageHasEveryCommandAndOptionOfTheHelp) {
+    TempDir dir;
+    const std::string help = RunProgram(BuiltProgram("ostrel-service"), {"--help"}, dir.path()).out;
+    const std::string man = std::regex_replace(
+        ReadText(std::string(GLYPHOS_SOURCE_DIR) + "/packaging/man/ostrel-service.1"), std::regex(R"(\\-)"), "-");
+    const std::regex option("--[a-z]+");
+    for (std::sregex_iterator it(help.begin(), help.end(), option), end; it != end; ++it)
+        EXPECT_NE(man.find(it->str()), std::string::npos) << it->str();
+    const std::string commands = help.substr(help.find("\ncommands:\n"));
+    const std::regex command("\n  ([a-z]+) ");
+    int count = 0;
+    for (std::sregex_iterator it(commands.begin(), commands.end(), command), end; it != end; ++it, ++count)
+        EXPECT_TRUE(std::regex_search(man, std::regex("\n\\.B[IR]? \"?" + (*it)[1].str() + "\\b"))) << (*it)[1];
+    EXPECT_EQ(count, 9);
+}
+
 // An upgrade finds the printer with the file's model and sends the file
 // once, every byte in order: the printer's count and CRC-32 of what came
 // after the detection must be the file's.
@@ -136,15 +171,8 @@ TEST_F(OstrelServiceTest, AnUpgradeSendsTheWholeFileInOrderToAPrinterOfItsModel)
                          std::to_string(file.size()) + " bytes\n");
     // Not a terminal: plain progress lines, the last at the end.
     EXPECT_NE(r.err.find("progress 100% " + std::to_string(file.size())), std::string::npos) << r.err;
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const unsigned char c : file) {
-        crc ^= c;
-        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
-    }
-    char expected[64];
-    std::snprintf(expected, sizeof expected, " data %zu %08x", file.size(), static_cast<unsigned>(~crc));
     const std::string summary = sim->Stop();
-    EXPECT_NE(summary.find(expected), std::string::npos) << summary;
+    EXPECT_NE(summary.find(" data " + std::to_string(file.size()) + " " + Crc32(file)), std::string::npos) << summary;
 
     // A printer of another model gets nothing.
     Start();
@@ -152,6 +180,93 @@ TEST_F(OstrelServiceTest, AnUpgradeSendsTheWholeFileInOrderToAPrinterOfItsModel)
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_NE(other.err.find("ostrel-service: error: no printer of model 80 answered"), std::string::npos) << other.err;
     EXPECT_EQ(Service({"--total", "5", "upgrade", psw}).exitCode, 2);
+}
+
+// Ctrl+C in each phase of an upgrade ends it at once with exit 1 and the
+// count sent, and what reached the printer is the start of the file, in
+// order. The limit is only a safety net for slow sanitizer builds: the time
+// from the signal to the end is recorded for the record.
+TEST_F(OstrelServiceTest, CtrlCEndsAnUpgradeAtOnceWithTheCountSent) {
+    const std::string psw = std::string(GLYPHOS_SOURCE_DIR) + "/samples/demo.psw";
+    const std::string file = ReadText(psw);
+    struct Case {
+        const char* phase;
+        std::vector<std::string> script;
+        const char* cue;  // the simulator's event that says the phase has come
+        bool terminal;    // stderr on a terminal: the bar rather than lines
+    } cases[] = {
+        // A printer that listens at 300 baud only: the search has far to go.
+        {"search", {"model 0x50", "baud 300"}, "line 4800", false},
+        // The demo printer prints 800 bytes a second: after its first XON
+        // several seconds of the file are still to go.
+        {"transfer", {"model 0x50", "baud 38400"}, "xon", true},
+        // The lever is up: the printer's XOFF holds the line for good.
+        {"held line", {"model 0x50", "baud 38400", "lever up"}, "xoff", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.phase);
+        Start(c.script);
+        RunningProgram service(BuiltProgram("ostrel-service"), ServiceArgs({"upgrade", psw}), dir.path(), c.terminal);
+        ASSERT_TRUE(service.Started());
+        ASSERT_TRUE(sim->WaitFor(c.cue, kPatience));
+        const auto signalled = std::chrono::steady_clock::now();
+        service.Signal(SIGINT);
+        const std::optional<CliRun> r = service.Wait(10s);
+        ASSERT_TRUE(r) << "still running 10 s after Ctrl+C";
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - signalled).count();
+        RecordProperty(std::string("ctrl_c_to_exit_ms_") + (c.phase[0] == 'h' ? "held" : c.phase), std::to_string(ms));
+        std::printf("[ measured ] Ctrl+C during the %s: ended %lld ms after the signal\n", c.phase,
+                    static_cast<long long>(ms));
+
+        EXPECT_EQ(r->exitCode, 1) << r->err;
+        std::smatch m;
+        ASSERT_TRUE(
+            std::regex_search(r->err, m, std::regex("ostrel-service: error: interrupted: (\\d+) of (\\d+) bytes sent")))
+            << r->err;
+        const std::size_t sent = std::stoul(m[1]);
+        EXPECT_EQ(m[2], std::to_string(file.size()));
+        // One error line: not the library's complaints about the cut I/O.
+        EXPECT_EQ(r->err.find("error: "), r->err.rfind("error: ")) << r->err;
+        EXPECT_LT(sent, file.size());
+        if (c.terminal) {
+            EXPECT_NE(r->err.find("\r[#"), std::string::npos) << r->err;
+            EXPECT_NE(r->err.find(" B/s "), std::string::npos);
+            EXPECT_EQ(r->err.find("progress "), std::string::npos);
+        }
+        const std::string summary = sim->Stop();
+        if (std::string(c.phase) == "search") continue;  // bytes at a wrong rate arrive garbled
+        ASSERT_TRUE(std::regex_search(summary, m, std::regex(" data (\\d+) ([0-9a-f]{8})"))) << summary;
+        const std::size_t received = std::stoul(m[1]);
+        EXPECT_GT(received, 0u);
+        EXPECT_LE(received, sent);
+        EXPECT_EQ(m[2], Crc32(std::string_view(file).substr(0, received)));
+    }
+}
+
+// At the flow test's prompt on a terminal the program waits for Enter, and
+// Ctrl+C must end that wait as well as a transfer.
+TEST_F(OstrelServiceTest, CtrlCEndsTheWaitForTheLever) {
+    Start({"buffer 256", "lever up", "baud 38400"});
+    WriteText(dir.File("xoff.cfg"),
+              std::regex_replace(ReadText(kSamples + "demo-printer.cfg"), std::regex("IsR730 = No"), "IsR730 = Yes"));
+    WriteText(dir.File("flow.txt"), std::string(100, 'f'));
+    RunningProgram service(BuiltProgram("ostrel-service"),
+                           {"--port", sim->Path(), "--config", dir.File("xoff.cfg"), "--log", dir.File("flow.log"),
+                            "--baud", "38400", "flowtest", dir.File("flow.txt"), "--total", "256"},
+                           dir.path(), true);
+    ASSERT_TRUE(service.WaitForTerminalText("press Enter once the lever is down", kPatience));
+    const auto signalled = std::chrono::steady_clock::now();
+    service.Signal(SIGINT);
+    const std::optional<CliRun> r = service.Wait(10s);
+    ASSERT_TRUE(r) << "still waiting 10 s after Ctrl+C";
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - signalled).count();
+    RecordProperty("ctrl_c_to_exit_ms_lever", std::to_string(ms));
+    std::printf("[ measured ] Ctrl+C at the lever prompt: ended %lld ms after the signal\n",
+                static_cast<long long>(ms));
+    EXPECT_EQ(r->exitCode, 1);
+    EXPECT_TRUE(std::regex_search(r->err, std::regex("error: interrupted: \\d+ of 500 bytes sent"))) << r->err;
 }
 
 // The flow test fills the buffer of a printer whose lever is up, tells the

@@ -6,10 +6,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -71,6 +74,34 @@ TEST_F(OstrelTestersTest, WrongUsageExitsTwoAndADamagedFileOne) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "ostrel-testers: error: " + db + ": No file data base testers not load!\n");
     EXPECT_EQ(ReadText(db), std::string("\x05\0\0\0\x01", 5));
+}
+
+// A FIFO would hold every command until something wrote into it; it, a
+// folder and a file of gigabytes are refused at once, named for what they
+// are, and left alone.
+TEST_F(OstrelTestersTest, AFifoAFolderOrAHugeFileIsRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo(dir.File("fifo.dat").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.File("folder.dat"));
+    WriteText(dir.File("huge.dat"), "");
+    std::filesystem::resize_file(dir.File("huge.dat"), std::uint64_t{2} << 30);
+    const std::pair<std::string, std::string> cases[] = {
+        {"fifo.dat", "it is a FIFO, not a file"},
+        {"folder.dat", "it is a directory, not a file"},
+        {"huge.dat", "2147483648 bytes is far more than a testers database holds"}};
+    for (const auto& [name, why] : cases) {
+        db = dir.File(name);
+        for (const char* command : {"list", "add"}) {
+            SCOPED_TRACE(name + " " + command);
+            const auto start = std::chrono::steady_clock::now();
+            const CliRun r = command == std::string("add") ? Run({command, "Anna", "Rossi"}, "pw\n") : Run({command});
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err, "ostrel-testers: error: " + db + ": " + why + "\n");
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo.dat")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("folder.dat")));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("huge.dat")), std::uint64_t{2} << 30);
 }
 
 // Reads the pseudo-terminal until `needle` has appeared (or the program

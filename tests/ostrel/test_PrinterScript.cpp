@@ -1,6 +1,9 @@
 #include "PrinterScript.h"
+#include "TestUi.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <random>
 
@@ -110,6 +113,27 @@ TEST(PrinterScriptTest, GarbageNeverCrashesTheParser) {
             EXPECT_FALSE(error.empty()) << text;
         }
     }
+}
+
+// The simulator takes its script by name at start-up, where a FIFO would
+// hold it for ever; whatever cannot be read is named with the reason.
+TEST(PrinterScriptTest, LoadReadsOnlyRegularFilesAndSaysWhyNot) {
+    TempDir dir;
+    WriteText(dir.File("ok.sim"), "baud 2400\n");
+    ASSERT_EQ(::mkfifo(dir.File("fifo.sim").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.File("ok.sim"), ""},
+        {dir.File("fifo.sim"), ": it is a FIFO, not a file"},
+        {dir.path(), ": it is a directory, not a file"},
+        {dir.File("none.sim"), ": No such file or directory"},
+    };
+    for (const auto& [path, why] : cases) {
+        std::string error;
+        const auto s = PrinterScript::Load(path, &error);
+        EXPECT_EQ(s.has_value(), why.empty()) << path;
+        EXPECT_EQ(error, why.empty() ? "" : "cannot read " + path + why);
+    }
+    EXPECT_EQ(PrinterScript::Load(dir.File("ok.sim"), nullptr)->baud, 2400u);
 }
 
 }  // namespace

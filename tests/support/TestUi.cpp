@@ -1,5 +1,6 @@
 #include "TestUi.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,4 +49,29 @@ std::string ReadText(const std::string& path) {
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+namespace {
+AtomicWriteStep g_faultStep;
+std::size_t g_faultIndex;
+bool FailTheChosenStep(AtomicWriteStep step, std::size_t index) {
+    return step == g_faultStep && index == g_faultIndex;
+}
+}  // namespace
+
+ScopedWriteFault::ScopedWriteFault(AtomicWriteStep step, std::size_t index) {
+    g_faultStep = step;
+    g_faultIndex = index;
+    SetAtomicWriteFault(FailTheChosenStep);
+}
+
+ScopedWriteFault::~ScopedWriteFault() { SetAtomicWriteFault(nullptr); }
+
+std::vector<std::string> OtherFiles(const std::string& dir, const std::vector<std::string>& keep) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        const std::string name = e.path().filename().string();
+        if (std::find(keep.begin(), keep.end(), name) == keep.end()) out.push_back(name);
+    }
+    return out;
 }

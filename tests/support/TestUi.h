@@ -2,12 +2,14 @@
 // test on any box it did not expect, or on answers it queued and never used.
 #pragma once
 
+#include "FileUtil.h"
 #include "UiServices.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Readable CString values in assertion failures.
 inline void PrintTo(const CString& s, std::ostream* os) { *os << '"' << s.ToUtf8() << '"'; }
@@ -53,3 +55,17 @@ private:
 
 std::string ReadText(const std::string& path);
 void WriteText(const std::string& path, const std::string& text);
+
+// While it lives, one step of every replace-in-one-step write fails as a
+// failing disk would make it fail: the piece written at `index`, the flush
+// or the rename.
+class ScopedWriteFault {
+public:
+    ScopedWriteFault(AtomicWriteStep step, std::size_t index);
+    ~ScopedWriteFault();
+    ScopedWriteFault(const ScopedWriteFault&) = delete;
+    ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
+};
+
+// The names in a folder other than `keep`: what a failed write left behind.
+std::vector<std::string> OtherFiles(const std::string& dir, const std::vector<std::string>& keep);
