@@ -420,6 +420,7 @@ BOOL TermiosSerialDevice::SetCommState(const DCB& dcb) {
     m->dcb = dcb;
     m->dcb.DCBlength = sizeof(DCB);
     m->pacing = WritePacingRule::For(dcb);
+    m->roomKnown = false;  // the bound may be smaller at the new rate
     if (!dcb.fOutX) m->xoffHeld = false;
     m->cv.notify_all();
     return Succeed();
