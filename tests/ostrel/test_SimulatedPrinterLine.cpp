@@ -263,6 +263,26 @@ TEST(WritePacingRuleTest, AboutTwoMillisecondsOfLineTimeMayWaitAheadOfTheLine) {
     }
 }
 
+// What a driver does not count (a pseudo-terminal counts nothing) is still
+// on the line for one character time a byte.
+TEST(WritePacingRuleTest, TheLinesPaceCountsWhatCannotHaveLeftYet) {
+    DCB d;
+    d.BaudRate = 9600;
+    d.ByteSize = 8;
+    const WritePacingRule rule = WritePacingRule::For(d);
+    using T = Clock::time_point;
+    LinePace<T> pace;
+    for (int i = 0; i < 3; ++i) pace.Wrote(rule, T{});
+    EXPECT_EQ(pace.Backlog(rule, T{}), 3u);
+    EXPECT_EQ(pace.Backlog(rule, T{} + rule.character * 2), 1u);
+    EXPECT_EQ(pace.Backlog(rule, T{} + rule.character * 3), 0u);
+    // After an idle line a byte starts when it is written.
+    pace.Wrote(rule, T{} + 1s);
+    EXPECT_EQ(pace.Backlog(rule, T{} + 1s), 1u);
+    pace.Discard(T{} + 1s);
+    EXPECT_EQ(pace.Backlog(rule, T{} + 1s), 0u);
+}
+
 // Through a queueing transmitter the line stays busy, a hold stops the
 // stream within what is queued and loses nothing, and a purge throws the
 // queue away.
