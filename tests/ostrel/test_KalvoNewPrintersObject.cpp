@@ -406,7 +406,7 @@ TEST_F(KalvoNewPrintersObjectTest, ASwitchedOffPrinterIsToldAndNothingIsSent) {
     EXPECT_TRUE(prn.GetStatusPrinter());
 }
 
-// Two thousand transfers and status queries while the printer misbehaves at
+// Ten thousand transfers and status queries while the printer misbehaves at
 // random (busy, XOFF, power off, garbled answers, failing reads) and stop
 // requests come now and then, from this thread between operations and from
 // another thread at random moments inside them: none outlasts the write
@@ -432,7 +432,7 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBou
     // its first byte.
     bool pending = false;
     int succeeded = 0, cutByStop = 0;
-    for (int op = 0; op < 2000; ++op) {
+    for (int op = 0; op < 10000; ++op) {
         switch (gen() % 24) {
             case 0: line->SetBusy(true); break;
             case 1: line->SendFromPrinter({0x13}); break;
@@ -492,7 +492,7 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringTransfersAndQueriesEndInBou
     ui->Clear();
 }
 
-// A thousand baud-rate searches and model checks against a printer at 2400
+// Three thousand baud-rate searches and model checks against a printer at 2400
 // baud that misbehaves at random: busy, XOFF, switched off, noise on the
 // line, the port left at a rate where the printer's answers arrive garbled
 // (twice off) or not at all (four times off), failing reads. Each ends
@@ -518,7 +518,7 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringDetectionEndInBoundAndNever
     };
     std::mt19937 gen(17);
     std::map<std::string, int> outcomes;
-    for (int op = 0; op < 1000; ++op) {
+    for (int op = 0; op < 3000; ++op) {
         const unsigned phase = gen() % 12;
         switch (phase) {
             case 0: line->SetBusy(true); break;
