@@ -54,6 +54,23 @@ bool Prepare(BenchPrinters& prn, QueuedMessageTarget& window, int& frame, const 
            prn.SetBaudRate(baud);
 }
 
+// The demo printer on the simulated line at `baud`, reached through
+// `transmitter`, and a printers object ready to upload to it.
+struct SimulatedRig {
+    SimulatedRig(const std::string& extraScript, Transmitter transmitter, DWORD baud)
+        : line(*PrinterScript::Parse("baud " + std::to_string(baud) + "\nbuffer 1048576\n" + extraScript, nullptr)) {
+        line.SetTransmitter(transmitter);
+        line.Attach(L"BENCHSIM");
+        ready = Prepare(prn, window, frame, dir, L"BENCHSIM", baud);
+    }
+    SimulatedPrinterLine line;
+    TempDir dir;
+    QueuedMessageTarget window;
+    int frame = 0;
+    BenchPrinters prn;
+    bool ready = false;
+};
+
 const char* Name(Transmitter t) { return t == Transmitter::Fifo ? "16-byte FIFO" : "USB adapter"; }
 
 // state.range(0): 0 FIFO, 1 USB adapter; state.range(1): baud rate.
@@ -63,16 +80,11 @@ void BM_UpgradeOnSimulatedLine(benchmark::State& state) {
     double pct = 0;
     bool intact = false;
     for (auto _ : state) {
-        std::string error;
-        const auto script = PrinterScript::Parse("baud " + std::to_string(baud) + "\nbuffer 1048576\n", &error);
-        SimulatedPrinterLine line(*script);
-        line.SetTransmitter(transmitter);
-        line.Attach(L"BENCHSIM");
-        TempDir dir;
-        QueuedMessageTarget window;
-        int frame = 0;
-        BenchPrinters prn;
-        if (!Prepare(prn, window, frame, dir, L"BENCHSIM", baud)) return state.SkipWithError("cannot open the line");
+        SimulatedRig rig("", transmitter, baud);
+        if (!rig.ready) return state.SkipWithError("cannot open the line");
+        auto& line = rig.line;
+        auto& prn = rig.prn;
+        const TempDir& dir = rig.dir;
         VirtualClock& clock = line.GetClock();
         const auto start = clock.Now();
         if (!prn.WriteFileToCom(CString::FromUtf8(dir.File("upgrade.psw")), 0, L"", FALSE))
@@ -100,19 +112,12 @@ void BM_XoffDuringUpgrade(benchmark::State& state) {
     const auto baud = static_cast<DWORD>(state.range(1));
     long long after = 0;
     for (auto _ : state) {
-        std::string error;
-        const auto script = PrinterScript::Parse("baud " + std::to_string(baud) +
-                                                     "\nbuffer 1048576\nlever up\nflow xonxoff\nxon-at 1024\nxoff-at " +
-                                                     std::to_string(kXoffAt) + "\n",
-                                                 &error);
-        SimulatedPrinterLine line(*script);
-        line.SetTransmitter(transmitter);
-        line.Attach(L"BENCHSIM");
-        TempDir dir;
-        QueuedMessageTarget window;
-        int frame = 0;
-        BenchPrinters prn;
-        if (!Prepare(prn, window, frame, dir, L"BENCHSIM", baud)) return state.SkipWithError("cannot open the line");
+        SimulatedRig rig("lever up\nflow xonxoff\nxon-at 1024\nxoff-at " + std::to_string(kXoffAt) + "\n",
+                         transmitter, baud);
+        if (!rig.ready) return state.SkipWithError("cannot open the line");
+        auto& line = rig.line;
+        auto& prn = rig.prn;
+        const TempDir& dir = rig.dir;
         // Held for the whole write interval, the transfer gives up.
         if (prn.WriteFileToCom(CString::FromUtf8(dir.File("upgrade.psw")), 0, L"", FALSE))
             return state.SkipWithError("the printer never held the upload");
