@@ -128,3 +128,21 @@ std::chrono::nanoseconds WritePacingRule::Recheck(DWORD queued) const {
 std::chrono::nanoseconds WritePacingRule::DrainLimit(DWORD queued) const {
     return character * (2 * static_cast<long long>(queued)) + std::chrono::milliseconds(20);
 }
+
+COMMPROP BasicCommProperties(DWORD rxQueue) {
+    COMMPROP p;
+    p.wPacketLength = sizeof(COMMPROP);
+    p.wPacketVersion = 2;
+    p.dwServiceMask = SP_SERIALCOMM;
+    p.dwMaxRxQueue = rxQueue;
+    p.dwMaxBaud = BAUD_USER;
+    p.dwProvSubType = PST_RS232;
+    p.dwProvCapabilities = PCF_DTRDSR | PCF_RTSCTS | PCF_RLSD | PCF_XONXOFF | PCF_TOTALTIMEOUTS | PCF_INTTIMEOUTS;
+    p.dwSettableParams = SP_PARITY | SP_BAUD | SP_DATABITS | SP_STOPBITS | SP_HANDSHAKING;
+    p.dwSettableBaud = BAUD_300 | BAUD_600 | BAUD_1200 | BAUD_2400 | BAUD_4800 | BAUD_9600 | BAUD_19200 | BAUD_38400 |
+                       BAUD_57600 | BAUD_115200 | BAUD_USER;
+    p.wSettableData = DATABITS_8;
+    p.wSettableStopParity = STOPBITS_10 | PARITY_NONE;
+    p.dwCurrentRxQueue = rxQueue;
+    return p;
+}

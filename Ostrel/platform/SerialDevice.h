@@ -179,6 +179,12 @@ struct COMMPROP {
     DWORD dwProvSpec2 = 0;
 };
 
+// What every serial device of ours offers: an RS-232 port at the standard
+// rates and any other, RTS/CTS, DTR/DSR and XON/XOFF, total and interval
+// time-outs, 8 data bits, one stop bit, no parity, and `rxQueue` bytes of
+// input queue. A device adds what it offers beyond that.
+OSTREL_API COMMPROP BasicCommProperties(DWORD rxQueue);
+
 struct COMSTAT {
     DWORD fCtsHold : 1 = 0;
     DWORD fDsrHold : 1 = 0;

@@ -445,23 +445,16 @@ BOOL TermiosSerialDevice::SetCommTimeouts(const COMMTIMEOUTS& t) {
 
 BOOL TermiosSerialDevice::GetCommProperties(COMMPROP& p) {
     if (!IsOpen()) return Fail(EBADF);
-    p = COMMPROP{};
-    p.wPacketLength = sizeof(COMMPROP);
-    p.wPacketVersion = 2;
-    p.dwServiceMask = SP_SERIALCOMM;
-    p.dwMaxRxQueue = kRxLimit;
-    p.dwMaxBaud = BAUD_USER;
-    p.dwProvSubType = PST_RS232;
-    p.dwProvCapabilities = PCF_DTRDSR | PCF_RTSCTS | PCF_RLSD | PCF_PARITY_CHECK | PCF_XONXOFF | PCF_SETXCHAR |
-                           PCF_TOTALTIMEOUTS | PCF_INTTIMEOUTS;
-    p.dwSettableParams = SP_PARITY | SP_BAUD | SP_DATABITS | SP_STOPBITS | SP_HANDSHAKING | SP_PARITY_CHECK;
-    p.dwSettableBaud = BAUD_300 | BAUD_600 | BAUD_1200 | BAUD_2400 | BAUD_4800 | BAUD_9600 | BAUD_19200 |
-                       BAUD_38400 | BAUD_57600 | BAUD_115200 | BAUD_USER;
-    p.wSettableData = m->isPty ? DATABITS_8 : (DATABITS_5 | DATABITS_6 | DATABITS_7 | DATABITS_8);
-    p.wSettableStopParity = STOPBITS_10 | STOPBITS_20 | PARITY_NONE |
-                            (m->isPty ? 0 : (PARITY_ODD | PARITY_EVEN | PARITY_MARK | PARITY_SPACE));
+    p = BasicCommProperties(kRxLimit);
+    p.dwProvCapabilities |= PCF_PARITY_CHECK | PCF_SETXCHAR;
+    p.dwSettableParams |= SP_PARITY_CHECK;
+    // A pseudo-terminal carries bytes, not frames.
+    if (!m->isPty) {
+        p.wSettableData |= DATABITS_5 | DATABITS_6 | DATABITS_7;
+        p.wSettableStopParity |= PARITY_ODD | PARITY_EVEN | PARITY_MARK | PARITY_SPACE;
+    }
+    p.wSettableStopParity |= STOPBITS_20;
     p.dwCurrentTxQueue = 4096;
-    p.dwCurrentRxQueue = kRxLimit;
     return Succeed();
 }
 

@@ -258,20 +258,9 @@ public:
     BOOL GetCommProperties(COMMPROP& p) override {
         std::lock_guard l(m_s->lock);
         if (!Usable(Op::GetCommProperties)) return FALSE;
-        p = COMMPROP{};
-        p.wPacketLength = sizeof(COMMPROP);
-        p.wPacketVersion = 2;
-        p.dwServiceMask = SP_SERIALCOMM;
-        p.dwMaxRxQueue = kRxLimit;
-        p.dwMaxBaud = BAUD_USER;
-        p.dwProvSubType = PST_RS232;
-        p.dwProvCapabilities = PCF_DTRDSR | PCF_RTSCTS | PCF_RLSD | PCF_XONXOFF | PCF_TOTALTIMEOUTS | PCF_INTTIMEOUTS;
-        p.dwSettableParams = SP_PARITY | SP_BAUD | SP_DATABITS | SP_STOPBITS | SP_HANDSHAKING;
-        p.dwSettableBaud = BAUD_300 | BAUD_600 | BAUD_1200 | BAUD_2400 | BAUD_4800 | BAUD_9600 | BAUD_19200 |
-                           BAUD_38400 | BAUD_57600 | BAUD_115200 | BAUD_USER;
-        p.wSettableData = DATABITS_7 | DATABITS_8;
-        p.wSettableStopParity = STOPBITS_10 | PARITY_NONE | PARITY_ODD | PARITY_EVEN;
-        p.dwCurrentRxQueue = kRxLimit;
+        p = BasicCommProperties(kRxLimit);
+        p.wSettableData |= DATABITS_7;
+        p.wSettableStopParity |= PARITY_ODD | PARITY_EVEN;
         return Succeed();
     }
 
