@@ -5,6 +5,7 @@
 
 #include "CliRunner.h"
 #include "GlyphosDocCore.h"
+#include "TestFonts.h"
 #include "TestUi.h"
 
 namespace {
@@ -12,19 +13,8 @@ namespace {
 class CliExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // "Tiny": the font of the generator's expected tables.
-        _headerFont r{};
-        r.Tag = 'F';
-        r.Width = 10;
-        r.Height = 2;
-        r.FirstChar = 0x41;
-        r.LastChar = 0x42;
-        r.Orientation = 'H';
         CGlyphosDocCore doc;
-        doc.ApplyPropertyRecord(reinterpret_cast<const unsigned char*>(&r), 0, L"Tiny");
-        KalvoFont& f = doc.GetFont();
-        const unsigned char rows[] = {0x1F, 0x80, 0xC0, 0x40, 0xFF, 0xC0, 0x00, 0x00};
-        for (int i = 0; i < 8; ++i) f.SetGridByte(0x41 + i / 4, (i / 2) % 2, i % 2, rows[i]);
+        MakeTinyFont(doc);
         ASSERT_EQ(doc.SaveKfnFile(CString::FromUtf8(kfn)), 1);
     }
     CliRun Cli(std::vector<std::string> args) {

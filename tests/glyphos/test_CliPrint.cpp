@@ -6,6 +6,7 @@
 #include "CliRunner.h"
 #include "GlyphosDocCore.h"
 #include "PdfRender.h"
+#include "TestFonts.h"
 #include "TestUi.h"
 
 namespace {
@@ -16,15 +17,8 @@ constexpr QRgb kBlue = 0x0101FF;
 class CliPrintTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        _headerFont r{};
-        r.Tag = 'F';
-        r.Width = 8;
-        r.Height = 10;
-        r.FirstChar = 0x20;
-        r.LastChar = 0x7F;
-        r.Orientation = 'H';
         CGlyphosDocCore doc;
-        doc.ApplyPropertyRecord(reinterpret_cast<const unsigned char*>(&r), 0, L"Proof");
+        ApplyTestFont(doc, 8, 10, 0x20, 0x7F, L"Proof");
         KalvoFont& f = doc.GetFont();
         for (int c = 0; c < 8; ++c) {
             f.SetPixel(0x41, 0, c);

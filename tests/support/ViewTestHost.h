@@ -9,6 +9,7 @@
 #include "GlyphosDocCore.h"
 #include "GlyphosView.h"
 #include "PswRecords.h"
+#include "TestFonts.h"
 #include "ViewHost.h"
 
 #include <utility>
@@ -62,16 +63,7 @@ public:
 
     // A font of the given size and range, first generation, margins given.
     void SetFont(int width, int height, int first = 0x20, int last = 0x7F, int left = 0, int right = 0) {
-        _headerFont r{};
-        r.Tag = 'F';
-        r.Width = static_cast<unsigned char>(width);
-        r.Height = static_cast<unsigned char>(height);
-        r.FirstChar = static_cast<unsigned char>(first);
-        r.LastChar = static_cast<unsigned char>(last);
-        r.Orientation = 'H';
-        r.MarginLeft = static_cast<signed char>(left);
-        r.MarginRight = static_cast<signed char>(right);
-        core.ApplyPropertyRecord(reinterpret_cast<const unsigned char*>(&r), 0, L"Test font");
+        ApplyTestFont(core, width, height, first, last, L"Test font", left, right);
     }
 
     CGlyphosDocCore& GetCore() override { return core; }

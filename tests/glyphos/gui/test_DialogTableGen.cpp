@@ -5,6 +5,7 @@
 #include "DialogTableGen.h"
 #include "GlyphosDocCore.h"
 #include "QtTestSupport.h"
+#include "TestFonts.h"
 #include "TestUi.h"
 
 #include <QFileDialog>
@@ -24,16 +25,7 @@ class DialogTableGenTest : public ::testing::Test {
 protected:
     void SetUp() override {
         EnsureQApp();
-        _headerFont r{};
-        r.Tag = 'F';
-        r.Width = 10;
-        r.Height = 2;
-        r.FirstChar = 0x41;
-        r.LastChar = 0x42;
-        r.Orientation = 'H';
-        doc.ApplyPropertyRecord(reinterpret_cast<const unsigned char*>(&r), 0, L"Tiny");
-        const unsigned char rows[] = {0x1F, 0x80, 0xC0, 0x40, 0xFF, 0xC0, 0x00, 0x00};
-        for (int i = 0; i < 8; ++i) doc.GetFont().SetGridByte(0x41 + i / 4, (i / 2) % 2, i % 2, rows[i]);
+        MakeTinyFont(doc);
     }
     std::unique_ptr<D> Open() {
         auto dlg = std::make_unique<D>(doc.GetFont(), doc.GetFont().GetFontName(), doc.GetBytesPerRow());
