@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -179,11 +177,8 @@ TEST_F(DBCollaudatoriTest, RegistrationRefusesEmptyFieldsAndATakenPassword) {
 // was: a save never replaces it.
 TEST_F(DBCollaudatoriTest, AnythingButARegularFileIsRefusedAtOnceAndLeftAsItIs) {
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, dir.File("sock").c_str(), sizeof addr.sun_path - 1);
-    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const int sock = BindSocketFile(dir.File("sock"));
+    ASSERT_GE(sock, 0);
     std::filesystem::create_directory(dir.File("folder"));
     for (const char* name : {"fifo", "sock", "folder"}) {
         SCOPED_TRACE(name);

@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -126,11 +124,8 @@ TEST(FileUtilTest, BinaryFileRefusesDirectoriesAndReportsShortReads) {
 TEST(FileUtilTest, OnlyRegularFilesAreReadAndNothingElseBlocks) {
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, dir.File("sock").c_str(), sizeof addr.sun_path - 1);
-    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const int sock = BindSocketFile(dir.File("sock"));
+    ASSERT_GE(sock, 0);
     const std::pair<std::string, const char*> cases[] = {
         {dir.File("fifo"), "a FIFO"}, {dir.File("sock"), "a socket"}, {"/dev/zero", "a device"},
         {dir.path(), "a directory"}};

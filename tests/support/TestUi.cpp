@@ -6,6 +6,10 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 ScopedScriptedUi::~ScopedScriptedUi() {
     UiServices::Install(m_previous);
     for (const auto& b : m_ui.Boxes()) {
@@ -74,4 +78,17 @@ std::vector<std::string> OtherFiles(const std::string& dir, const std::vector<st
         if (std::find(keep.begin(), keep.end(), name) == keep.end()) out.push_back(name);
     }
     return out;
+}
+
+int BindSocketFile(const std::string& path) {
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (sock < 0 || path.size() >= sizeof addr.sun_path) return -1;
+    path.copy(addr.sun_path, path.size());
+    if (::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(sock);
+        return -1;
+    }
+    return sock;
 }

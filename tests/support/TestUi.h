@@ -67,5 +67,9 @@ public:
     ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
 };
 
+// A Unix socket bound at `path`, so that a file of the socket kind stands
+// there; its descriptor, or -1.
+int BindSocketFile(const std::string& path);
+
 // The names in a folder other than `keep`: what a failed write left behind.
 std::vector<std::string> OtherFiles(const std::string& dir, const std::vector<std::string>& keep);
