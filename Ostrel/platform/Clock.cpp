@@ -31,3 +31,11 @@ void VirtualClock::AdvanceTo(time_point t) {
     while (current < target && !m_ns.compare_exchange_weak(current, target)) {
     }
 }
+
+CString ClockText(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
+    return CString::FromUtf8(buf);
+}

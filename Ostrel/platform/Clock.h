@@ -4,6 +4,7 @@
 // a 300 ms time-out costs no real time at all.
 #pragma once
 
+#include "CString.h"
 #include "OstrelExport.h"
 
 #include <atomic>
@@ -32,6 +33,9 @@ public:
     void SleepFor(duration d) override;
     std::time_t WallTime() const override;
 };
+
+// The local time of day of `t` as log and report lines show it: "HH:MM:SS".
+OSTREL_API CString ClockText(std::time_t t);
 
 // Starts at the steady clock's epoch and at the given calendar time; only
 // SleepFor and AdvanceTo move it. Safe to read from any thread.

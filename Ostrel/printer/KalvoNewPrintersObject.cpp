@@ -17,14 +17,6 @@ using std::chrono::seconds;
 // until the deadline.
 constexpr milliseconds kRetryPause{10};
 
-CString TimeText(std::time_t t) {
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
-    return CString::FromUtf8(buf);
-}
-
 DWORD& Cell(DWORD* p, DWORD& spare) { return p ? *p : spare; }
 
 }  // namespace
@@ -328,12 +320,12 @@ BOOL CKalvoNewPrintersObject::WriteToCom(const BYTE* bytes, DWORD count, BOOL te
             nextReport = now;
         }
         if (now > nextReport) {
-            log(timeLine + TimeText(now));
+            log(timeLine + ClockText(now));
             log(errorLine);
             nextReport += 3;
         }
         if (now > deadline) {
-            log(L"\n BREAK TRASMISSIONE. Interrotto trasmissione dati per Time Out alle ore: " + TimeText(now));
+            log(L"\n BREAK TRASMISSIONE. Interrotto trasmissione dati per Time Out alle ore: " + ClockText(now));
             return false;
         }
         clock.SleepFor(kRetryPause);

@@ -120,13 +120,8 @@ BOOL CKalvoNewPrintersObject::MessageToCollaudatore(const CString& message, cons
                                MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
                     continue;
                 if (ReportOn()) {
-                    std::time_t now = GetClock().WallTime();
-                    std::tm tm{};
-                    localtime_r(&now, &tm);
-                    char clock[16];
-                    std::strftime(clock, sizeof clock, "%H:%M:%S", &tm);
                     ReportLine(L"\nCollaudo interrotto alla fase: " + phase);
-                    ReportLine(L"\nCollaudo interrotto alle ore: " + CString::FromUtf8(clock));
+                    ReportLine(L"\nCollaudo interrotto alle ore: " + ClockText(GetClock().WallTime()));
                 }
                 m_pDebugObj->MessageLog(L"\nCollaudo stampante interrotto dall'utente", L"Collaudo interrotto", 1);
                 return FALSE;

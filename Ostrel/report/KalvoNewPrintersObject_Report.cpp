@@ -58,11 +58,7 @@ BOOL CKalvoNewPrintersObject::SetModelSerialNumber() {
 
 BOOL CKalvoNewPrintersObject::IntestazReportFile() {
     if (!m_pReportObj) return FALSE;
-    const std::time_t now = GetClock().WallTime();
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    wchar_t start[16] = {};
-    std::wcsftime(start, 16, L"%H:%M:%S", &tm);
+    const CString start = ClockText(GetClock().WallTime());
     m_pReportObj->Addm_ReportCollaudo(L"Final Test Report");
     m_pReportObj->Addm_ReportCollaudo(m_pReportObj->Get_m_AnagrCollaudo_DataCollaudo());
     m_pReportObj->Addm_ReportCollaudo(L"Init test", start, m_uiCharLine);

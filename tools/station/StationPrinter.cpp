@@ -6,18 +6,6 @@
 #include <cstdio>
 #include <ctime>
 
-namespace {
-
-CString ClockText(std::time_t t) {
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
-    return CString::FromUtf8(buf);
-}
-
-}  // namespace
-
 bool StationPrinter::Open(HWND window, const CString& folder, const CString& log, const CString& port,
                           const CString& cfg) {
     return InitCKalvoNewPrintersObject(window, &m_frame, folder, log, port, 1, cfg, L"", 0) == TRUE;

@@ -48,15 +48,6 @@ bool WriteFlowPattern(QTemporaryFile& file, DWORD width) {
 const wchar_t* const kProcedureRevision = L"1.00";
 const wchar_t* const kProcedureDate = L"08/12/2026";
 
-CString ClockText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
-    return CString::FromUtf8(buf);
-}
-
 }  // namespace
 
 void StationWorker::Stop() {
@@ -204,7 +195,7 @@ void StationWorker::Run(const StationJob& job) {
                 }
             }
             if (outcome == kTestStopped && reportStarted && !m_ui->Interrupted()) {
-                printer.ReportText(L"\nCollaudo interrotto dall'operatore alle ore: " + ClockText());
+                printer.ReportText(L"\nCollaudo interrotto dall'operatore alle ore: " + ClockText(std::time(nullptr)));
             }
             if (model && outcome != kTestStopped) {
                 begin(kSummary);
