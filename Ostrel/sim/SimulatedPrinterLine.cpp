@@ -86,9 +86,12 @@ struct SimulatedPrinterLine::State {
         return std::max(Queued(), pace.Backlog(rule, clock->Now()));
     }
 
-    // Whether the transmitter itself has room for one more byte.
-    bool HasRoom(DWORD queued) const {
-        return transmitter != Transmitter::Fifo || queued < SimulatedPrinterLine::kFifoSize;
+    // How long until one more byte may be written: zero when both the pacing
+    // rule and the transmitter itself (a UART's FIFO) have room for it now.
+    std::chrono::nanoseconds WaitForRoom(const WritePacingRule& rule) const {
+        const DWORD queued = PacedQueue(rule);
+        const bool fifoFull = transmitter == Transmitter::Fifo && Queued() >= SimulatedPrinterLine::kFifoSize;
+        return rule.MayWrite(queued) && !fifoFull ? std::chrono::nanoseconds::zero() : rule.Recheck(queued);
     }
 
     void Queue(BYTE byte) {
@@ -322,10 +325,9 @@ public:
             auto wake = deadline;
             if (!m_s->Holding()) {
                 if (!queues) break;
-                const WritePacingRule pacing = WritePacingRule::For(m_s->host);
-                const DWORD queued = m_s->PacedQueue(pacing);
-                if (pacing.MayWrite(queued) && m_s->HasRoom(m_s->Queued())) break;
-                wake = std::min(deadline, now + pacing.Recheck(queued));
+                const auto room = m_s->WaitForRoom(WritePacingRule::For(m_s->host));
+                if (room == room.zero()) break;
+                wake = std::min(deadline, now + room);
             }
             if (now >= deadline) {
                 Fail(ERROR_IO_PENDING);
@@ -346,11 +348,9 @@ public:
             for (;;) {
                 m_s->Sync();
                 const auto now = m_s->clock->Now();
-                const DWORD queued = m_s->PacedQueue(pacing);
-                if ((pacing.MayWrite(queued) && m_s->HasRoom(m_s->Queued())) || m_s->Holding() ||
-                    m_s->cancel != generation || now >= deadline)
-                    break;
-                m_s->WaitUntil(std::min(deadline, now + pacing.Recheck(queued)));
+                const auto room = m_s->WaitForRoom(pacing);
+                if (room == room.zero() || m_s->Holding() || m_s->cancel != generation || now >= deadline) break;
+                m_s->WaitUntil(std::min(deadline, now + room));
             }
             Succeed();
             return IoResult::Completed;
