@@ -379,7 +379,6 @@ public:
         m_read += bytes;
         m_lastByte = now;
     }
-    DWORD Read() const { return m_read; }
     DWORD Wanted() const { return m_count - m_read; }
 
     // The read has what it asked for, or all the rule lets it wait for.
