@@ -33,7 +33,7 @@ public:
 
     const CString& Path() const { return m_path; }
     bool Opened() const { return m_opened; }
-    std::size_t Size() const { return m_file.data() ? m_file.size() : m_data.size(); }
+    std::size_t Size() const { return Bytes().size(); }
     ByteSpan Bytes() const {
         return m_file.data() ? ByteSpan(m_file.data(), m_file.size()) : ByteSpan(m_data.data(), m_data.size());
     }
