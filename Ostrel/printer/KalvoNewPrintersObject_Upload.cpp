@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <ctime>
 #include <new>
 #include <vector>
 

@@ -23,7 +23,7 @@ CDBCollaudatori::~CDBCollaudatori() {
 
 BOOL CDBCollaudatori::LoadDBaseFromFile() {
     std::vector<unsigned char> data;
-    if (!FileExists(m_strPathDB) || !ReadWholeFile(m_strPathDB, data, kMaxFileBytes)) {
+    if (!ReadWholeFile(m_strPathDB, data, kMaxFileBytes)) {
         ErrorBox(kNoDbFile);
         return FALSE;
     }

@@ -8,9 +8,7 @@
 #include "UiServices.h"
 
 #include <algorithm>
-#include <ctime>
 #include <string>
-
 
 void CKalvoNewPrintersObject::ReportLine(const CString& text) {
     if (m_pReportObj) m_pReportObj->ToReportFile(text);

@@ -3,7 +3,6 @@
 #include "FileUtil.h"
 
 #include <algorithm>
-#include <ctime>
 #include <string>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -33,7 +32,7 @@ CString SystemName() {
 // longer line continues as the next one.
 bool ReadReportLines(const CString& path, std::vector<CString>& lines) {
     std::vector<unsigned char> data;
-    if (!FileExists(path) || IsDirectory(path) || !ReadWholeFile(path, data)) return false;
+    if (!ReadWholeFile(path, data)) return false;
     constexpr std::size_t kMaxLine = 349;
     std::size_t start = 0;
     while (start < data.size()) {
@@ -83,15 +82,6 @@ void CKalvoNewReportFileObject::Log(const CString& text, const CString& caption,
     }
 }
 
-CString CKalvoNewReportFileObject::Now(const wchar_t* format) const {
-    const std::time_t t = m_pClock->WallTime();
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    wchar_t buf[64] = {};
-    std::wcsftime(buf, 64, format, &tm);
-    return CString(buf);
-}
-
 BOOL CKalvoNewReportFileObject::CreateReportFile() {
     MYThrow(m_pAnagrCol != nullptr, L"1) CreateReportFile()", m_ClassName, kSourceFile);
     m_strReportName = m_pAnagrCol->strCodiceProdotto + m_pAnagrCol->strNumeroSerie + L".rpt";
@@ -136,7 +126,7 @@ BOOL CKalvoNewReportFileObject::IntestazReportFile() {
         CString::Format(L"\nNumero di serie del prodotto: %s", a.strNumeroSerie),
         CString::Format(L"\nLotto di produzione:          %s", a.strLottoProduzione),
         L"\n\n",
-        CString::Format(L"\nOra di inizio collaudo: %s \n", Now(L"%H:%M:%S")),
+        CString::Format(L"\nOra di inizio collaudo: %s \n", ClockText(m_pClock->WallTime())),
     };
     for (const CString& t : texts) {
         if (!Put(m_pFileReport, t)) return FALSE;

@@ -85,7 +85,6 @@ public:
 
 protected:
     void Log(const CString& text, const CString& caption, int show);
-    CString Now(const wchar_t* format) const;
 
     const CString m_ClassName = L"CKalvoNewReportFileObject";
     const CString m_Version = L"1.00";
