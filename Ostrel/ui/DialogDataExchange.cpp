@@ -67,6 +67,13 @@ bool ReadFloat(QLineEdit* edit, float& out) {
     return true;
 }
 
+QPushButton* NewButton(QWidget* parent, const char* objectName, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(objectName));
+    b->setAutoDefault(false);
+    return b;
+}
+
 QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout, bool withCancel) {
     auto* row = new QHBoxLayout;
     row->addStretch(1);

@@ -34,6 +34,10 @@ bool ReadFloat(QLineEdit* edit, float& out);
 // A refusal for a text field; shows `text` with `caption` and focuses it.
 void RefuseField(QLineEdit* edit, const CString& text, const CString& caption);
 
+// A side button named `objectName`; it never becomes the default, so Enter
+// in a field still means OK.
+QPushButton* NewButton(QWidget* parent, const char* objectName, const QString& text);
+
 // The OK (and Cancel) row at the bottom of a dialog, right-aligned; the
 // buttons are named "ok" and "cancel" and wired to accept and reject.
 QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout, bool withCancel = true);

@@ -61,9 +61,7 @@ void CNewDialogNumeroDiSerie::Build(const std::vector<CString>& names) {
 
     auto* group = new QGroupBox(QStringLiteral("Interrompe collaudo"), this);
     auto* groupLayout = new QHBoxLayout(group);
-    auto* stop = new QPushButton(QStringLiteral("Stop Collaudo"), group);
-    stop->setObjectName(QStringLiteral("stop"));
-    stop->setAutoDefault(false);
+    auto* stop = NewButton(group, "stop", QStringLiteral("Stop Collaudo"));
     groupLayout->addWidget(stop);
     groupLayout->addStretch(1);
     layout->addWidget(group);

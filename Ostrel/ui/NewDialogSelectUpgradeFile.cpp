@@ -36,9 +36,7 @@ CNewDialogSelectUpgradeFile::CNewDialogSelectUpgradeFile(QWidget* parent, const 
     m_edit->setText(ToQString(fileName));
     m_edit->setMinimumWidth(320);
     row->addWidget(m_edit, 1);
-    auto* change = new QPushButton(QStringLiteral("Cambia file"), this);
-    change->setObjectName(QStringLiteral("cambia"));
-    change->setAutoDefault(false);
+    auto* change = NewButton(this, "cambia", QStringLiteral("Cambia file"));
     row->addWidget(change);
     layout->addLayout(row);
     AddOkCancel(this, layout);

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 CNewDialogSelezioneStampante::CNewDialogSelezioneStampante(QWidget* parent,
                                                            const std::vector<std::unique_ptr<CfgFileEntry>>* models,
                                                            CString* pCfgFileName, CString* pModelName, int* pSelected)
@@ -35,20 +37,13 @@ CNewDialogSelezioneStampante::CNewDialogSelezioneStampante(QWidget* parent,
             m_models->addItem(ToQString(e->name));
         }
     }
-    int current = 0;
-    if (m_pModelName && !m_pModelName->IsEmpty()) {
-        for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            if (m_entries[i]->name == *m_pModelName) {
-                current = static_cast<int>(i);
-                break;
-            }
-        }
-    }
+    const int current =
+        m_pModelName && !m_pModelName->IsEmpty() ? std::max(0, m_models->findText(ToQString(*m_pModelName))) : 0;
     connect(m_models, &QComboBox::currentIndexChanged, this, &CNewDialogSelezioneStampante::OnModelChanged);
     m_models->setCurrentIndex(m_entries.empty() ? -1 : current);
     OnModelChanged(m_models->currentIndex());
     // With no model to choose, OK would report a choice that was never made.
-    if (m_ok) m_ok->setEnabled(!m_entries.empty());
+    m_ok->setEnabled(!m_entries.empty());
 }
 
 void CNewDialogSelezioneStampante::OnModelChanged(int index) {

@@ -36,14 +36,9 @@ CNewDialogSystemTimeout::CNewDialogSystemTimeout(QWidget* parent) : QDialog(pare
     layout->addLayout(form);
 
     auto* row = new QHBoxLayout;
-    const char* names[3] = {"modifica", "ripristina", "defaul"};
-    const QString texts[3] = {QStringLiteral("Modifica"), QStringLiteral("Ripristina"), QStringLiteral("Defaul")};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(texts[i], this);
-        b->setObjectName(QString::fromLatin1(names[i]));
-        b->setAutoDefault(false);
-        row->addWidget(b);
-    }
+    row->addWidget(NewButton(this, "modifica", QStringLiteral("Modifica")));
+    row->addWidget(NewButton(this, "ripristina", QStringLiteral("Ripristina")));
+    row->addWidget(NewButton(this, "defaul", QStringLiteral("Defaul")));
     layout->addLayout(row);
     AddOkCancel(this, layout);
 

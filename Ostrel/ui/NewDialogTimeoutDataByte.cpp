@@ -44,12 +44,8 @@ CNewDialogTimeoutDataByte::CNewDialogTimeoutDataByte(QWidget* parent) : QDialog(
     layout->addLayout(bottom);
 
     auto* row = new QHBoxLayout;
-    for (const char* name : {"ripristina", "defaul"}) {
-        auto* b = new QPushButton(QString::fromLatin1(name[0] == 'r' ? "Ripristina" : "Defaul"), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        row->addWidget(b);
-    }
+    row->addWidget(NewButton(this, "ripristina", QStringLiteral("Ripristina")));
+    row->addWidget(NewButton(this, "defaul", QStringLiteral("Defaul")));
     layout->addLayout(row);
     AddOkCancel(this, layout);
 

@@ -1,6 +1,7 @@
 #include "StationPrinter.h"
 
 #include "KalvoNewDebugObject.h"
+#include "NewDialogNumeroDiSerie.h"
 
 #include <cmath>
 #include <cstdio>
@@ -18,7 +19,7 @@ bool StationPrinter::StartReport() {
 }
 
 CString StationPrinter::ChosenConfiguration() const {
-    return m_NomeDefConfPrn == L"Nessuna" ? CString() : m_NomeDefConfPrn;
+    return m_NomeDefConfPrn == CNewDialogNumeroDiSerie::NoConfiguration() ? CString() : m_NomeDefConfPrn;
 }
 
 bool StationPrinter::Detect(std::string& line) {
