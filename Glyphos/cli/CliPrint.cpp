@@ -1,28 +1,17 @@
 // glyphos-cli print IN.kfn OUT.pdf [--char CODE] [--factor N] [--paper a4|letter]:
 // the page the editor prints (the grid of one character and the font table)
 // written to a PDF file, a proof sheet of a font without a window.
-//
-// Drawing text needs a Qt GUI application; only this command starts one, on
-// the offscreen platform, so the other commands never need a display or Qt's
-// platform plugins.
 #include "CliDocument.h"
+#include "CliGui.h"
 #include "FontPrinter.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPrinter>
 #include <QTemporaryFile>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace {
-
-// Qt's own notes (a missing runtime folder, font substitutions) are not the
-// command's business: stderr carries its one error line.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
-}
 
 int ParseCode(const std::string& text) {
     try {
@@ -66,11 +55,7 @@ int CliPrint(const std::vector<std::string>& args) {
     // The editor prints at "Zoom x 2".
     doc.GetDisplay().SetZoom(2, f);
 
-    static int qtArgc = 3;
-    static char arg0[] = "glyphos-cli", arg1[] = "-platform", arg2[] = "offscreen";
-    static char* qtArgv[] = {arg0, arg1, arg2, nullptr};
-    qInstallMessageHandler(QuietQtMessages);
-    QGuiApplication app(qtArgc, qtArgv);
+    const auto app = StartOffscreenGui();
 
     // The page goes to a temporary file beside the target and replaces it
     // only when complete.

@@ -1,23 +1,16 @@
 // glyphos-cli render FAMILY SIZE OUT.kfn [options]: a new font drawn from a
 // font installed on the system, as the editor's import draws it.
-//
-// Qt's offscreen platform is started here and only here: the other commands
-// need no fonts and keep their start-up time.
 #include "CliDocument.h"
 
 #ifdef GLYPHOS_HAVE_RENDER
+#include "CliGui.h"
 #include "CodePageList.h"
 #include "GlyphRenderer.h"
 
 #include <QFontInfo>
-#include <QGuiApplication>
 
 #include <cctype>
 #include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -115,17 +108,7 @@ int CliRender(const std::vector<std::string>& args) {
     const CString name = a.Value("--name") ? CString::FromUtf8(*a.Value("--name")) : CString::FromUtf8(family);
     font.SetFontName(name);
 
-    static int argc = 3;
-    static char arg0[] = "glyphos-cli";
-    static char arg1[] = "-platform";
-    static char arg2[] = "offscreen";
-    static char* argv[] = {arg0, arg1, arg2, nullptr};
-    // Qt's notes about the session (no runtime folder, no display) are not
-    // the command's business; its errors are one line of our own.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
-    const auto app = std::make_unique<QGuiApplication>(argc, argv);
+    const auto app = StartOffscreenGui();
 
     // Refuse a substitute: fontconfig answers every request with some face.
     const QFont qfont = GlyphRenderer::ToQFont(lf);

@@ -124,8 +124,7 @@ bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
         } else if (k == "FONTBOUNDINGBOX") {
             if (!ParseBox(t, fbb) || fbb.w < 1 || fbb.h < 1) return fail("bad FONTBOUNDINGBOX");
             if (fbb.w > BitmapFont::kMaxWidth || fbb.h > BitmapFont::kMaxHeight) {
-                error = "glyphs of " + std::to_string(fbb.w) + " x " + std::to_string(fbb.h) +
-                        " dots are larger than the printer's 64 x 96";
+                error = BitmapFont::TooLarge(fbb.w, fbb.h);
                 return false;
             }
             haveFbb = true;

@@ -44,4 +44,10 @@ struct BitmapFont {
     std::optional<Printer> printer;
 
     static std::uint64_t Bit(int col) { return std::uint64_t{1} << (63 - col); }
+
+    // Why glyphs of w x h dots are refused.
+    static std::string TooLarge(long long w, long long h) {
+        return "glyphs of " + std::to_string(w) + " x " + std::to_string(h) + " dots are larger than the printer's " +
+               std::to_string(kMaxWidth) + " x " + std::to_string(kMaxHeight);
+    }
 };

@@ -13,27 +13,18 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace {
 
-// The Unicode code point of each byte of a single-byte Windows code page, -1
-// where the page has none. False when iconv does not know the page.
-bool CodePageTable(int cp, std::array<std::int32_t, 256>& out) {
-    if (cp < 0) return false;
-    const CodePageConverter converter(static_cast<std::uint32_t>(cp));
-    if (!converter.IsValid()) return false;
-    for (int c = 0; c < 256; ++c) {
-        const auto u = converter.ToUnicode(static_cast<unsigned char>(c));
-        out[static_cast<std::size_t>(c)] = u ? static_cast<std::int32_t>(*u) : -1;
-    }
-    return true;
-}
-
-bool LoadTable(int cp, std::array<std::int32_t, 256>& table, std::string& error) {
-    if (CodePageTable(cp, table)) return true;
+// The converter of a Windows code page; none, with the reason, when iconv
+// does not know the page.
+std::optional<CodePageConverter> OpenCodePage(int cp, std::string& error) {
+    CodePageConverter converter(static_cast<std::uint32_t>(cp));
+    if (cp >= 0 && converter.IsValid()) return converter;
     error = "code page " + std::to_string(cp) + " is not available on this system";
-    return false;
+    return std::nullopt;
 }
 
 bool CheckRange(const FontConvertOptions& o, std::string& error) {
@@ -50,20 +41,16 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 }  // namespace
 
 FontConverter::Format FontConverter::FormatOfPath(const CString& path, bool* gzip) {
     std::string p = Lower(path.ToUtf8());
-    const bool gz = EndsWith(p, ".gz");
+    const bool gz = p.ends_with(".gz");
     if (gzip) *gzip = gz;
     if (gz) p.resize(p.size() - 3);
-    if (EndsWith(p, ".bdf")) return Format::Bdf;
-    if (EndsWith(p, ".psf")) return Format::Psf;
-    if (!gz && EndsWith(p, ".kfn")) return Format::Kfn;
+    if (p.ends_with(".bdf")) return Format::Bdf;
+    if (p.ends_with(".psf")) return Format::Psf;
+    if (!gz && p.ends_with(".kfn")) return Format::Kfn;
     return Format::Unknown;
 }
 
@@ -121,8 +108,7 @@ bool FontConverter::ToDocument(const BitmapFont& font, const FontConvertOptions&
         return false;
     }
     if (font.width > BitmapFont::kMaxWidth || font.height > BitmapFont::kMaxHeight) {
-        error = "glyphs of " + std::to_string(font.width) + " x " + std::to_string(font.height) +
-                " dots are larger than the printer's 64 x 96";
+        error = BitmapFont::TooLarge(font.width, font.height);
         return false;
     }
     std::array<const BitmapFont::Rows*, 256> byCode{};
@@ -130,11 +116,12 @@ bool FontConverter::ToDocument(const BitmapFont& font, const FontConvertOptions&
     if (font.unicode) {
         cp = options.codePage ? options.codePage : (font.printer && font.printer->codePage ? font.printer->codePage
                                                                                            : kDefaultCodePage);
-        std::array<std::int32_t, 256> table{};
-        if (!LoadTable(cp, table, error)) return false;
+        const auto converter = OpenCodePage(cp, error);
+        if (!converter) return false;
         for (std::size_t c = 0; c < 256; ++c) {
-            if (table[c] < 0) continue;
-            const auto g = font.glyphs.find(static_cast<std::uint32_t>(table[c]));
+            const auto u = converter->ToUnicode(static_cast<unsigned char>(c));
+            if (!u) continue;
+            const auto g = font.glyphs.find(static_cast<std::uint32_t>(*u));
             if (g != font.glyphs.end()) byCode[c] = &g->second;
         }
         if (font.printer) {
@@ -242,11 +229,11 @@ bool FontConverter::FromFont(const KalvoFont& f, const FontConvertOptions& optio
     printer.codePage = options.codePage;
     out.printer = std::move(printer);
     if (options.codePage) {
-        std::array<std::int32_t, 256> table{};
-        if (!LoadTable(options.codePage, table, error)) return false;
+        const auto converter = OpenCodePage(options.codePage, error);
+        if (!converter) return false;
         for (int c = first; c <= last; ++c)
-            if (table[static_cast<std::size_t>(c)] >= 0)
-                out.unicodeOf[static_cast<std::uint32_t>(c)] = static_cast<std::uint32_t>(table[static_cast<std::size_t>(c)]);
+            if (const auto u = converter->ToUnicode(static_cast<unsigned char>(c)))
+                out.unicodeOf[static_cast<std::uint32_t>(c)] = static_cast<std::uint32_t>(*u);
     }
     return true;
 }

@@ -66,10 +66,6 @@ BitmapFont::Rows GlyphRows(const unsigned char* g, int width, int height) {
     return rows;
 }
 
-std::string TooLarge(int w, int h) {
-    return "glyphs of " + std::to_string(w) + " x " + std::to_string(h) + " dots are larger than the printer's 64 x 96";
-}
-
 // Our block: tag, generation, record length and record, name length and name.
 void ReadOwnBlock(const unsigned char* p, std::size_t n, BitmapFont& out) {
     if (n < 6 || std::memcmp(p, kOwnTag, 4) != 0) return;
@@ -113,8 +109,7 @@ bool PsfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
         charSize = LE32(d + 20);
         const std::uint32_t h = LE32(d + 24), w = LE32(d + 28);
         if (w > BitmapFont::kMaxWidth || h > BitmapFont::kMaxHeight) {
-            error = TooLarge(static_cast<int>(std::min<std::uint32_t>(w, 1u << 30)),
-                             static_cast<int>(std::min<std::uint32_t>(h, 1u << 30)));
+            error = BitmapFont::TooLarge(std::min<std::uint32_t>(w, 1u << 30), std::min<std::uint32_t>(h, 1u << 30));
             return false;
         }
         width = static_cast<int>(w);
@@ -128,7 +123,7 @@ bool PsfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
         return false;
     }
     if (height > BitmapFont::kMaxHeight) {
-        error = TooLarge(width, height);
+        error = BitmapFont::TooLarge(width, height);
         return false;
     }
     if (width < 1 || height < 1 || count < 1 || count > 65536 ||

@@ -1,6 +1,7 @@
 #include "DialogPropietaFont.h"
 
 #include "Conversioni.h"
+#include "DialogFields.h"
 #include "DialogFont.h"
 #include "KalvoFont.h"
 #include "QtText.h"
@@ -35,12 +36,6 @@ void Refuse(QLineEdit* edit, const CString& text, const CString& caption, UINT s
     MessageBox(nullptr, text, caption, style);
     edit->setFocus();
     edit->selectAll();
-}
-
-// The user moved on from an edit, rather than a menu or another window
-// (such as this dialog's own message box) taking the focus for a while.
-bool LeavesTheEdit(const QFocusEvent* e) {
-    return e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason;
 }
 
 }  // namespace
@@ -143,21 +138,7 @@ bool CDialogPropietaFont::CheckResolution() {
     return true;
 }
 
-bool CDialogPropietaFont::ReadInt(Field f, int lo, int hi, int& out) {
-    bool ok = false;
-    const int v = m_edits[f]->text().toInt(&ok);
-    if (!ok) {
-        Refuse(m_edits[f], L"Please enter an integer.", L"Glyphos", MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    if (v < lo || v > hi) {
-        Refuse(m_edits[f], CString::Format(L"Please enter an integer between %d and %d.", lo, hi), L"Glyphos",
-               MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    out = v;
-    return true;
-}
+bool CDialogPropietaFont::ReadInt(Field f, int lo, int hi, int& out) { return ReadIntField(m_edits[f], lo, hi, out); }
 
 bool CDialogPropietaFont::ReadCode(Field f, int& out) {
     // The code is shown as "0X" and its digits ("0X5" for 5), so one digit

@@ -1,5 +1,6 @@
 #include "DialogTableGen.h"
 
+#include "DialogFields.h"
 #include "DialogFont.h"
 #include "QtText.h"
 #include "TableGenerator.h"
@@ -31,12 +32,6 @@ QGroupBox* Group(const char* title, QWidget* parent, QLayout* inner) {
     auto* g = new QGroupBox(QString::fromLatin1(title), parent);
     g->setLayout(inner);
     return g;
-}
-
-// The user moved on from an edit, rather than a menu or another window
-// (such as this dialog's own message box) taking the focus for a while.
-bool LeavesTheEdit(const QFocusEvent* e) {
-    return e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason;
 }
 
 }  // namespace

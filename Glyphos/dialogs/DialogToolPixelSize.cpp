@@ -1,7 +1,7 @@
 #include "DialogToolPixelSize.h"
 
+#include "DialogFields.h"
 #include "DialogFont.h"
-#include "UiServices.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -39,21 +39,5 @@ CDialogToolPixelSize::CDialogToolPixelSize(Tool tool, int size, QWidget* parent)
 QString CDialogToolPixelSize::GetLabel() const { return m_label->text(); }
 
 void CDialogToolPixelSize::accept() {
-    bool ok = false;
-    const int value = m_edit->text().toInt(&ok);
-    if (!ok) {
-        MessageBox(nullptr, L"Please enter an integer.", L"Glyphos", MB_OK | MB_ICONEXCLAMATION);
-        m_edit->setFocus();
-        m_edit->selectAll();
-        return;
-    }
-    if (value < kMinSize || value > kMaxSize) {
-        MessageBox(nullptr, CString::Format(L"Please enter an integer between %d and %d.", kMinSize, kMaxSize),
-                   L"Glyphos", MB_OK | MB_ICONEXCLAMATION);
-        m_edit->setFocus();
-        m_edit->selectAll();
-        return;
-    }
-    m_size = value;
-    QDialog::accept();
+    if (ReadIntField(m_edit, kMinSize, kMaxSize, m_size)) QDialog::accept();
 }

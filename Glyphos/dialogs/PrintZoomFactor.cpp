@@ -1,7 +1,7 @@
 #include "PrintZoomFactor.h"
 
+#include "DialogFields.h"
 #include "DialogFont.h"
-#include "UiServices.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -31,16 +31,5 @@ CPrintZoomFactor::CPrintZoomFactor(int factor, QWidget* parent) : QDialog(parent
 }
 
 void CPrintZoomFactor::accept() {
-    bool ok = false;
-    const int value = m_edit->text().toInt(&ok);
-    const CString message = !ok ? CString(L"Please enter an integer.")
-                                : CString::Format(L"Please enter an integer between %d and %d.", kMinFactor, kMaxFactor);
-    if (!ok || value < kMinFactor || value > kMaxFactor) {
-        MessageBox(nullptr, message, L"Glyphos", MB_OK | MB_ICONEXCLAMATION);
-        m_edit->setFocus();
-        m_edit->selectAll();
-        return;
-    }
-    m_factor = value;
-    QDialog::accept();
+    if (ReadIntField(m_edit, kMinFactor, kMaxFactor, m_factor)) QDialog::accept();
 }

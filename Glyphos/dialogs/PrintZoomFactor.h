@@ -2,6 +2,8 @@
 // printed page takes, so how large the printed grid and table come out.
 #pragma once
 
+#include "FontPrinter.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -9,9 +11,8 @@ class QLineEdit;
 class CPrintZoomFactor : public QDialog {
     Q_OBJECT
 public:
-    // A factor of 0 would leave nothing to scale the page by.
-    static constexpr int kMinFactor = 1;
-    static constexpr int kMaxFactor = 20;
+    static constexpr int kMinFactor = FontPrinter::kMinPrintFactor;
+    static constexpr int kMaxFactor = FontPrinter::kMaxPrintFactor;
 
     explicit CPrintZoomFactor(int factor, QWidget* parent = nullptr);
 

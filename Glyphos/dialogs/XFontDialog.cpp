@@ -175,9 +175,7 @@ QString CXFontDialog::GetFaceName() const { return QString::fromStdWString(m_lf.
 
 void CXFontDialog::FillCodePages() {
     m_filling = true;
-    QString prefix = m_choice.codePage == 0 ? QString() : QString::number(m_choice.codePage);
-    if (prefix.isEmpty() || prefix == QLatin1String("0")) prefix = QStringLiteral("437");
-    prefix += QLatin1Char(' ');
+    const QString prefix = QString::number(m_choice.codePage ? m_choice.codePage : 437) + QLatin1Char(' ');
 
     m_cp->clear();
     m_cp->view()->setMinimumWidth(250);
@@ -206,17 +204,21 @@ int CXFontDialog::SizeInPoints() const {
     return ok && v >= 1 && v <= kMaxPoints ? v : 0;
 }
 
+void CXFontDialog::ReadControls(LogFontRecord& lf) const {
+    const QString style = m_style->currentText();
+    lf.lfFaceName = m_face->currentText().toStdWString();
+    lf.lfWeight = style.startsWith(QLatin1String("Bold")) ? 700 : 400;
+    lf.lfItalic = style.endsWith(QLatin1String("Italic")) ? 1 : 0;
+    lf.lfUnderline = m_underline->isChecked() ? 1 : 0;
+    lf.lfStrikeOut = m_strike->isChecked() ? 1 : 0;
+}
+
 void CXFontDialog::UpdateSample() {
     if (!m_sample || !m_face || !m_style) return;
     const int points = m_size->currentText().trimmed().isEmpty() ? 15 : SizeInPoints();
     if (points == 0) return;
-    const QString style = m_style->currentText();
     LogFontRecord lf;
-    lf.lfFaceName = m_face->currentText().toStdWString();
-    lf.lfWeight = (style == QLatin1String("Bold") || style == QLatin1String("Bold Italic")) ? 700 : 400;
-    lf.lfItalic = (style == QLatin1String("Italic") || style == QLatin1String("Bold Italic")) ? 1 : 0;
-    lf.lfUnderline = m_underline->isChecked() ? 1 : 0;
-    lf.lfStrikeOut = m_strike->isChecked() ? 1 : 0;
+    ReadControls(lf);
     lf.lfCharSet = 1;
     const int dpi = m_sample->logicalDpiY() > 0 ? m_sample->logicalDpiY() : 96;
     lf.lfHeight = -static_cast<std::int32_t>((static_cast<long long>(points) * dpi + 36) / 72);
@@ -244,12 +246,7 @@ void CXFontDialog::accept() {
         m_size->setFocus();
         return;
     }
-    const QString style = m_style->currentText();
-    m_lf.lfFaceName = m_face->currentText().toStdWString();
-    m_lf.lfWeight = style.startsWith(QLatin1String("Bold")) ? 700 : 400;
-    m_lf.lfItalic = style.endsWith(QLatin1String("Italic")) ? 1 : 0;
-    m_lf.lfUnderline = m_underline->isChecked() ? 1 : 0;
-    m_lf.lfStrikeOut = m_strike->isChecked() ? 1 : 0;
+    ReadControls(m_lf);
     m_lf.lfHeight = LogFontRecord::HeightForPoints(points);
     QDialog::accept();
 }

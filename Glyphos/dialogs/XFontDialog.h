@@ -50,6 +50,8 @@ public slots:
 private:
     // The size in the size combo; 0 when it is not a size.
     int SizeInPoints() const;
+    // The face, style and effects of the controls into `lf`.
+    void ReadControls(LogFontRecord& lf) const;
 
     LogFontRecord m_lf;
     CodePageChoice& m_choice;
