@@ -45,6 +45,18 @@ bool SplitNameValue(const CString& clean, CString& name, CString& value) {
     return !name.IsEmpty();
 }
 
+// The value of a raw "$name = value" line as written: after the first "=",
+// without line end and outer blanks.
+CString RawValue(const CString& raw) {
+    const std::wstring s = cfgtext::WithoutLineEnd(raw).str();
+    const std::size_t eq = s.find(L'=');
+    if (eq == std::wstring::npos) return CString();
+    const std::size_t first = s.find_first_not_of(L" \t", eq + 1);
+    if (first == std::wstring::npos) return CString();
+    const std::size_t last = s.find_last_not_of(L" \t");
+    return CString(s.substr(first, last - first + 1));
+}
+
 }  // namespace
 
 CKalvoNewCfgFileObject::CKalvoNewCfgFileObject() = default;
@@ -178,13 +190,19 @@ BOOL CKalvoNewCfgFileObject::ReadSection(const CString& path, Section section) {
     for (int n = 0; n < kMaxSectionLines && ReadCfgLine(raw); ++n) {
         if (raw.IsEmpty() || (raw[0] != L'#' && raw[0] != L'$')) continue;
         const CString clean = cfgtext::Clean(raw);
-        if (cfgtext::Contains(clean, keys.end)) return TRUE;
-        // "#" lines carry keywords and remarks, never entries.
-        if (clean[0] != L'$') continue;
+        // "#" lines carry keywords and remarks, never entries; an entry whose
+        // text happens to hold the end keyword ("$SendCommand", "$Legend")
+        // is an entry like any other.
+        if (clean[0] != L'$') {
+            if (cfgtext::Contains(clean, keys.end)) return TRUE;
+            continue;
+        }
         switch (section) {
             case Section::Files: {
+                // File names may hold blanks ("my manual.pdf"): only the name
+                // is cleaned, the value loses just its outer blanks.
                 CString name, value;
-                if (SplitNameValue(clean, name, value)) NewFilesPrinters(name, m_strFolder + value);
+                if (SplitNameValue(clean, name, value)) NewFilesPrinters(name, m_strFolder + RawValue(raw));
                 break;
             }
             case Section::Options:
@@ -203,7 +221,9 @@ BOOL CKalvoNewCfgFileObject::ReadOptionEntry(const CString& clean, const CString
     static const wchar_t* const numeric[] = {L"Rxbufdim", L"Dot/line", L"Char/line", L"GSImodel", L"GSIrelease"};
     for (const wchar_t* n : numeric) {
         if (name.Upper() == CString(n).Upper()) {
-            NewOptionPrinters(name, L'Y', static_cast<DWORD>(cfgtext::Decimal(value)));
+            // Stored under the one spelling the look-ups ask for, so that
+            // "$RXBUFDIM=2048" is found as "Rxbufdim".
+            NewOptionPrinters(n, L'Y', static_cast<DWORD>(cfgtext::Decimal(value)));
             return TRUE;
         }
     }
@@ -363,6 +383,7 @@ BOOL CKalvoNewCfgFileObject::GetCommandPrintersToTest(const CString& name, BYTE*
         }
     }
     ReportMissing(name, L"GetCommandPrintersToTest()", L" ");
+    if (bytes) std::fill(bytes, bytes + CfgCommandEntry::kMaxBytes, BYTE{0});
     if (numByte) *numByte = 0;
     if (numReply) *numReply = 0;
     return FALSE;
@@ -407,8 +428,8 @@ BOOL CKalvoNewCfgFileObject::DebugOptionInfo() {
         text += CString::Format(L"\n$%s = %c oppure %d ed opzionale %s", e->name, e->state, e->value, e->text)
                     .ToBytes();
     return WriteDump(L"DebugOptPrnInf.dbg", text,
-                     L"\nFile di debug per stampante: %s non aperto. Impossibile caricare dati di configurazione "
-                     L"stampante.",
+                     L"\nFile di debug per stampante: %s non aperto. Scrittura del file di debug fallita; i dati "
+                     L"di configurazione sono caricati.",
                      L"Errore apertura file di debug per stampante");
 }
 
@@ -420,8 +441,8 @@ BOOL CKalvoNewCfgFileObject::WriteCommandDump(const std::vector<std::unique_ptr<
                                 e->numReply, CString::FromBytes(e->command, e->numByte))
                     .ToBytes();
     return WriteDump(file, text,
-                     L"\nFile di debug per OptionInfo: %s non aperto. Impossibile caricare dati di configurazione "
-                     L"stampante.",
+                     L"\nFile di debug per OptionInfo: %s non aperto. Scrittura del file di debug fallita; i dati "
+                     L"di configurazione sono caricati.",
                      kCaptionOpen);
 }
 

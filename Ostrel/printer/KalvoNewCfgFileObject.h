@@ -94,7 +94,8 @@ protected:
     // looking; the printers object asks the table (and the operator).
     virtual BOOL GetOptionPrintersToTest(const CString& name, int* present);
     virtual BOOL GetOptionPrintersToTest(const CString& name, char* state, DWORD* value);
-    // Copies the command's bytes (numByte of them) into `bytes`.
+    // Copies the command's bytes (numByte of them) into `bytes`, which holds
+    // CfgCommandEntry::kMaxBytes; an unknown name leaves it all zero.
     BOOL GetCommandPrintersToTest(const CString& name, BYTE* bytes, DWORD* numByte, DWORD* numReply);
     // The entry of a named default configuration at or after *index; *index
     // becomes its position. Walk a configuration by calling again with the

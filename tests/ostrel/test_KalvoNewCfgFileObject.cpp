@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -65,7 +66,7 @@ TEST_F(KalvoNewCfgFileObjectTest, OptionValuesAreReadByTheirFirstLetterAndNumber
         const wchar_t* text;
     } cases[] = {{L"Cutter", 'N', 0, L""},    {L"Drawer", 'N', 0, L""},   {L"Display", 'N', 0, L""},
                  {L"Logo", 'Y', 0, L""},      {L"Buzzer", 'Y', 0, L""},   {L"Cassetto", 'O', 0, L"Is the  drawer fitted?"},
-                 {L"RXBUFDIM", 'Y', 4096, L""}, {L"dot/line", 'Y', 384, L""}, {L"GSImodel", 'Y', 42, L""}};
+                 {L"Rxbufdim", 'Y', 4096, L""}, {L"Dot/line", 'Y', 384, L""}, {L"GSImodel", 'Y', 42, L""}};
     ASSERT_EQ(cfg.m_arrOptions.size(), std::size(cases));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(CString(cases[i].name).ToUtf8());
@@ -82,7 +83,7 @@ TEST_F(KalvoNewCfgFileObjectTest, OptionValuesAreReadByTheirFirstLetterAndNumber
     EXPECT_EQ(ui->Count(), 0u);
 
     const std::string dump = ReadText(dir.File("DebugFile/DebugOptPrnInf.dbg"));
-    EXPECT_NE(dump.find("\n$RXBUFDIM = Y oppure 4096 ed opzionale "), std::string::npos);
+    EXPECT_NE(dump.find("\n$Rxbufdim = Y oppure 4096 ed opzionale "), std::string::npos);
     EXPECT_NE(dump.find("\n$Cassetto = O oppure 0 ed opzionale Is the  drawer fitted?"), std::string::npos);
 }
 
@@ -120,6 +121,59 @@ TEST_F(KalvoNewCfgFileObjectTest, BrokenEntriesStoreNothingAndNeverStopTheSectio
     EXPECT_EQ(Command(L"E"), std::vector<BYTE>{0x00});
     EXPECT_EQ(Command(L"F"), (std::vector<BYTE>{0x00, 0x00}));
     EXPECT_EQ(ui->Count(), 1u);  // D is too large
+    ui->Clear();
+}
+
+// Entries whose names hold an end keyword ("$SendCommand", "$Legend =
+// legendfile") are entries; only a "#" line closes a section.
+TEST_F(KalvoNewCfgFileObjectTest, OnlyAHashLineEndsASectionAndFileNamesKeepInnerBlanks) {
+    ASSERT_TRUE(Load("#BeginFile\n$Legend = legendfile.txt\n$Manual =  my  manual.pdf \r\n$Last=z\n#EndFile\n"
+                     "#BeginOption\n$SendOption=Y\n$Cutter=Y\n# endoption\n"
+                     "#BeginCommand\n$SendCommand&1" + P + "0%41\n$Cmodel&2" + P + "1%1D,49\n#EndCommand\n"
+                     "#BeginDefaultConfig\n$SendDefaultConfig&1" + P + "0%41\n$Shop&1" + P + "0%42\n"
+                     "#EndDefaultConfig\n"));
+    const std::string folder = dir.path() + "/";
+    struct Case {
+        const wchar_t* name;
+        std::string path;
+    } files[] = {{L"Legend", folder + "legendfile.txt"}, {L"Manual", folder + "my  manual.pdf"}, {L"Last", folder + "z"}};
+    for (const auto& c : files) {
+        CString path;
+        EXPECT_TRUE(cfg.GetFilePrintersToTest(c.name, &path));
+        EXPECT_EQ(path, CString::FromUtf8(c.path));
+    }
+    char state = 0;
+    DWORD value = 0;
+    EXPECT_TRUE(cfg.GetOptionPrintersToTest(L"Cutter", &state, &value));
+    EXPECT_EQ(Command(L"Cmodel"), (std::vector<BYTE>{0x1D, 0x49}));
+    DWORD index = 0, n = 0, replies = 0;
+    BYTE bytes[15] = {};
+    EXPECT_TRUE(cfg.GetCommandDefConfigPrn(L"Shop", &index, bytes, &n, &replies));
+    EXPECT_EQ(ui->Count(), 0u);
+}
+
+TEST_F(KalvoNewCfgFileObjectTest, AnUnknownCommandZeroesTheWholeBuffer) {
+    ASSERT_TRUE(Load(Sections("", "$Cut&2" + P + "0%1B,40\n")));
+    BYTE bytes[15];
+    std::fill(std::begin(bytes), std::end(bytes), BYTE{0xAA});
+    DWORD n = 9, replies = 9;
+    EXPECT_FALSE(cfg.GetCommandPrintersToTest(L"Missing", bytes, &n, &replies));
+    EXPECT_EQ(std::count(std::begin(bytes), std::end(bytes), BYTE{0}), 15);
+    EXPECT_EQ(n + replies, 0u);
+    ui->Clear();
+}
+
+// The tables load whether or not the dumps can be written, and the boxes say
+// that it is the dump that failed.
+TEST_F(KalvoNewCfgFileObjectTest, AnUnwritableDumpSaysTheDumpFailedAndTheLoadGoesOn) {
+    WriteText(dir.File("DebugFile"), "a file where the folder should be");
+    ASSERT_TRUE(Load(Sections("$Cutter=Y\n", "$Cut&2" + P + "0%1B,40\n")));
+    ASSERT_EQ(ui->Count(), 3u);
+    for (const auto& box : ui->Boxes()) {
+        EXPECT_NE(box.text.Find(L"Scrittura del file di debug fallita"), -1) << box.text.ToUtf8();
+        EXPECT_EQ(box.text.Find(L"Impossibile caricare"), -1);
+    }
+    EXPECT_EQ(Command(L"Cut"), (std::vector<BYTE>{0x1B, 0x40}));
     ui->Clear();
 }
 
