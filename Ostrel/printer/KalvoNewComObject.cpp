@@ -397,23 +397,29 @@ BOOL CKalvoNewComObject::WriteBite(BYTE byte, DWORD* pError) {
         port.PurgeComm(transmit);
         return FALSE;
     }
-    const DWORD both = transmit | PURGE_RXABORT | PURGE_RXCLEAR;
+    // The line took nothing within the wait and no hold explains it. The
+    // byte itself never went into the queue, so there is nothing of it to
+    // abort; what is queued ahead of it was counted as sent, and throwing it
+    // away would let a transfer end "complete" with holes in it. Only the
+    // receive side is purged; the caller retries the byte until its write
+    // interval runs out.
+    const DWORD receive = PURGE_RXABORT | PURGE_RXCLEAR;
     auto report = [&](const CString& text) { m_pDebugObj->LogToFile(text, L"WriteToCom()", 1); };
     switch (last) {
         case ERROR_OPERATION_ABORTED:
             error = last;
             report(L"\nWriteBite() CASO DEFAULT -> Errore: ERROR_OPERATION_ABORTED");
-            PurgeOrSay(both);
+            PurgeOrSay(receive);
             break;
         case ERROR_IO_INCOMPLETE:
             error = last;
             report(L"\nWriteBite() CASO DEFAULT -> Errore: ERROR_IO_INCOMPLETE");
-            PurgeOrSay(both);
+            PurgeOrSay(receive);
             break;
         case ERROR_IO_PENDING:
             error = last;
             report(L"\nWriteBite() CASO DEFAULT -> Errore: ERROR_IO_PENDING");
-            PurgeOrSay(both);
+            PurgeOrSay(receive);
             break;
         default:
             error = ERROR_COM_DEVICE;

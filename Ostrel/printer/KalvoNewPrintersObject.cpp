@@ -176,6 +176,7 @@ BOOL CKalvoNewPrintersObject::AutodetectBaudRate(BYTE expectedModel) { return Au
 BOOL CKalvoNewPrintersObject::AutodetectBaudRate() { return Autodetect(nullptr); }
 
 BOOL CKalvoNewPrintersObject::Autodetect(const BYTE* expectedModel) {
+    const DWORD rateBefore = m_dcb.BaudRate;
     Set_m_StringComConfig(L"Autodetecting...");
     PostMessage(m_hNotifyWnd, WM_COMCONFIG_CHANGED, 0, 0);
     bool found = false;
@@ -189,6 +190,11 @@ BOOL CKalvoNewPrintersObject::Autodetect(const BYTE* expectedModel) {
         if (baud == CBR_300) break;
     }
     if (!found) {
+        // A search that found nothing must not leave the port at 300 baud
+        // under "Autodetecting...": the rate it had comes back, and the
+        // status text says so.
+        if (rateBefore != 0) SetBaudRate(rateBefore);
+        Set_m_StringComConfig();
         if (m_bfIsUpgrade) {
             if (expectedModel)
                 MessageBox(m_hMainWnd, L"Impossible send data to printer. Verify if the model printer is correct.",

@@ -232,12 +232,15 @@ TEST_F(KalvoNewPrintersObjectTest, TheBaudRateSearchGoesDownUntilSixAnswersInARo
             EXPECT_EQ(Count("\nAutodetectBaudRate() -> Controllo di flusso Xon/Xoff"), 1u);
             EXPECT_EQ(ui->Count(), 0u);
         } else {
-            EXPECT_EQ(p.GetStrComConfig(), L"Autodetecting...");
+            // Back at the rate of before the search, and told so.
+            EXPECT_EQ(p.GetStrComConfig(), L"SIM1, 9600, n, 8, 1, S");
+            EXPECT_EQ(line->LineSetting().BaudRate, 9600u);
             ASSERT_EQ(ui->Count(), 1u);
             EXPECT_EQ(ui.Last().caption, L"Errore di comunicazione con la stampante");
         }
-        // "Autodetecting..." is told twice; a found setting once more.
-        EXPECT_EQ(window.TakeAll().size(), c.found ? 3u : 2u);
+        // "Autodetecting..." is told twice; the setting found, or the one
+        // restored, once more.
+        EXPECT_EQ(window.TakeAll().size(), 3u);
         ui->Clear();
     }
 }
@@ -532,6 +535,7 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringDetectionEndInBoundAndNever
         }
         const bool search = gen() % 2, withModel = gen() % 2;
         const auto before = Now();
+        const DWORD rateBefore = line->LineSetting().BaudRate;
         const BOOL ok = search ? (withModel ? prn.AutodetectBaudRate(42) : prn.AutodetectBaudRate())
                                : (withModel ? prn.VerificaComToPrn(42) : prn.VerificaComToPrn());
         ASSERT_LE(Now() - before, search ? 8 * kCheck : kCheck) << "operation " << op;
@@ -541,7 +545,8 @@ TEST_F(KalvoNewPrintersObjectTest, RandomFaultsDuringDetectionEndInBoundAndNever
                 ASSERT_EQ(prn.GetStrComConfig(), L"SIM1, 2400, n, 8, 1, S") << "operation " << op;
             }
         } else if (search) {
-            ASSERT_EQ(prn.GetStrComConfig(), L"Autodetecting...") << "operation " << op;
+            ASSERT_EQ(line->LineSetting().BaudRate, rateBefore) << "operation " << op;
+            ASSERT_NE(prn.GetStrComConfig().Find(CString::Format(L", %d, ", rateBefore)), -1) << "operation " << op;
             ASSERT_EQ(ui.Last().caption,
                       withModel ? L"Comunication data error." : L"Errore di comunicazione con la stampante")
                 << "operation " << op;
