@@ -49,13 +49,50 @@ int MessageBox(HWND owner, const CString& text, const CString& caption, UINT sty
     return UiServices::Get().MessageBox(owner, text, caption, style);
 }
 
-int HeadlessUiServices::MessageBox(HWND, const CString& text, const CString& caption, UINT style) {
+HeadlessUiServices::~HeadlessUiServices() { Flush(); }
+
+std::string HeadlessUiServices::BoxLine(const CString& text, const CString& caption, std::size_t times) {
     // Texts written for a box often begin with a line feed; a console line
     // reads better without it.
     CString t = text;
     while (!t.IsEmpty() && (t[0] == L'\n' || t[0] == L'\r')) t = t.Mid(1);
-    std::fprintf(stderr, "%s: %s: %s\n", IconName(style), caption.ToUtf8().c_str(), t.ToUtf8().c_str());
+    std::string line = caption.ToUtf8() + ": " + t.ToUtf8();
+    if (times > 1) line += " (" + std::to_string(times) + " times)";
+    return line;
+}
+
+int HeadlessUiServices::MessageBox(HWND, const CString& text, const CString& caption, UINT style) {
+    std::lock_guard l(m_lock);
+    if (m_times > 0 && text == m_text && caption == m_caption && style == m_style) {
+        ++m_times;
+        return DefaultButton(style);
+    }
+    if (m_times > 0) {
+        std::FILE* out = m_out ? m_out : stderr;
+        std::fprintf(out, "%s: %s\n", IconName(m_style), BoxLine(m_text, m_caption, m_times).c_str());
+    }
+    m_text = text;
+    m_caption = caption;
+    m_style = style;
+    m_times = 1;
+    // A question is printed at once: whoever reads it wants it before the
+    // program goes on with the answer.
+    const UINT buttons = style & MB_TYPEMASK;
+    if (buttons != MB_OK) {
+        std::FILE* out = m_out ? m_out : stderr;
+        std::fprintf(out, "%s: %s\n", IconName(style), BoxLine(text, caption, 1).c_str());
+        m_times = 0;
+    }
     return DefaultButton(style);
+}
+
+void HeadlessUiServices::Flush() {
+    std::lock_guard l(m_lock);
+    if (m_times == 0) return;
+    std::FILE* out = m_out ? m_out : stderr;
+    std::fprintf(out, "%s: %s\n", IconName(m_style), BoxLine(m_text, m_caption, m_times).c_str());
+    std::fflush(out);
+    m_times = 0;
 }
 
 int HeadlessUiServices::AssertionDialog(const CString& check, const CString& className,

@@ -7,7 +7,9 @@
 #include "OstrelExport.h"
 #include "WinTypes.h"
 
+#include <cstdio>
 #include <deque>
+#include <string>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -92,11 +94,31 @@ OSTREL_API int DefaultButton(UINT style);
 OSTREL_API int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style = MB_OK);
 
 // For programs without a window: prints each box on stderr and answers its
-// default button.
+// default button. The library repeats a box for every attempt that fails the
+// same way (a rate search, a printer that stays off), so a box just like the
+// one before is held back and counted, and the text is printed once, with
+// "(8 times)" when it came eight times in a row: when a different box comes,
+// on Flush, and when the provider goes away.
 class OSTREL_API HeadlessUiServices : public UiServices {
 public:
+    HeadlessUiServices() = default;
+    explicit HeadlessUiServices(std::FILE* out) : m_out(out) {}
+    ~HeadlessUiServices() override;
     int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override;
     int AssertionDialog(const CString& check, const CString& className, const CString& sourceFile) override;
+    // Prints the box held back, if any. Call it before writing to the same
+    // stream, so that the lines keep their order.
+    void Flush();
+
+    // "caption: text", then " (N times)" for a repeated box.
+    static std::string BoxLine(const CString& text, const CString& caption, std::size_t times);
+
+private:
+    std::FILE* m_out = nullptr;  // stderr when null
+    std::mutex m_lock;
+    CString m_text, m_caption;
+    UINT m_style = 0;
+    std::size_t m_times = 0;
 };
 
 // For tests: every box is recorded; answers come from a queue. A box that
