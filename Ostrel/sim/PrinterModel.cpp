@@ -188,6 +188,7 @@ void PrinterModel::SetLever(bool up, Time t) {
     AdvanceTo(t);
     if (m_leverUp && !up) m_lastPrint = std::max(t, m_now);
     m_leverUp = up;
+    if (!up) PrintHeldLines();
     AdvanceTo(std::max(t, m_now) + Time(1));
 }
 
@@ -199,6 +200,7 @@ void PrinterModel::SetPower(bool on, Time t) {
     AdvanceTo(t);
     if (!on) {
         m_out.clear();
+        m_heldLines.clear();
         m_level = 0;
         m_xoffSent = false;
         m_busyByLevel = false;

@@ -77,7 +77,8 @@ public:
     const std::vector<BYTE>& Received() const { return m_received; }
 
     // Lines printed by the feed command, oldest first (the first 65536),
-    // and how many there were in all.
+    // and how many there were in all. A line fed while the lever is up is
+    // printed when the lever comes down.
     const std::vector<std::string>& PrintedLines() const { return m_lines; }
     std::uint64_t LinesPrinted() const { return m_lineCount; }
 
@@ -103,6 +104,8 @@ private:
     void ProtocolCommandDone(std::size_t length);
     void ProtocolMatch(Time t);
     void ProtocolAdvance(Time t);
+    void PrintLine(std::string line);
+    void PrintHeldLines();
 
     PrinterScript m_script;
     Time m_now{0};
@@ -122,6 +125,7 @@ private:
     std::vector<BYTE> m_received;
     std::string m_text;  // received since the last feed
     std::vector<std::string> m_lines;
+    std::vector<std::string> m_heldLines;  // fed while the lever was up, not printed yet
     std::uint64_t m_lineCount = 0;
     std::optional<DCB> m_nextSetting;  // taken at m_settingAt
     Time m_settingAt{0};

@@ -41,8 +41,13 @@ void PrinterModel::ProtocolMatch(Time t) {
             if (u >= 0x20 && u != 0x7F) line += c;
         }
         m_text.clear();
-        if (m_lines.size() < kMaxLines) m_lines.push_back(std::move(line));
-        ++m_lineCount;
+        // With the print-head lever up the paper does not move: the line
+        // waits in the printer and comes out when the lever is lowered.
+        if (m_leverUp) {
+            if (m_heldLines.size() < kMaxLines) m_heldLines.push_back(std::move(line));
+        } else {
+            PrintLine(std::move(line));
+        }
         m_window.clear();
         return;
     }
@@ -85,6 +90,16 @@ void PrinterModel::ProtocolMatch(Time t) {
         }
         return;
     }
+}
+
+void PrinterModel::PrintLine(std::string line) {
+    if (m_lines.size() < kMaxLines) m_lines.push_back(std::move(line));
+    ++m_lineCount;
+}
+
+void PrinterModel::PrintHeldLines() {
+    for (std::string& line : m_heldLines) PrintLine(std::move(line));
+    m_heldLines.clear();
 }
 
 void PrinterModel::ProtocolAdvance(Time t) {

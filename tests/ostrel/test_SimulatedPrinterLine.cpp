@@ -373,3 +373,25 @@ TEST(PrinterModelTest, CarryFollowsTheFrameOfBothEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the lever up the paper does not move: a fed line waits in the
+// printer and is printed, in order, when the lever comes down.
+TEST(PrinterModelTest, LinesFedWithTheLeverUpArePrintedWhenItComesDown) {
+    PrinterModel printer(Script("baud 9600\nfeed 0A\nlever up\n"));
+    DCB host = printer.Setting();
+    PrinterModel::Time t{0};
+    auto send = [&](const std::string& text) {
+        for (const char c : text) printer.Receive(static_cast<BYTE>(c), host, t += 1ms);
+    };
+    send("one\ntwo\n");
+    EXPECT_EQ(printer.LinesPrinted(), 0u);
+    EXPECT_TRUE(printer.PrintedLines().empty());
+    printer.SetLever(false, t += 1ms);
+    EXPECT_EQ(printer.PrintedLines(), (std::vector<std::string>{"one", "two"}));
+    send("three\n");
+    EXPECT_EQ(printer.LinesPrinted(), 3u);
+}
+
+}  // namespace
