@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 constexpr long long kMax = 32000;
 }
@@ -39,7 +41,9 @@ CNewDialogTimeoutDataByte::CNewDialogTimeoutDataByte(QWidget* parent) : QDialog(
     layout->addWidget(group);
 
     auto* bottom = new QFormLayout;
-    m_field[6] = NewEdit(this, "port", true, 30);
+    // The whole name: paths under /dev/serial/by-id are far longer than
+    // the thirty characters of a COM name, and a cut one names nothing.
+    m_field[6] = NewEdit(this, "port", true);
     bottom->addRow(QStringLiteral("Porta di comunicazione:"), m_field[6]);
     layout->addLayout(bottom);
 
@@ -65,11 +69,17 @@ void CNewDialogTimeoutDataByte::GetCurrentSettings(const _IntRW& defIntRW, const
     m_defCT = defCT;
     m_startRW = curIntRW ? *curIntRW : defIntRW;
     m_startCT = curCT ? *curCT : defCT;
-    m_field[6]->setText(ToQString(portName).left(30));
+    const QString port = ToQString(portName);
+    m_field[6]->setText(port);
+    m_field[6]->setMinimumWidth(
+        std::min(m_field[6]->fontMetrics().horizontalAdvance(port) + 4 * m_field[6]->fontMetrics().averageCharWidth(),
+                 640));
+    m_field[6]->setCursorPosition(0);
     Show(m_startRW, m_startCT);
 }
 
 void CNewDialogTimeoutDataByte::Show(const _IntRW& rw, const _CalcoloTimeout& ct) {
+    m_shownReadInterval = rw.iReadInterval;
     SetIntText(m_field[0], rw.iReadInterval);
     SetIntText(m_field[1], rw.iWriteInterval);
     SetIntText(m_field[2], ct.dwReadMultiplier);
@@ -80,7 +90,9 @@ void CNewDialogTimeoutDataByte::Show(const _IntRW& rw, const _CalcoloTimeout& ct
 
 void CNewDialogTimeoutDataByte::accept() {
     long long v[6] = {};
-    if (!ReadIntInRange(m_field[0], 0, kMax, v[0])) return;
+    // The read interval cannot be edited here: whatever it holds goes back
+    // unchanged, so a value the range would refuse cannot lock OK.
+    v[0] = m_shownReadInterval;
     if (!ReadIntInRange(m_field[1], 0, kMax, v[1])) return;
     for (int i = 2; i < 6; ++i) {
         if (!ReadIntInRange(m_field[i], 1, kMax, v[i])) return;

@@ -37,4 +37,5 @@ private:
     QLineEdit* m_field[7] = {};
     _IntRW m_defRW, m_startRW, m_newRW;
     _CalcoloTimeout m_defCT, m_startCT, m_newCT;
+    std::int32_t m_shownReadInterval = 0;
 };

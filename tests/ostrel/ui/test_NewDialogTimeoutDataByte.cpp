@@ -1,5 +1,6 @@
 #include "NewDialogTimeoutDataByte.h"
 #include "QtTestSupport.h"
+#include "QtText.h"
 #include "TestUi.h"
 
 #include <QLineEdit>
@@ -28,13 +29,31 @@ protected:
     CString port = L"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A600abcd-if00-port0";
 };
 
-TEST_F(NewDialogTimeoutDataByteTest, ShowsTheCurrentValuesAndAPortNameCutToThirtyCharacters) {
+TEST_F(NewDialogTimeoutDataByteTest, ShowsTheCurrentValuesAndTheWholePortName) {
     CNewDialogTimeoutDataByte dlg(nullptr);
     Load(dlg);
     // read interval, write interval, read mult., read const., write mult., write const.
     EXPECT_EQ(Shown(dlg), (QStringList{"20", "40", "7", "250", "60", "400"}));
     EXPECT_TRUE(dlg.Field(0)->isReadOnly());
-    EXPECT_EQ(dlg.Field(6)->text(), QStringLiteral("/dev/serial/by-id/usb-FTDI_FT2"));
+    EXPECT_EQ(dlg.Field(6)->text(), ToQString(port));
+    dlg.show();
+    EXPECT_GE(dlg.Field(6)->width(), dlg.Field(6)->fontMetrics().horizontalAdvance(ToQString(port)));
+}
+
+// The read interval is shown, not edited: a value beyond what the other
+// fields take must not make OK impossible, and it goes back unchanged.
+TEST_F(NewDialogTimeoutDataByteTest, TheReadOnlyReadIntervalIsNotRangeChecked) {
+    ScopedScriptedUi ui;
+    curRW = {40000, 40};
+    CNewDialogTimeoutDataByte dlg(nullptr);
+    Load(dlg);
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    _IntRW rw;
+    _CalcoloTimeout ct = curCT;
+    dlg.SetNewSettings(&rw, &ct);
+    EXPECT_EQ(rw.iReadInterval, 40000);
+    EXPECT_EQ(ui->Count(), 0u);
 }
 
 TEST_F(NewDialogTimeoutDataByteTest, DefaulAndRipristinaBringBackTheirValues) {
