@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <filesystem>
@@ -50,6 +51,28 @@ TEST(UiServicesTest, ScriptedProviderAnswersInOrderAndFlagsUnexpectedBoxes) {
     EXPECT_EQ(ui.Count(), 2u);
     EXPECT_EQ(ui.UnexpectedCount(), 1u);
     EXPECT_EQ(&UiServices::Get(), old);
+}
+
+// A flood of one box (a rate search failing the same way at every rate)
+// reads as one line with its count; questions are printed at once.
+TEST(UiServicesTest, HeadlessProviderPrintsARepeatedBoxOnceWithItsCount) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_TRUE(out);
+    {
+        HeadlessUiServices ui(out);
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(ui.MessageBox(nullptr, L"\nNo model", L"Check", MB_ICONERROR), IDOK);
+        ui.MessageBox(nullptr, L"Other", L"Check", MB_ICONERROR);
+        EXPECT_EQ(ui.MessageBox(nullptr, L"Go on?", L"Ask", MB_YESNO | MB_ICONQUESTION), IDYES);
+        ui.MessageBox(nullptr, L"Go on?", L"Ask", MB_YESNO | MB_ICONQUESTION);
+        ui.MessageBox(nullptr, L"Last", L"Check", MB_ICONWARNING);
+        ui.MessageBox(nullptr, L"Last", L"Check", MB_ICONWARNING);
+    }  // the held-back box goes out when the provider does
+    std::rewind(out);
+    std::string text;
+    for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+    std::fclose(out);
+    EXPECT_EQ(text, "error: Check: No model (8 times)\nerror: Check: Other\nquestion: Ask: Go on?\n"
+                    "question: Ask: Go on?\nwarning: Check: Last (2 times)\n");
 }
 
 TEST(MessageTargetTest, PostingNeverBlocksAndKeepsOrder) {
