@@ -57,7 +57,9 @@ const char* const kUsageText =
     "                        model (N, else GSImodel of the configuration); prints\n"
     "                        \"line BAUD BITS PARITY STOP\" and \"model N\"\n"
     "  release               print the printer's firmware release\n"
-    "  status                check that the printer is on and ready\n"
+    "  status                check the modem lines only: printer on (DSR, for a model with\n"
+    "                        DTRpresent) and not busy (CTS); nothing is sent, so a port whose\n"
+    "                        lines read on with nothing attached (a pseudo-terminal) is ready\n"
     "  send NAME             send command NAME of the configuration; print its reply in hex\n"
     "  defconfig NAME        put the printer into default configuration NAME (every command,\n"
     "                        each followed by the printer's reset)\n"
@@ -104,14 +106,50 @@ public:
         if (caption == L"Test buffer di ricezione") return LeverPrompt(text);
         const UINT buttons = style & MB_TYPEMASK;
         if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL) {
-            return HeadlessUiServices::MessageBox(owner, text, caption, style);
+            Note(text, caption);
+            (void)owner;
+            return DefaultButton(style);
         }
         if (answer) return *answer ? IDYES : IDNO;
         if (unanswered.empty()) unanswered = text.ToUtf8();
         return buttons == MB_YESNOCANCEL ? IDCANCEL : IDNO;
     }
 
+    // The library's boxes, once the command has ended: one rate search can
+    // raise the same box at every rate, and a dozen lines would bury the
+    // one that says what happened. The first box is told with its count,
+    // the others only counted; the debug log keeps every text.
+    void Summarize(const std::string& logPath) {
+        std::lock_guard l(m_lock);
+        if (m_seen.empty()) return;
+        const Seen& first = m_seen.front();
+        std::fprintf(stderr, "ostrel-service: warning: %s\n", BoxLine(first.text, first.caption, first.times).c_str());
+        std::size_t others = 0;
+        for (std::size_t i = 1; i < m_seen.size(); ++i) others += m_seen[i].times;
+        if (others > 0)
+            std::fprintf(stderr, "ostrel-service: warning: %zu more message%s of the library in %s\n", others,
+                         others == 1 ? "" : "s", logPath.c_str());
+        m_seen.clear();
+    }
+
 private:
+    struct Seen {
+        CString text, caption;
+        std::size_t times = 0;
+    };
+    void Note(const CString& text, const CString& caption) {
+        std::lock_guard l(m_lock);
+        for (Seen& s : m_seen) {
+            if (s.text == text && s.caption == caption) {
+                ++s.times;
+                return;
+            }
+        }
+        m_seen.push_back({text, caption, 1});
+    }
+    std::mutex m_lock;
+    std::vector<Seen> m_seen;
+
     // The flow test's request to lower the print-head lever: the transfer
     // waits for the printer anyway, so the prompt only has to be seen.
     int LeverPrompt(const CString& text);
@@ -274,15 +312,24 @@ std::string Hex(const BYTE* bytes, DWORD n) {
 // every transfer before its first byte (StopWriter is the one call that may
 // come from another thread). The printer is reached under a lock, since it
 // goes away when the command ends. The pipe wakes a wait for the operator.
+std::string g_logPath = "the debug log";
+
 std::mutex g_printerLock;
 ServicePrinter* g_printer = nullptr;
 int g_interruptPipe[2] = {-1, -1};
 
+// Every signal whose default would end the program is taken here, not only
+// Ctrl+C: a closed terminal (SIGHUP), Ctrl+\\ (SIGQUIT) or a dropped session
+// must also leave the port with the setting it had and not exclusive, which
+// only the printer's own release does. The set is blocked before any other
+// thread starts, so that every thread inherits it.
 void StopOnSignal() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
+    for (const int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF,
+                          SIGXCPU, SIGXFSZ, SIGIO, SIGPWR})
+        sigaddset(&set, sig);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) sigaddset(&set, sig);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     if (pipe2(g_interruptPipe, O_CLOEXEC) != 0) g_interruptPipe[0] = g_interruptPipe[1] = -1;
     std::thread([set] {
@@ -424,7 +471,10 @@ int Run(const Options& o, ServiceUi& ui) {
     namespace fs = std::filesystem;
     std::error_code ec;
     if (!fs::is_regular_file(o.config, ec)) throw Failure{"cannot read the configuration file " + o.config};
-    const fs::path folder = fs::absolute(o.folder.empty() ? fs::path(o.config).parent_path() : fs::path(o.folder));
+    // A bare file name is in the current folder.
+    const fs::path configFolder = fs::path(o.config).parent_path();
+    const fs::path folder =
+        fs::absolute(!o.folder.empty() ? fs::path(o.folder) : configFolder.empty() ? fs::current_path() : configFolder);
     if (!fs::is_directory(folder, ec)) throw Failure{"no folder " + folder.string()};
     fs::path log = o.log;
     if (log.empty()) {
@@ -434,6 +484,7 @@ int Run(const Options& o, ServiceUi& ui) {
         fs::create_directories(base / "ostrel", ec);
         log = base / "ostrel" / "ostrel-service.log";
     }
+    g_logPath = log.string();
 
     // The window outlives the printer: releasing the port at the printer's
     // end still posts the restored line setting to it.
@@ -514,7 +565,10 @@ int Run(const Options& o, ServiceUi& ui) {
         check(status != 2, "the printer did not take command " + std::to_string(sent + 1) + " of " + o.args[0]);
         check(status == 1 && sent > 0, "no default configuration " + o.args[0] + " in " + o.config);
     } else if (o.command == "print") {
-        check(printer.PrintLineToPrn(CString::FromUtf8(o.args[0]), o.align), "the printer did not take the line");
+        printer.sent = 0;
+        const bool ok = printer.PrintLineToPrn(CString::FromUtf8(o.args[0]), o.align);
+        check(ok, "the printer did not take the line: " + std::to_string(printer.sent.load()) +
+                      " bytes sent, the text is " + std::to_string(o.args[0].size()) + " bytes");
     } else if (o.command == "feed") {
         check(printer.NLfOutput(static_cast<int>(*o.feed)), "the printer did not take the line feeds");
     } else if (o.command == "upgrade" || o.command == "flowtest") {
@@ -585,15 +639,20 @@ int main(int argc, char** argv) {
         return kUsage;
     }
     ui.answer = options.yes;
+    std::string error;
     try {
-        return Run(options, ui);
+        const int result = Run(options, ui);
+        ui.Summarize(g_logPath);
+        return result;
     } catch (const Failure& e) {
-        PrintError(e.what);
+        error = e.what;
     } catch (int) {
         // The library's release assertion.
-        PrintError("the library stopped at a failed check (see the debug log)");
+        error = "the library stopped at a failed check (see the debug log)";
     } catch (const std::exception& e) {
-        PrintError(e.what());
+        error = e.what();
     }
+    ui.Summarize(g_logPath);
+    PrintError(error);
     return kFailure;
 }

@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -293,6 +299,119 @@ TEST_F(OstrelServiceTest, TheFlowTestWaitsForTheLeverAndThenSendsEveryCopy) {
     EXPECT_EQ(r.out, "sent 500 bytes\n");  // 256 / 100 + 3 copies
     EXPECT_NE(r.err.find("Buffer di ricezione pieno. Abbassare la levetta della testina."), std::string::npos) << r.err;
     EXPECT_EQ(sim->Stop().rfind("received 500 ", 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Configuration files written otherwise than the sample: each must load as
+// the printer needs it, or fail in a few lines of stderr. The debug log keeps
+// every box; stderr keeps one error line and at most two warnings.
+TEST_F(OstrelServiceTest, ConfigurationsWrittenOtherwiseDetectOrFailBriefly) {
+    Start({"baud 4800"});
+    const std::string sample = ReadText(kSamples + "demo-printer.cfg");
+    struct Case {
+        const char* name;
+        std::string text;
+        int exit;
+    } cases[] = {
+        {"upper-case numeric option", std::regex_replace(sample, std::regex(R"(\$Rxbufdim = 2048)"), "$RXBUFDIM=2048"), 0},
+        {"an entry named like the end keyword",
+         std::regex_replace(sample, std::regex(R"(#BeginCommand\n)"),
+                            "#BeginCommand\n$SendCommand & 1 \xA3 0 % 41\n"),
+         0},
+        {"no Cmodel", std::regex_replace(sample, std::regex(R"(\$Cmodel[^\n]*\n)"), ""), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteText(dir.File("model.cfg"), c.text);
+        // A bare file name: the configuration is in the current folder.
+        const std::string command = "cd '" + dir.path() + "' && exec '" + BuiltProgram("ostrel-service") +
+                                    "' --port '" + sim->Path() + "' --config model.cfg --log '" +
+                                    dir.File("model.log") + "' detect";
+        const CliRun r = RunProgram("/bin/sh", {"-c", command}, dir.path());
+        EXPECT_EQ(r.exitCode, c.exit) << r.err;
+        if (c.exit == 0) {
+            EXPECT_EQ(r.out, "line 4800 8 n 1\nmodel 42\n");
+            EXPECT_TRUE(r.err.empty()) << r.err;
+            continue;
+        }
+        const auto lines = std::count(r.err.begin(), r.err.end(), '\n');
+        EXPECT_LE(lines, 3) << r.err;
+        EXPECT_EQ(r.err.find("error: "), r.err.rfind("error: ")) << r.err;
+        EXPECT_NE(r.err.find("Imposibile trovare parola chiave:Cmodel"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(" times)"), std::string::npos) << r.err;
+    }
+}
+
+// A printer that stops reading in the middle of a line: the transfer ends
+// in failure after the write deadline, with the count sent, rather than
+// throwing bytes away and calling the line printed. The kernel keeps about
+// 20 KiB between the two ends of a pseudo-terminal, which the writer cannot
+// see, so the line is longer than that; the rate only makes the test short.
+TEST_F(OstrelServiceTest, ALineThePrinterStopsTakingFailsWithTheCountSent) {
+    Start();
+    sim->Signal(SIGSTOP);
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun r = Service({"--baud", "38400", "print", std::string(30000, 'p')});
+    const auto took = std::chrono::steady_clock::now() - start;
+    sim->Signal(SIGCONT);
+    std::printf("[ measured ] print to a stopped printer ended after %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_LT(took, 60s);
+    EXPECT_TRUE(std::regex_search(r.err, std::regex("error: the printer did not take the line: \\d+ bytes sent")))
+        << r.err;
+    EXPECT_LE(std::count(r.err.begin(), r.err.end(), '\n'), 3) << r.err;
+}
+
+// Opens the port as another user would: a privileged process is let through
+// an exclusive terminal, so as root the open runs in a child that has given
+// up its privileges.
+bool OpensForAnotherUser(const std::string& path) {
+    auto tryOpen = [&] {
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) return false;
+        ::close(fd);
+        return true;
+    };
+    if (::geteuid() != 0) return tryOpen();
+    ::chmod(path.c_str(), 0666);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        ::_exit(tryOpen() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string TerminalSetting(const std::string& path, const std::string& scratch) {
+    return RunProgram("/bin/stty", {"-g", "-F", path}, scratch).out;
+}
+
+// A closed terminal or Ctrl+\ in the middle of a rate search: the port gets
+// back the setting it had and is free for the next program.
+TEST_F(OstrelServiceTest, HangupAndQuitLeaveThePortAsItWasAndFree) {
+    for (const int sig : {SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(sig);
+        Start({"baud 300"});
+        const std::string before = TerminalSetting(sim->Path(), dir.path());
+        ASSERT_FALSE(before.empty());
+        RunningProgram service(BuiltProgram("ostrel-service"), ServiceArgs({"detect"}), dir.path());
+        ASSERT_TRUE(service.Started());
+        ASSERT_TRUE(sim->WaitFor("line 9600", kPatience));
+        service.Signal(sig);
+        const std::optional<CliRun> r = service.Wait(20s);
+        ASSERT_TRUE(r) << "still running 20 s after the signal";
+        EXPECT_EQ(r->exitCode, 1) << r->err;
+        EXPECT_FALSE(r->signalled);
+        EXPECT_EQ(TerminalSetting(sim->Path(), dir.path()), before);
+        EXPECT_TRUE(OpensForAnotherUser(sim->Path()));
+        sim->Stop();
+    }
 }
 
 }  // namespace
