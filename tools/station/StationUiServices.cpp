@@ -4,7 +4,10 @@
 #include "QtText.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QPrinter>
 #include <QThread>
 
@@ -44,7 +47,54 @@ void StationUiServices::SetOnBufferFull(std::function<void()> fn) {
     m_onBufferFull = std::move(fn);
 }
 
+void StationUiServices::SetOnRepeated(std::function<void(const QString&)> fn) {
+    std::lock_guard l(m_lock);
+    m_onRepeated = std::move(fn);
+}
+
+QString StationUiServices::ForOperator(const CString& text) {
+    QString t = ToQString(text).trimmed();
+    static const QRegularExpression function(QStringLiteral("^[A-Za-z_][A-Za-z0-9_:]*\\(\\)\\s*(->\\s*)?"));
+    t.remove(function);
+    return t;
+}
+
+void StationUiServices::EndRepeats() {
+    std::function<void(const QString&)> tell;
+    QString line;
+    {
+        std::lock_guard l(m_lock);
+        if (m_repeats > 0) {
+            line = QStringLiteral("%1: %2 (%3 times)")
+                       .arg(ToQString(m_lastCaption), ForOperator(m_lastText))
+                       .arg(m_repeats + 1);
+            tell = m_onRepeated;
+        }
+        m_repeats = 0;
+        m_lastText.Empty();
+        m_lastCaption.Empty();
+        m_lastStyle = 0;
+    }
+    if (tell && qApp) QMetaObject::invokeMethod(qApp, [tell, line] { tell(line); }, Qt::QueuedConnection);
+}
+
 int StationUiServices::MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) {
+    // A box with nothing to choose that repeats the one before is counted,
+    // not shown again.
+    if ((style & MB_TYPEMASK) == MB_OK) {
+        std::lock_guard l(m_lock);
+        if (text == m_lastText && caption == m_lastCaption && style == m_lastStyle) {
+            ++m_repeats;
+            return IDOK;
+        }
+    }
+    EndRepeats();
+    if ((style & MB_TYPEMASK) == MB_OK) {
+        std::lock_guard l(m_lock);
+        m_lastText = text;
+        m_lastCaption = caption;
+        m_lastStyle = style;
+    }
     std::function<void()> onBufferFull;
     if (caption == L"Test buffer di ricezione") {
         std::lock_guard l(m_lock);
@@ -52,7 +102,7 @@ int StationUiServices::MessageBox(HWND owner, const CString& text, const CString
     }
     // Queued ahead of the box, so the prompt is gone when it shows.
     if (onBufferFull && qApp) QMetaObject::invokeMethod(qApp, onBufferFull, Qt::QueuedConnection);
-    const int answer = QtUiServices::MessageBox(owner, text, caption, style);
+    const int answer = QtUiServices::MessageBox(owner, CString(FromQString(ForOperator(text))), caption, style);
     if (caption == L"Interruzione collaudo" && answer == IDOK) m_interrupted = true;
     return answer;
 }
@@ -64,7 +114,21 @@ int StationUiServices::PrintDialog(HWND owner, std::unique_ptr<PrintDevice>& dev
         m_lastPdf = pdf;
     }
     if (!pdf.isEmpty()) {
-        device = PdfDevice(pdf);
+        // One PDF per report: in the folder of the file given, under the
+        // report's own name, so that the printers of one session do not
+        // overwrite each other's record.
+        QString path = pdf;
+        QString suggested;
+        {
+            std::lock_guard l(m_lock);
+            suggested = m_suggestedPdf;
+        }
+        if (!suggested.isEmpty()) path = QFileInfo(pdf).dir().filePath(QFileInfo(suggested).fileName());
+        {
+            std::lock_guard l(m_lock);
+            m_lastPdf = path;
+        }
+        device = PdfDevice(path);
         return IDOK;
     }
     const int answer = QtUiServices::PrintDialog(owner, device, error);

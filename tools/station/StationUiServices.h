@@ -5,6 +5,12 @@
 // buffer-full prompt tells the window first, which closes its own prompt;
 // and the operator's "interrupt the test" answer is remembered for the
 // worker, whose operator-judgement call cannot tell it from a failed phase.
+//
+// The library repeats a box for every attempt that fails the same way; the
+// operator sees it once, and the repeats are counted and told to the window
+// as "caption: text (8 times)" when a different box comes or the test ends.
+// Box texts lose the library's function-name prefix ("WriteToCom() "): the
+// operator reads a sentence, the debug log keeps the whole text.
 #pragma once
 
 #include "QtUiServices.h"
@@ -30,6 +36,15 @@ public:
     // Called on the GUI thread before the buffer-full box shows.
     void SetOnBufferFull(std::function<void()> fn);
 
+    // Called on the GUI thread with "caption: text (N times)" when a run of
+    // repeated boxes ends.
+    void SetOnRepeated(std::function<void(const QString&)> fn);
+    // Ends the run of repeats (at the end of a test): the next box shows
+    // whatever came before it.
+    void EndRepeats();
+    // A box text as the operator reads it.
+    static QString ForOperator(const CString& text);
+
     bool Interrupted() const { return m_interrupted.load(); }
     void ResetInterrupted() { m_interrupted = false; }
 
@@ -39,5 +54,9 @@ private:
     QString m_lastPdf;
     QString m_suggestedPdf;
     std::function<void()> m_onBufferFull;
+    std::function<void(const QString&)> m_onRepeated;
+    CString m_lastText, m_lastCaption;
+    UINT m_lastStyle = 0;
+    int m_repeats = 0;  // boxes like the last one shown, held back
     std::atomic<bool> m_interrupted{false};
 };

@@ -10,6 +10,8 @@
 #include "StationUiServices.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -23,6 +25,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -150,6 +153,7 @@ StationWindow::StationWindow(const StationOptions& options, std::vector<StationM
         if (m_prompt) m_prompt->accept();
         Say(QStringLiteral("The printer's receive buffer is full."));
     });
+    m_ui->SetOnRepeated([this](const QString& line) { Say(line); });
 
     ShowSetup();
     Say(QStringLiteral("Printers folder %1: %2 model(s). Press Start test.")
@@ -159,6 +163,7 @@ StationWindow::StationWindow(const StationOptions& options, std::vector<StationM
 
 StationWindow::~StationWindow() {
     m_ui->SetOnBufferFull({});
+    m_ui->SetOnRepeated({});
     m_worker->Stop();
     m_thread.quit();
     m_thread.wait();
@@ -260,6 +265,8 @@ bool StationWindow::StartTest() {
     m_logout->setEnabled(false);
     m_stop->setEnabled(true);
     m_reportLabel->setText(QStringLiteral("-"));
+    m_foundLine.clear();
+    m_ui->EndRepeats();
     Say(QStringLiteral("Test of a %1 on %2 started.").arg(ToQString(m_modelName), ToQString(m_port)));
     m_worker->Arm();
     QMetaObject::invokeMethod(m_worker, [w = m_worker, job] { w->Run(job); }, Qt::QueuedConnection);
@@ -274,17 +281,20 @@ void StationWindow::StopTest() {
 
 void StationWindow::OnPosted(const PostedMessage& m, const QString& lineSetting, const _ProgressBarCtrl& ctrl) {
     switch (m.msg) {
-        case WM_COMCONFIG_CHANGED:
-            m_line->setText(lineSetting);
+        case WM_COMCONFIG_CHANGED: {
+            // The release at the end of a test says only "Default port: ...":
+            // the window keeps showing the setting the printer was found at.
+            const QString found = FoundSetting(lineSetting);
+            if (!found.isEmpty()) m_foundLine = found;
+            const bool released = lineSetting.startsWith(QLatin1String("Default port: "));
+            m_line->setText(released && !m_foundLine.isEmpty() ? m_foundLine : lineSetting);
             statusBar()->showMessage(lineSetting);
             break;
+        }
         case WM_PROGRESS_START:
             if (!m_progress->isVisible()) {
-                // Below the middle of the window, where the library's boxes
-                // (centred on it) leave the bar in sight.
                 m_progress->adjustSize();
-                const QPoint c = mapToGlobal(rect().center());
-                m_progress->move(c.x() - m_progress->width() / 2, c.y() + 60);
+                ArrangeDialogs();
             }
             m_progress->OnProgressMessage(m, &ctrl);
             Say(QStringLiteral("%1: %2 copies of the test data.").arg(ToQString(ctrl.strTitle)).arg(ctrl.iMax / 10));
@@ -324,19 +334,23 @@ void StationWindow::OnLeverPrompt(bool show) {
             connect(m_prompt, &CNewDialogEseguireAzione::annullaTest, this, [this] { StopTest(); });
         }
         m_prompt->show();
+        ArrangeDialogs();
     } else if (m_prompt) {
         m_prompt->accept();
     }
 }
 
 void StationWindow::OnFinished(int outcome, const QString& reportPath, const QString& why) {
+    m_ui->EndRepeats();
     QString message = why;
+    QString failedPhases;
     if (message.isEmpty() && outcome == StationWorker::kTestFailed) {
         QStringList failed;
         for (int i = 0; i < m_phases->topLevelItemCount(); ++i) {
             if (m_phases->topLevelItem(i)->text(1) == QLatin1String("FAILED")) failed << m_phases->topLevelItem(i)->text(0);
         }
-        message = QStringLiteral("failed: ") + failed.join(QStringLiteral(", "));
+        failedPhases = failed.join(QStringLiteral(", "));
+        message = QStringLiteral("failed: ") + failedPhases;
     }
     m_running = false;
     m_start->setEnabled(true);
@@ -345,9 +359,12 @@ void StationWindow::OnFinished(int outcome, const QString& reportPath, const QSt
     if (m_prompt) m_prompt->accept();
     m_reportLabel->setText(reportPath.isEmpty() ? QStringLiteral("-") : reportPath);
     static const char* const outcomes[] = {"PASSED", "FAILED", "STOPPED"};
+    // "Test FAILED in: Model check", not "Test FAILED: failed: Model check".
     const QString said = QStringLiteral("Test %1%2")
                              .arg(QString::fromLatin1(outcomes[outcome >= 0 && outcome < 3 ? outcome : 1]),
-                                  message.isEmpty() ? QString() : QStringLiteral(": ") + message);
+                                  !failedPhases.isEmpty() ? QStringLiteral(" in: ") + failedPhases
+                                  : message.isEmpty()     ? QString()
+                                                          : QStringLiteral(": ") + message);
     Say(said);
     statusBar()->showMessage(said);
     // The tester and the product type stay for the next printer.
@@ -357,6 +374,49 @@ void StationWindow::OnFinished(int outcome, const QString& reportPath, const QSt
     m_record.strNumeroSerie.Empty();
     emit testEnded(outcome, reportPath, message);
     if (m_closing) close();
+}
+
+QString StationWindow::FoundSetting(const QString& text) {
+    // "PORT, BAUD, P, BITS, 1, H" as the library builds it; the port name
+    // itself may hold commas, so the fields are taken from the end.
+    const QStringList f = text.split(QStringLiteral(", "));
+    if (f.size() < 6) return QString();
+    const int n = static_cast<int>(f.size());
+    bool ok = false;
+    const int baud = f[n - 5].toInt(&ok);
+    if (!ok || baud <= 0) return QString();
+    return QStringLiteral("%1 %2 %3 %4").arg(baud).arg(f[n - 3], f[n - 4], f[n - 2]);
+}
+
+void StationWindow::ArrangeDialogs() {
+    // The flow test shows the lever prompt and the progress display at the
+    // same time, and the operator needs both: "Annulla Test" of the one and
+    // the bar of the other. One above the other, centred on the window and
+    // kept on its screen, neither covering the other.
+    // The progress display takes its place even before it shows.
+    QList<QWidget*> shown;
+    if (m_prompt && m_prompt->isVisible()) shown << m_prompt.data();
+    shown << m_progress;
+    const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    const QPoint centre = isVisible() ? mapToGlobal(rect().center()) : screen.center();
+    constexpr int kGap = 12;
+    // The frame adds a title bar and borders the widget's own size lacks.
+    auto outer = [](QWidget* w) {
+        const QSize frame = w->frameGeometry().size() - w->geometry().size();
+        const QSize extra(std::max(frame.width(), 8), std::max(frame.height(), 36));
+        return w->size() + extra;
+    };
+    int total = 0;
+    for (QWidget* w : shown) total += outer(w).height();
+    total += kGap * (static_cast<int>(shown.size()) - 1);
+    int top = std::clamp(centre.y() - total / 2, screen.top(), std::max(screen.top(), screen.bottom() - total));
+    for (QWidget* w : shown) {
+        const QSize o = outer(w);
+        const int left = std::clamp(centre.x() - o.width() / 2, screen.left(),
+                                    std::max(screen.left(), screen.right() - o.width()));
+        w->move(left, top);
+        top += o.height() + kGap;
+    }
 }
 
 void StationWindow::closeEvent(QCloseEvent* e) {

@@ -69,6 +69,11 @@ private:
     void OnFinished(int outcome, const QString& reportPath, const QString& message);
     void Say(const QString& text);
     void ShowSetup();
+    // Puts the lever prompt and the progress display one above the other.
+    void ArrangeDialogs();
+    // "4800 8 n 1" from the library's line-setting text; empty for any
+    // other text ("Autodetecting...", "Default port: ...").
+    static QString FoundSetting(const QString& text);
 
     StationOptions m_options;
     std::vector<StationModel> m_models;
@@ -81,6 +86,7 @@ private:
     CString m_port;
     bool m_running = false;
     bool m_closing = false;
+    QString m_foundLine;  // the last line setting the printer was used at
 
     QThread m_thread;
     StationMessageTarget* m_target = nullptr;

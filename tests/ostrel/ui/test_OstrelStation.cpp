@@ -20,7 +20,9 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -28,6 +30,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 
 // Readable QString values in assertion failures.
 QT_BEGIN_NAMESPACE
@@ -54,6 +57,9 @@ public:
     bool bufferFullAnswered = false;
     QString lineDuringFlow;  // the window's line setting at the buffer-full prompt
     bool stopAtSerialNumber = false;
+    QString serial = QStringLiteral("0001");
+    QString bufferFullText;  // as the operator read it
+    std::optional<bool> bothInSight;  // lever prompt and progress apart and on the screen
     QString password = QStringLiteral("segreto");
     std::function<void()> onRefusedPassword;
     std::map<QString, QMessageBox::StandardButton> answers;  // by box title; else Yes or the only button
@@ -66,6 +72,16 @@ public:
         // event loop.
         if (qobject_cast<CNewDialogEseguireAzione*>(w) || qobject_cast<CNewDialogStatoAvanProcesso*>(w)) {
             seen.push_back(w->windowTitle());
+            // The lever prompt and the progress display open together; the
+            // operator needs "Annulla Test" of the one and the bar of the other.
+            auto* station = static_cast<StationWindow*>(mainWindow);
+            if (qobject_cast<CNewDialogStatoAvanProcesso*>(w) && station->LeverPrompt() &&
+                station->LeverPrompt()->isVisible()) {
+                const QRect screen = w->screen()->availableGeometry();
+                const QRect prompt = station->LeverPrompt()->frameGeometry();
+                const QRect progress = w->frameGeometry();
+                bothInSight = !prompt.intersects(progress) && screen.contains(prompt) && screen.contains(progress);
+            }
             Shot(w, qobject_cast<CNewDialogEseguireAzione*>(w) ? "lever-prompt" : "progress");
             return false;
         }
@@ -103,7 +119,7 @@ private:
                 QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("stop")), Qt::LeftButton);
                 return;
             }
-            QTest::keyClicks(d->SerialEdit(), QStringLiteral("0001"));
+            QTest::keyClicks(d->SerialEdit(), serial);
             d->Configurations()->setCurrentIndex(d->Configurations()->findText(QStringLiteral("Quick")));
             Shot(d, "serial-number");
             d->accept();
@@ -113,6 +129,7 @@ private:
             if (box->windowTitle() == QStringLiteral("Test buffer di ricezione")) {
                 Shot(mainWindow, "window-during-flow-test");
                 lineDuringFlow = static_cast<StationWindow*>(mainWindow)->LineSetting();
+                bufferFullText = box->text();
                 if (lowerLever) line->SetLever(false);
                 bufferFullAnswered = true;
             }
@@ -210,6 +227,7 @@ TEST_F(StationTest, ATestGoesFromLoginToPrintedReport) {
     EXPECT_EQ(window->Phases()->topLevelItem(StationWorker::kRelease)->text(2), "1.20");
     EXPECT_FALSE(window->LeverPrompt());
     EXPECT_FALSE(window->ProgressDialog()->isVisible());
+    EXPECT_EQ(hand.bothInSight, true);
     EXPECT_TRUE(hand.lineDuringFlow.startsWith("SIMSTATION, 2400, n, 8, 1")) << hand.lineDuringFlow.toStdString();
 
     // The report file: named after product code and serial number, holding
@@ -231,9 +249,26 @@ TEST_F(StationTest, ATestGoesFromLoginToPrintedReport) {
     for (const std::string& l : line->PrintedLines()) printed += l + "\n";
     for (const char* want : {"Final Test Report", "Priter model", "Flus control", "Release 1.20", "Result"})
         EXPECT_NE(printed.find(want), std::string::npos) << want << " in\n" << printed;
-    const auto pages = RenderPdfPages(dir.File("report.pdf"), 60);
+    // One PDF per report, beside the file given, under the report's name.
+    const auto pages = RenderPdfPages(dir.File("DEMO-PRINTER-R10001.pdf"), 60);
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_TRUE(pages[0].save(kShots + QStringLiteral("report-page.png")));
+    EXPECT_FALSE(fs::exists(dir.File("report.pdf")));
+
+    // After the test the window shows the setting the printer was found
+    // at, not the released port; the operator read a sentence.
+    EXPECT_EQ(window->LineSetting(), "2400 8 n 1");
+    EXPECT_EQ(hand.bufferFullText, "Buffer di ricezione pieno. Abbassare la levetta della testina.");
+
+    // The next printer of the session gets its own PDF; the first stays.
+    const auto firstPdf = fs::file_size(dir.File("DEMO-PRINTER-R10001.pdf"));
+    Printer({"baud 4800", "lever up"});
+    hand.serial = QStringLiteral("0002");
+    ASSERT_EQ(RunTest(&report), StationWorker::kTestPassed);
+    EXPECT_EQ(fs::path(report.toStdString()).filename(), "DEMO-PRINTER-R10002.rpt");
+    EXPECT_EQ(RenderPdfPages(dir.File("DEMO-PRINTER-R10002.pdf"), 60).size(), 1u);
+    EXPECT_EQ(fs::file_size(dir.File("DEMO-PRINTER-R10001.pdf")), firstPdf);
+    EXPECT_EQ(window->LineSetting(), "4800 8 n 1");
 }
 
 TEST_F(StationTest, TheWindowAnswersDuringATransferAndStopEndsIt) {
@@ -326,6 +361,7 @@ TEST_F(StationTest, AFlowTestWithoutAFullBufferFails) {
     EXPECT_EQ(RunTest(&report), StationWorker::kTestFailed);
     ASSERT_EQ(ended.size(), 1);
     EXPECT_EQ(ended.at(0).at(2).toString(), "failed: Flow-control test") << "the message names what failed";
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Test FAILED in: Flow-control test");
     EXPECT_EQ(Result(StationWorker::kFlowTest), "FAILED");
     EXPECT_EQ(window->Phases()->topLevelItem(StationWorker::kFlowTest)->text(2),
               "the printer never signalled a full buffer");
@@ -348,6 +384,29 @@ TEST_F(StationTest, APortInUseEndsTheTestWithTheReasonAndNoReport) {
     EXPECT_EQ(Result(StationWorker::kOpen), "FAILED");
     EXPECT_EQ(Result(StationWorker::kSerialNumber), "");
     EXPECT_TRUE(window->StartButton()->isEnabled()) << "ready for the next try";
+}
+
+// A box the library repeats (a printer that stays off) is shown once; the
+// window is told the count, and the operator reads a sentence.
+TEST(StationUiServicesTest, ARepeatedBoxShowsOnceAndTheWindowHearsItsCount) {
+    EnsureQApp();
+    StationUiServices ui;
+    QString told;
+    ui.SetOnRepeated([&](const QString& line) { told = line; });
+    QStringList shown;
+    for (int i = 0; i < 3; ++i) {
+        if (shown.isEmpty()) {
+            OnNextModal<QMessageBox>([&](QMessageBox* box) {
+                shown << box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+        }
+        EXPECT_EQ(ui.MessageBox(nullptr, L"\nGetDCEPowerOn() -> Stampante spenta", L"Stampante", MB_ICONERROR), IDOK);
+    }
+    ui.EndRepeats();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown, QStringList{"Stampante spenta"});
+    EXPECT_EQ(told, "Stampante: Stampante spenta (3 times)");
 }
 
 TEST(OstrelStationProgram, AnswersItsCommandLineBeforeAnyWindow) {
