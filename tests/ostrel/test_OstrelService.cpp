@@ -415,3 +415,18 @@ TEST_F(OstrelServiceTest, HangupAndQuitLeaveThePortAsItWasAndFree) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the lever up the paper does not move: the line comes out after the
+// lever goes down, never before.
+TEST_F(OstrelServiceTest, ALineSentWithTheLeverUpIsPrintedWhenItComesDown) {
+    Start({"lever up"});
+    const CliRun r = Service({"print", "Held line"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    sim->Signal(SIGUSR1);
+    EXPECT_TRUE(sim->WaitFor("lever down", kPatience));
+    EXPECT_TRUE(sim->WaitFor("print Held line", kPatience));
+}
+
+}  // namespace
