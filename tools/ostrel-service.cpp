@@ -88,17 +88,19 @@ struct Failure {
 
 void PrintError(const std::string& message) { std::fprintf(stderr, "ostrel-service: error: %s\n", message.c_str()); }
 
-// Set once Ctrl+C came (see StopOnSignal).
+// Set once Ctrl+C, or any other signal that ends the program, came (see
+// StopOnSignal).
 std::atomic<bool> g_interrupted{false};
 
-// Boxes go to stderr as with any headless program; a Yes/No question is
-// answered from the command line, and remembered when it could not be.
+// Boxes go to stderr, summed up when the command ends (see Summarize); a
+// Yes/No question is answered from the command line, and remembered when it
+// could not be.
 class ServiceUi : public HeadlessUiServices {
 public:
     std::optional<bool> answer;
     std::string unanswered;
 
-    int MessageBox(HWND owner, const CString& text, const CString& caption, UINT style) override {
+    int MessageBox(HWND, const CString& text, const CString& caption, UINT style) override {
         // After Ctrl+C the library only complains of the I/O that the
         // interrupt cut short (a rate search then "finds no printer"): that
         // would bury the one line saying what happened.
@@ -107,7 +109,6 @@ public:
         const UINT buttons = style & MB_TYPEMASK;
         if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL) {
             Note(text, caption);
-            (void)owner;
             return DefaultButton(style);
         }
         if (answer) return *answer ? IDYES : IDNO;
@@ -308,12 +309,13 @@ std::string Hex(const BYTE* bytes, DWORD n) {
     return out;
 }
 
+// Where the library's boxes can be read in full.
+std::string g_logPath = "the debug log";
+
 // Ctrl+C: a thread of its own waits for the signal and from then on stops
 // every transfer before its first byte (StopWriter is the one call that may
 // come from another thread). The printer is reached under a lock, since it
 // goes away when the command ends. The pipe wakes a wait for the operator.
-std::string g_logPath = "the debug log";
-
 std::mutex g_printerLock;
 ServicePrinter* g_printer = nullptr;
 int g_interruptPipe[2] = {-1, -1};
