@@ -153,7 +153,10 @@ StationWindow::StationWindow(const StationOptions& options, std::vector<StationM
         if (m_prompt) m_prompt->accept();
         Say(QStringLiteral("The printer's receive buffer is full."));
     });
-    m_ui->SetOnRepeated([this](const QString& line) { Say(line); });
+    // Told through the event queue: the window may be gone when it comes.
+    m_ui->SetOnRepeated([window = QPointer<StationWindow>(this)](const QString& line) {
+        if (window) window->Say(line);
+    });
 
     ShowSetup();
     Say(QStringLiteral("Printers folder %1: %2 model(s). Press Start test.")
