@@ -79,6 +79,9 @@ if(TARGET glyphos)
                  ${CMAKE_BINARY_DIR}/packaging/Glyphos.ini @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/Glyphos.cfg ${PROJECT_SOURCE_DIR}/Glyphos/app/resources/Glyphos.html
           DESTINATION ${GLYPHOS_INSTALLED_PROGRAM_DIR})
+  # The manual's pictures, beside it.
+  file(GLOB GLYPHOS_MANUAL_IMAGES ${PROJECT_SOURCE_DIR}/Glyphos/app/resources/manual/*.png)
+  install(FILES ${GLYPHOS_MANUAL_IMAGES} DESTINATION ${GLYPHOS_INSTALLED_PROGRAM_DIR})
   # Qt finds system settings in XDG_CONFIG_DIRS, /etc/xdg unless set, so
   # this file goes there whatever the prefix.
   install(FILES ${CMAKE_BINARY_DIR}/packaging/Glyphos.ini DESTINATION /etc/xdg/Kalvo)

@@ -12,11 +12,15 @@ CGlyphosDoc* CChildFrame::GetDocument() const { return m_doc.data(); }
 CChildFrame::CChildFrame(CGlyphosDoc* doc, QWidget* view, QWidget* parent) : QMdiSubWindow(parent), m_doc(doc) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view);
-    // Ctrl+W belongs to "Open *.psw"; the window's own Close keeps Ctrl+F4.
+    // Ctrl+W and Ctrl+F4 belong to the main window's Close: the same keys
+    // on the window's own menu would make both ambiguous, and neither would
+    // fire.
     if (QMenu* menu = systemMenu()) {
         for (QAction* a : menu->actions()) {
             QList<QKeySequence> keys = a->shortcuts();
-            if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) > 0) a->setShortcuts(keys);
+            const qsizetype removed = keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) +
+                                      keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4));
+            if (removed > 0) a->setShortcuts(keys);
         }
     }
     if (m_doc) m_doc->AddFrame(this);

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -37,10 +38,12 @@ const char* const CGlyphosApp::kWebPage = "https://www.kalvo.example/";
 
 CGlyphosApp::CGlyphosApp(QObject* parent) : QObject(parent) {
     g_app = this;
-    m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_openUrl = [](const QUrl& url) { return HtmlViewerAvailable() && QDesktopServices::openUrl(url); };
     m_openTableGenerator = [this](CGlyphosDoc* doc) {
         CDialogTableGen dlg(doc->GetFont(), doc->GetFont().GetFontName(), doc->Core().GetBytesPerRow(),
                             m_mainFrame.get());
+        const QString from = doc->DialogFolderPath();
+        if (!from.isEmpty()) dlg.SetStartFolder(QFileInfo(from).absolutePath());
         dlg.exec();
     };
 }
@@ -216,7 +219,23 @@ CString CGlyphosApp::ShellErrorText(int code) {
     }
 }
 
-int CGlyphosApp::ShellOpen(const QString& target) {
+bool CGlyphosApp::HtmlViewerAvailable() {
+    // The desktop's opener starts in the background and reports nothing
+    // when no program shows web pages: look for one first. A system without
+    // any still has sensible-browser, which then fails, so it does not count.
+    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+    for (const char* browser : {"x-www-browser", "gnome-www-browser", "firefox", "firefox-esr", "chromium",
+                                "google-chrome", "epiphany-browser", "konqueror", "falkon"}) {
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(browser)).isEmpty()) return true;
+    }
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty()) return false;
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+    return query.waitForFinished(2000) && query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+int CGlyphosApp::ShellOpen(const QString& target, const CString& whenNoViewer) {
     // The desktop only says yes or no; what can be told apart beforehand is
     // told apart with the codes of the old shell.
     int code = kShellOk;
@@ -230,7 +249,7 @@ int CGlyphosApp::ShellOpen(const QString& target) {
         url = QUrl::fromLocalFile(fi.absoluteFilePath());
     }
     if (code == kShellOk && !m_openUrl(url)) code = 31;
-    if (code <= 32) MessageBox(nullptr, ShellErrorText(code), L"Error", MB_ICONSTOP);
+    if (code <= 32) MessageBox(nullptr, ShellErrorText(code) + (code == 31 ? whenNoViewer : CString()), L"Error", MB_ICONSTOP);
     return code;
 }
 
@@ -239,7 +258,9 @@ int CGlyphosApp::OnHtmlHelp() {
     QString path = ToQString(help);
     // A help file named without a folder lives in the program folder.
     if (!path.isEmpty() && QFileInfo(path).isRelative()) path = ToQString(m_ProgramPath) + path;
-    return ShellOpen(path);
+    // Nothing here shows web pages: the user can still open the manual
+    // with whatever they read HTML with.
+    return ShellOpen(path, L"\n\nThe manual is the file:\n" + FromQString(QFileInfo(path).absoluteFilePath()));
 }
 
 int CGlyphosApp::OnWebLink() { return ShellOpen(QString::fromLatin1(kWebPage)); }
@@ -250,11 +271,14 @@ void CGlyphosApp::OnAppAbout() {
 }
 
 bool CGlyphosApp::OnTableGenerator() {
+    // The table is made of a document's font: without one there is nothing
+    // to ask the password for.
+    CGlyphosDoc* doc = m_mainFrame ? m_mainFrame->ActiveDocument() : nullptr;
+    if (!doc) return false;
     CDialogPassword dlg(m_mainFrame.get());
     if (dlg.exec() != QDialog::Accepted) return false;
     if (dlg.Get_m_Password() != QLatin1String(kTablePassword)) return false;
-    CGlyphosDoc* doc = m_mainFrame ? m_mainFrame->ActiveDocument() : nullptr;
-    if (doc && m_openTableGenerator) m_openTableGenerator(doc);
+    if (m_openTableGenerator) m_openTableGenerator(doc);
     return true;
 }
 
@@ -287,8 +311,8 @@ bool CGlyphosApp::OnUpdateCmdUI(CCmdUI& ui) {
         case cmd::AppAbout:
         case cmd::HtmlHelp:
         case cmd::WebLink:
-        case cmd::FilePrintSetup:
-        case cmd::TableGenerator: return true;
+        case cmd::FilePrintSetup: return true;
+        case cmd::TableGenerator: ui.Enable(m_mainFrame && m_mainFrame->ActiveDocument()); return true;
         default: break;
     }
     return ui.m_nID >= cmd::FileMruFirst && ui.m_nID < cmd::FileMruFirst + cmd::FileMruCount;

@@ -82,7 +82,10 @@ public:
     static CString ShellErrorText(int code);
     // Opens a local file or a web address with the desktop's handler and
     // returns the result code; failures are shown to the user.
-    int ShellOpen(const QString& target);
+    // whenNoViewer is added to the message when nothing can open the target.
+    int ShellOpen(const QString& target, const CString& whenNoViewer = CString());
+    // Whether the desktop has a program that shows web pages.
+    static bool HtmlViewerAvailable();
     using UrlOpener = std::function<bool(const QUrl&)>;
     // Replaces QDesktopServices::openUrl (tests).
     void SetUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }

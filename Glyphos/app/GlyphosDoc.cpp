@@ -9,7 +9,10 @@
 #include "QtText.h"
 #include "UiServices.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QInputDialog>
 
@@ -114,14 +117,22 @@ bool CGlyphosDoc::DoFileSave() {
 bool CGlyphosDoc::DoSave(const QString& path) {
     QString target = path;
     if (target.isEmpty()) {
-        const QString proposed = ToQString(CGlyphosDocCore::ProposeSaveAsName(m_title, GetFontName()));
+        // A font imported from BDF or PSF is proposed under its own name
+        // beside the file it came from; the title (the file's name) would
+        // make "name.bdfFont.kfn".
+        QString proposed = ToQString(CGlyphosDocCore::ProposeSaveAsName(m_title, GetFontName()));
+        if (!m_importedFrom.isEmpty()) {
+            proposed = ToQString(GetFontName()).replace(QLatin1Char('/'), QLatin1Char('_'));
+            if (!proposed.endsWith(QStringLiteral(".kfn"), Qt::CaseInsensitive)) proposed += QStringLiteral(".kfn");
+            proposed = QFileInfo(m_importedFrom).absoluteDir().filePath(proposed);
+        }
         QFileDialog dlg(m_host->DocumentDialogParent(), tr("Save As"));
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setNameFilters({QStringLiteral("Glyphos Files (*.kfn *.KFN)"), QStringLiteral("All Files (*)")});
         dlg.setDefaultSuffix(QStringLiteral("kfn"));
         PrepareFileDialog(dlg);
         // The commands that ask run on the active document: this one.
-        StartFileDialogIn(dlg, ToQString(m_pathName));
+        StartFileDialogIn(dlg, DialogFolderPath());
         dlg.selectFile(proposed);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
         target = dlg.selectedFiles().constFirst();
@@ -141,8 +152,13 @@ void CGlyphosDoc::SetTitle(const CString& title) {
     emit titleChanged();
 }
 
+QString CGlyphosDoc::DialogFolderPath() const {
+    return m_pathName.IsEmpty() ? m_importedFrom : ToQString(m_pathName);
+}
+
 void CGlyphosDoc::SetPathName(const QString& path) {
     m_pathName = FromQString(path);
+    if (!path.isEmpty()) m_importedFrom.clear();
     SetTitle(FromQString(QFileInfo(path).fileName()));
 }
 
@@ -174,7 +190,7 @@ QString CGlyphosDoc::AskPswFile(const QString& title, bool forSaving) const {
     dlg.setDefaultSuffix(QStringLiteral("psw"));
     if (forSaving) dlg.setLabelText(QFileDialog::Accept, tr("&Save"));
     PrepareFileDialog(dlg);
-    StartFileDialogIn(dlg, ToQString(m_pathName));
+    StartFileDialogIn(dlg, DialogFolderPath());
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     return dlg.selectedFiles().constFirst();
 }
@@ -195,6 +211,7 @@ bool CGlyphosDoc::OpenPswInto(const QString& path) {
     // The document no longer holds what its file holds: it has no file
     // until it is saved, and its title names the PSW file and the font.
     m_pathName.Empty();
+    m_importedFrom.clear();
     SetTitle(FromQString(QFileInfo(path).fileName()) + m_core->GetFont().GetFontName());
     SetModifiedFlag(true);
     m_host->SetActiveDoc(this);
@@ -233,6 +250,10 @@ namespace {
 
 const QStringList kFontFileFilters = {QStringLiteral("BDF and PSF fonts (*.bdf *.psf *.psf.gz *.bdf.gz *.BDF *.PSF)"),
                                       QStringLiteral("All Files (*)")};
+// Export writes what the extension names, the editor's own format included.
+const QStringList kExportFilters = {QStringLiteral("BDF, PSF and Glyphos fonts (*.bdf *.psf *.psf.gz *.kfn)"),
+                                    QStringLiteral("BDF fonts (*.bdf)"), QStringLiteral("PSF fonts (*.psf *.psf.gz)"),
+                                    QStringLiteral("Glyphos Files (*.kfn)"), QStringLiteral("All Files (*)")};
 
 // Code pages offered for fonts indexed by Unicode; another number may be typed.
 const char* const kCodePages[] = {"1252  (ANSI - Latin I)", "437  (OEM - United States)", "850  (OEM - Multilingual Latin I)",
@@ -248,6 +269,7 @@ bool CGlyphosDoc::OnImportFont() {
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setNameFilters(kFontFileFilters);
     PrepareFileDialog(dlg);
+    StartFileDialogIn(dlg, DialogFolderPath());
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     return ImportFontFrom(dlg.selectedFiles().constFirst());
 }
@@ -275,6 +297,7 @@ bool CGlyphosDoc::ImportFontFrom(const QString& path) {
     Adopt(std::move(fresh));
     // Like a font taken from a PSW file: no file of its own until saved.
     m_pathName.Empty();
+    m_importedFrom = QFileInfo(path).absoluteFilePath();
     SetTitle(FromQString(QFileInfo(path).fileName()));
     SetModifiedFlag(true);
     m_host->SetActiveDoc(this);
@@ -295,9 +318,10 @@ int CGlyphosDoc::AskCodePage() const {
 bool CGlyphosDoc::OnExportFont() {
     QFileDialog dlg(m_host->DocumentDialogParent(), tr("Export Font"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setNameFilters(kFontFileFilters);
+    dlg.setNameFilters(kExportFilters);
     dlg.setDefaultSuffix(QStringLiteral("bdf"));
     PrepareFileDialog(dlg);
+    StartFileDialogIn(dlg, DialogFolderPath());
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     return ExportFontTo(dlg.selectedFiles().constFirst());
 }
@@ -316,6 +340,9 @@ int CGlyphosDoc::SelectFont(const std::vector<FontChoice>& choices) {
     lines.reserve(choices.size());
     for (const FontChoice& c : choices) lines.push_back(c.line);
     CDialogSelectFont dlg(m_host->DocumentDialogParent(), &lines);
+    // Wide enough for its title beside the window manager's buttons.
+    const int titleWidth = QFontMetrics(QApplication::font()).horizontalAdvance(dlg.windowTitle()) + 140;
+    if (dlg.width() < titleWidth) dlg.resize(titleWidth, dlg.height());
     if (dlg.exec() != QDialog::Accepted) return -1;
     return dlg.Get_m_NumFontSel();
 }

@@ -83,6 +83,10 @@ public:
     // Tests answer the code-page question without a dialog (0 cancels).
     void SetCodePageChooser(std::function<int()> chooser) { m_codePageChooser = std::move(chooser); }
 
+    // Where the file dialogs of this document start: its file, else the
+    // BDF or PSF file its font was imported from (empty: home).
+    QString DialogFolderPath() const;
+
     // ---- Windows.
     void AddFrame(CChildFrame* frame);
     void RemoveFrame(CChildFrame* frame);
@@ -136,6 +140,8 @@ private:
     CString m_pathName;
     bool m_modified = false;
     bool m_fontReadFromFile = false;
+    // The BDF or PSF file the font came from, until it has a file of its own.
+    QString m_importedFrom;
     std::function<int()> m_codePageChooser;
     std::vector<CChildFrame*> m_frames;
     FontChooser m_chooser;

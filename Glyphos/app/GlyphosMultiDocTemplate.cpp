@@ -1,6 +1,7 @@
 #include "GlyphosMultiDocTemplate.h"
 
 #include "ChildFrm.h"
+#include "EditingView.h"
 #include "Glyphos.h"
 #include "GlyphosDoc.h"
 #include "MainFrm.h"
@@ -101,8 +102,18 @@ CChildFrame* CGlyphosMultiDocTemplate::CreateNewFrame(CGlyphosDoc* doc) {
             active ? active->isMaximized()
                    : m_app->Profile()->value(QStringLiteral("General/ChildMaximized"), 1).toInt() != 0;
         main->MdiArea()->addSubWindow(frame);
-        if (maximized) frame->showMaximized();
-        else frame->show();
+        if (maximized) {
+            frame->showMaximized();
+        } else {
+            // A window of its own size: the zoom that fits the document
+            // area, and the window as large as the grid needs at it.
+            frame->show();
+            if (auto* editing = dynamic_cast<IEditingView*>(view)) {
+                const QSize decoration = frame->size() - frame->contentsRect().size();
+                editing->FitZoom(main->MdiArea()->viewport()->size() - decoration);
+            }
+            main->SizeWindowToView(frame);
+        }
         main->MdiArea()->setActiveSubWindow(frame);
         view->setFocus();
         main->UpdateMenusForDocuments();

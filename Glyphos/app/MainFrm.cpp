@@ -2,6 +2,7 @@
 
 #include "ChildFrm.h"
 #include "ChildPreviewFont.h"
+#include "EditingView.h"
 #include "Glyphos.h"
 #include "PaletteBar.h"
 
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
@@ -74,11 +76,32 @@ CMainFrame::~CMainFrame() {
 }
 
 QRect CMainFrame::DefaultGeometry() const {
-    // Centred, fourteen fifteenths of the screen each way.
+    // Centred, fourteen fifteenths of the screen each way; of the part that
+    // panels leave free, so that the window manager's frame fits around it.
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect s = screen ? screen->geometry() : QRect(0, 0, 800, 600);
+    const QRect s = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
     const int w = s.width(), h = s.height();
     return QRect(s.left() + w / 30, s.top() + h / 30, w - w / 15, h - h / 15);
+}
+
+QRect CMainFrame::PlaceOnScreen(const QRect& saved) const {
+    const QScreen* screen = QGuiApplication::screenAt(saved.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen || !saved.isValid()) return DefaultGeometry();
+    // The saved rectangle is the inside of the window: the window manager's
+    // frame needs room around it (a title bar above, thin borders).
+    const QRect a = screen->availableGeometry();
+    const QRect inner = a.adjusted(8, 32, -8, -8);
+    if (saved.width() > inner.width() || saved.height() > inner.height()) {
+        return QRect(a.left() + a.width() / 30, a.top() + a.height() / 30, a.width() - a.width() / 15,
+                     a.height() - a.height() / 15);
+    }
+    QRect r = saved;
+    if (r.right() > inner.right()) r.moveRight(inner.right());
+    if (r.bottom() > inner.bottom()) r.moveBottom(inner.bottom());
+    if (r.left() < inner.left()) r.moveLeft(inner.left());
+    if (r.top() < inner.top()) r.moveTop(inner.top());
+    return r;
 }
 
 bool CMainFrame::Create() {
@@ -106,11 +129,9 @@ bool CMainFrame::Create() {
     // A value edited by hand without quotes reads back as a list.
     const QString pos = profile->value(QStringLiteral("Settings/WindowPos")).toStringList().join(QLatin1Char(','));
     if (auto wp = WindowPlacement::Parse(pos)) {
-        // A placement that no screen shows any more (a monitor was removed)
-        // would hide the window: keep the default then.
-        bool visible = false;
-        for (const QScreen* s : QGuiApplication::screens()) visible = visible || s->geometry().intersects(wp->normal);
-        if (wp->normal.isValid() && visible) setGeometry(wp->normal);
+        // A placement saved on another screen (a larger one, a monitor since
+        // removed) is brought inside the screen there is now.
+        if (wp->normal.isValid()) setGeometry(PlaceOnScreen(wp->normal));
         m_startMaximized = wp->showCmd == WindowPlacement::kShowMaximized ||
                            (wp->showCmd == WindowPlacement::kShowMinimized &&
                             (wp->flags & WindowPlacement::kRestoreToMaximized));
@@ -149,18 +170,55 @@ void CMainFrame::ShowRestored() {
         b->show();
         b->setGeometry(where);
     }
-    // The preview starts as tall as its table (16 rows of the font and the
-    // label row) needs, and never more: the editing view gets the rest. A
-    // lower preview the user left is kept. Once the layout has settled.
-    QTimer::singleShot(0, this, [this] {
-        const QSize table = m_preview->ScrollExtent();
-        if (table.isEmpty() || m_previewDock->isFloating()) return;
-        const int chrome = m_previewDock->height() - m_preview->contentsRect().height();
-        // A font too tall for that scrolls in a preview of two thirds.
-        const int wanted = std::min(table.height() + chrome, height() * 2 / 3);
-        const bool restored = m_app->Profile()->contains(QStringLiteral("General/BarState"));
-        if (!restored || m_previewDock->height() > wanted) resizeDocks({m_previewDock}, {wanted}, Qt::Vertical);
-    });
+    // Where the font preview starts, once the layout has settled: see
+    // PlacePreview. A layout the user left is kept.
+    const bool restored = m_app->Profile()->contains(QStringLiteral("General/BarState"));
+    QTimer::singleShot(0, this, [this, restored] { PlacePreview(restored); });
+}
+
+void CMainFrame::PlacePreview(bool restored) {
+    const QSize table = m_preview->ScrollExtent();
+    if (table.isEmpty() || m_previewDock->isFloating()) return;
+    const int chromeH = m_previewDock->height() - m_preview->contentsRect().height();
+    const int chromeW = m_previewDock->width() - m_preview->contentsRect().width();
+    const Qt::DockWidgetArea area = dockWidgetArea(m_previewDock);
+    if (restored) {
+        // Never more than the table needs; otherwise as the user left it.
+        if (area == Qt::BottomDockWidgetArea && m_previewDock->height() > table.height() + chromeH)
+            resizeDocks({m_previewDock}, {table.height() + chromeH}, Qt::Vertical);
+        return;
+    }
+    // At the bottom, as tall as its table and at most a third of the
+    // window: the editing view gets the rest. A table taller than that goes
+    // to the right of the documents when the width allows, so that the whole
+    // grid and the whole table show; otherwise it scrolls at the bottom.
+    const int third = height() / 3;
+    CChildFrame* child = ActiveChild();
+    const auto* view = child ? dynamic_cast<IEditingView*>(child->GetView()) : nullptr;
+    const int viewWidth = view ? view->WholeSize().width() : 0;
+    const int spare = m_mdi->width() - viewWidth;
+    if (table.height() + chromeH > third && spare >= table.width() + chromeW) {
+        addDockWidget(Qt::RightDockWidgetArea, m_previewDock);
+        resizeDocks({m_previewDock}, {table.width() + chromeW}, Qt::Horizontal);
+        return;
+    }
+    resizeDocks({m_previewDock}, {std::min(table.height() + chromeH, third)}, Qt::Vertical);
+}
+
+void CMainFrame::SizeWindowToView(QMdiSubWindow* window) const {
+    auto* view = window ? dynamic_cast<IEditingView*>(window->widget()) : nullptr;
+    if (!view || window->isMaximized() || window->isMinimized()) return;
+    // The title bar and borders, as the window's margins say: its layout
+    // may not have placed the view at a size just set (by cascading) yet.
+    const QSize decoration = window->size() - window->contentsRect().size();
+    const QSize area = m_mdi->viewport()->size();
+    const QSize wanted = (view->WholeSize() + decoration).boundedTo(area).expandedTo(window->size());
+    if (wanted != window->size()) window->resize(wanted);
+    // Inside the area, where it can be.
+    QPoint at = window->pos();
+    at.setX(std::max(0, std::min(at.x(), area.width() - wanted.width())));
+    at.setY(std::max(0, std::min(at.y(), area.height() - wanted.height())));
+    if (at != window->pos()) window->move(at);
 }
 
 CChildFrame* CMainFrame::ActiveChild() const {

@@ -96,6 +96,13 @@ public:
     void RequestUpdateUI();
     // Shows or hides the menus and items that need a document.
     void UpdateMenusForDocuments();
+    // Makes a document window that is not maximised large enough for its
+    // view at the view's zoom (within the document area).
+    void SizeWindowToView(QMdiSubWindow* window) const;
+    // The placement a saved one becomes on the screens there are now: the
+    // same when it fits the available area, moved inside when only its
+    // place is off, the default one when it is larger.
+    QRect PlaceOnScreen(const QRect& saved) const;
 
     // Writes the bar settings, the docking state and the placement.
     void SaveSettings();
@@ -125,6 +132,10 @@ private:
     void UpdateLockIndicators(quint32 nativeModifiers);
 
     QRect DefaultGeometry() const;
+    // The font preview's first place: at the bottom, at most a third of the
+    // window high, or at the right when its table is taller than that and
+    // the width has room; with a restored layout, no taller than its table.
+    void PlacePreview(bool restored);
 
     CGlyphosApp* m_app;
     QMdiArea* m_mdi = nullptr;

@@ -36,7 +36,7 @@ bool CMainFrame::CreateToolBar() {
     m_toolBar->setObjectName(QStringLiteral("Toolbar"));
     m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
     const int layout[] = {cmd::FileNew,   cmd::FileOpen, cmd::FileSave, 0,           cmd::EditCut,
-                          cmd::EditCopy,  cmd::EditPaste, 0,           cmd::EditUndo, 0,
+                          cmd::EditCopy,  cmd::EditPaste, 0,           cmd::EditUndo, cmd::EditRedo, 0,
                           cmd::FilePrint, 0,             cmd::WebLink, cmd::AppAbout, 0,
                           cmd::FirstChar, cmd::PrevChar, cmd::NextChar, cmd::LastChar};
     for (int id : layout) {
@@ -130,10 +130,12 @@ bool CMainFrame::CreatePalettes(QSettings& profile) {
     m_previewBar->SetColumns(columns("PreviewToolColumns"));
     m_genericBar->SetColumns(columns("GenericToolColumns"));
 
-    // Left side, one row: Actions, Preview, then Draw next to the documents.
-    addDockWidget(Qt::LeftDockWidgetArea, m_genericBar);
-    splitDockWidget(m_genericBar, m_previewBar, Qt::Horizontal);
-    splitDockWidget(m_previewBar, m_drawBar, Qt::Horizontal);
+    // Left side, one narrow column: Draw, Preview, Actions from the top.
+    // Side by side they made a column as wide as all three, empty below
+    // them down to the font preview.
+    addDockWidget(Qt::LeftDockWidgetArea, m_drawBar);
+    splitDockWidget(m_drawBar, m_previewBar, Qt::Vertical);
+    splitDockWidget(m_previewBar, m_genericBar, Qt::Vertical);
     for (CPaletteBar* b : {m_drawBar, m_previewBar, m_genericBar})
         connect(b, &QDockWidget::visibilityChanged, this, [this] { RequestUpdateUI(); });
     return true;

@@ -81,8 +81,10 @@ void CMainFrame::CreateActions() {
     using K = QKeySequence;
     AddCommand(cmd::FileNew, tr("&New"))->setShortcut(K(Qt::CTRL | Qt::Key_N));
     AddCommand(cmd::FileOpen, tr("&Open..."))->setShortcut(K(Qt::CTRL | Qt::Key_O));
-    AddCommand(cmd::FileOpenPsw, tr("Open *.ps&w"))->setShortcut(K(Qt::CTRL | Qt::Key_W));
-    AddCommand(cmd::FileClose, tr("&Close"));
+    // Ctrl+W closes, as everywhere on the desktop, and Ctrl+F4 as it always
+    // did; the menu shows the first.
+    AddCommand(cmd::FileOpenPsw, tr("Open *.ps&w"))->setShortcut(K(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    AddCommand(cmd::FileClose, tr("&Close"))->setShortcuts({K(Qt::CTRL | Qt::Key_W), K(Qt::CTRL | Qt::Key_F4)});
     AddCommand(cmd::FileSave, tr("&Save (*.kfn)"))->setShortcut(K(Qt::CTRL | Qt::Key_S));
     AddCommand(cmd::FileSaveAs, tr("Save &As (*.kfn)"));
     AddCommand(cmd::FileSaveInPsw, tr("Save In (*.ps&w) File"));
@@ -96,6 +98,7 @@ void CMainFrame::CreateActions() {
     AddCommand(cmd::AppExit, tr("E&xit"));
 
     AddCommand(cmd::EditUndo, tr("&Undo"))->setShortcuts({K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
+    AddCommand(cmd::EditRedo, tr("&Redo"))->setShortcuts({K(Qt::CTRL | Qt::Key_Y), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     AddCommand(cmd::EditCut, tr("Cu&t"))->setShortcuts({K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
     AddCommand(cmd::EditCopy, tr("&Copy"))->setShortcuts({K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
     AddCommand(cmd::EditPaste, tr("&Paste"))->setShortcuts({K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
@@ -194,6 +197,7 @@ void CMainFrame::CreateMenus() {
 
     QMenu* edit = bar->addMenu(tr("&Edit"));
     edit->addAction(Action(cmd::EditUndo));
+    edit->addAction(Action(cmd::EditRedo));
     edit->addSeparator();
     edit->addAction(Action(cmd::EditCut));
     edit->addAction(Action(cmd::EditCopy));
@@ -361,7 +365,12 @@ bool CMainFrame::OnCmdMsg(int id) {
         case cmd::ViewDrawTools: bar = m_drawBar; break;
         case cmd::ViewPreviewTools: bar = m_previewBar; break;
         case cmd::ViewGenericTools: bar = m_genericBar; break;
-        case cmd::WindowCascade: m_mdi->cascadeSubWindows(); return true;
+        case cmd::WindowCascade:
+            m_mdi->cascadeSubWindows();
+            // Qt's cascade gives every window the same small size; each
+            // gets what its grid needs instead.
+            for (QMdiSubWindow* w : m_mdi->subWindowList()) SizeWindowToView(w);
+            return true;
         case cmd::WindowTile: m_mdi->tileSubWindows(); return true;
         case cmd::WindowArrange: ArrangeIcons(); return true;
         default: return false;

@@ -19,6 +19,7 @@ const char* ThemeName(int id) {
         case cmd::EditCopy: return "edit-copy";
         case cmd::EditPaste: return "edit-paste";
         case cmd::EditUndo: return "edit-undo";
+        case cmd::EditRedo: return "edit-redo";
         case cmd::FilePrint: return "document-print";
         case cmd::AppAbout: return "help-about";
         case cmd::FirstChar: return "go-first";
@@ -89,6 +90,18 @@ void Draw(QPainter& p, int id) {
             p.drawPath(path);
             p.setBrush(QColor(40, 120, 40));
             p.drawPolygon(QPolygonF() << QPointF(4, 8) << QPointF(12, 18) << QPointF(4, 18));
+            break;
+        }
+        case cmd::EditRedo: {
+            // Undo's arrow, mirrored.
+            QPainterPath path;
+            path.moveTo(8, 24);
+            path.cubicTo(4, 10, 16, 6, 24, 14);
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(QColor(40, 120, 40), 3));
+            p.drawPath(path);
+            p.setBrush(QColor(40, 120, 40));
+            p.drawPolygon(QPolygonF() << QPointF(28, 8) << QPointF(20, 18) << QPointF(28, 18));
             break;
         }
         case cmd::FilePrint:

@@ -28,6 +28,8 @@ CGlyphosDocCore& CViewDocument::GetCore() { return m_doc->Core(); }
 
 CString CViewDocument::GetTitle() const { return m_doc->GetTitle(); }
 
+QString CViewDocument::DialogFolderPath() const { return m_doc->DialogFolderPath(); }
+
 void CViewDocument::SetModifiedFlag(bool modified) { m_doc->SetModifiedFlag(modified); }
 
 void CViewDocument::UpdateAllViews(int hint, QWidget* sender) {

@@ -21,6 +21,7 @@ public:
 
     CGlyphosDocCore& GetCore() override;
     CString GetTitle() const override;
+    QString DialogFolderPath() const override;
     void SetModifiedFlag(bool modified = true) override;
     void UpdateAllViews(int hint, QWidget* sender = nullptr) override;
 

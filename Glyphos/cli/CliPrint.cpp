@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QTemporaryFile>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace {
@@ -66,6 +67,14 @@ int CliPrint(const std::vector<std::string>& args) {
     tmp.close();
     QPrinter printer(QPrinter::HighResolution);
     FontPrinter::SetupPdfPrinter(printer, tmp.fileName(), paper);
+    if (!FontPrinter::PageHoldsTable(printer, doc.GetDisplay(), factor)) {
+        // The page is still written: a cut proof shows the grid, and the
+        // user learns which factor gives the whole table.
+        const int fits = FontPrinter::LargestFittingFactor(printer, doc.GetDisplay());
+        std::fprintf(stderr, "glyphos-cli: warning: at factor %d the font table does not fit the page; %s\n", factor,
+                     fits > 0 ? ("the largest factor at which it fits is " + std::to_string(fits)).c_str()
+                              : "it fits at no factor");
+    }
     if (!FontPrinter::PrintPage(printer, f, doc.GetDisplay(), ch, factor)) throw CliFailure("cannot write " + out);
     std::error_code ec;
     std::filesystem::rename(tmp.fileName().toStdString(), out, ec);

@@ -137,4 +137,21 @@ bool PrintPage(QPrinter& printer, const KalvoFont& font, const DocDisplay& displ
     return p.end();
 }
 
+bool PageHoldsTable(QPrinter& printer, const DocDisplay& display, int printFactor) {
+    const int dpi = printer.outputFormat() == QPrinter::PdfFormat ? kPdfResolution : printer.resolution();
+    // What the painter may draw on: the page less its margins.
+    const QRect page = printer.pageLayout().paintRectPixels(dpi);
+    const int factor = std::clamp(printFactor, kMinPrintFactor, kMaxPrintFactor);
+    const DisplayRect& t = display.PrintTableRect;
+    return static_cast<long long>(t.right) * factor <= page.width() &&
+           static_cast<long long>(t.bottom) * factor <= page.height();
+}
+
+int LargestFittingFactor(QPrinter& printer, const DocDisplay& display) {
+    for (int f = kMaxPrintFactor; f >= kMinPrintFactor; --f) {
+        if (PageHoldsTable(printer, display, f)) return f;
+    }
+    return 0;
+}
+
 }  // namespace FontPrinter

@@ -55,4 +55,10 @@ void SetupPdfPrinter(QPrinter& printer, const QString& path, QPageSize::PageSize
 // unwritable PDF path, a printer that went away).
 bool PrintPage(QPrinter& printer, const KalvoFont& font, const DocDisplay& display, int ch, int printFactor);
 
+// Whether the page of the printer, at its resolution (a PDF's as PrintPage
+// sets it), holds the whole table at that factor with the display's layout.
+bool PageHoldsTable(QPrinter& printer, const DocDisplay& display, int printFactor);
+// The largest factor (1..20) at which it does; 0 when none does.
+int LargestFittingFactor(QPrinter& printer, const DocDisplay& display);
+
 }  // namespace FontPrinter

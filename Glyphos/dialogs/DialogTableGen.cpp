@@ -8,7 +8,9 @@
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -193,17 +195,21 @@ void CDialogTableGen::OnRadio(Radio r) {
     }
 }
 
+void CDialogTableGen::SetStartFolder(const QString& folder) { m_startFolder = folder; }
+
 void CDialogTableGen::OnSelectFileName() {
     const bool c = m_CMode != 0;
     const QString ext = c ? QStringLiteral(".c") : QStringLiteral(".asm");
-    QFileDialog dlg(this, QStringLiteral("Save As"), QString(),
+    const QString folder = m_startFolder.isEmpty() ? QDir::homePath() : m_startFolder;
+    QFileDialog dlg(this, QStringLiteral("Save As"), folder,
                     c ? QStringLiteral("C Files (*.c);;All Files (*.*)")
                       : QStringLiteral("Asm Files (*.asm);;All Files (*.*)"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setDefaultSuffix(ext.mid(1));
-    QString path;
-    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) path = dlg.selectedFiles().first();
-    // A cancelled choice leaves the bare extension as the file name.
+    // Cancel keeps the name there was: a bare extension in its place would
+    // write a hidden file into whatever folder the editor started in.
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+    QString path = dlg.selectedFiles().first();
     if (!path.contains(ext)) path += ext;
     m_FileName = FromQString(path);
     m_fileEdit->setText(path);
@@ -212,8 +218,17 @@ void CDialogTableGen::OnSelectFileName() {
 bool CDialogTableGen::OnGo() {
     m_progress->setValue(0);
     WriteEdits();
+    // A name with nothing before its extension (or no name) is no file the
+    // user chose; one without a folder lands in the start folder.
+    QString path = ToQString(m_FileName).trimmed();
+    if (QFileInfo(path).completeBaseName().isEmpty()) {
+        MessageBox(nullptr, L"Select the file name of the table first!", L"Error", MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    if (QFileInfo(path).isRelative())
+        path = QDir(m_startFolder.isEmpty() ? QDir::homePath() : m_startFolder).filePath(path);
     TableSettings s;
-    s.fileName = m_FileName;
+    s.fileName = FromQString(path);
     s.itemsPerLine = m_ItemsPerLine;
     s.fontName = m_FontName;
     s.note = m_Note;

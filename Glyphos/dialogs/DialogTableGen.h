@@ -45,7 +45,11 @@ public:
     QPushButton* SelectFileButton() const { return m_selectButton; }
     QPushButton* GoButton() const { return m_goButton; }
 
-    // "Select File Name": a save dialog for the table kind in force.
+    // Where "Select File Name" starts, and what a name without a folder is
+    // relative to: the document's folder (home until set).
+    void SetStartFolder(const QString& folder);
+    // "Select File Name": a save dialog for the table kind in force; Cancel
+    // keeps the name there was.
     void OnSelectFileName();
     // "Go": checks and writes the table; true when it was written.
     bool OnGo();
@@ -57,6 +61,7 @@ protected:
 
 private:
     void OnRadio(Radio r);
+    QString m_startFolder;
     void WriteEdits();
 
     const KalvoFont& m_Font;

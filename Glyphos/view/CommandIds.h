@@ -26,6 +26,7 @@ inline constexpr int FileExportFont = 32951;  // and out
 
 // Edit
 inline constexpr int EditUndo = 57643;
+inline constexpr int EditRedo = 57644;
 inline constexpr int EditCut = 57635;
 inline constexpr int EditCopy = 57634;
 inline constexpr int EditPaste = 57637;

@@ -5,6 +5,7 @@
 #include "GlyphosDocCore.h"
 
 #include <QFocusEvent>
+#include <QResizeEvent>
 #include <QFont>
 #include <QScrollBar>
 
@@ -80,6 +81,10 @@ void CGlyphosView::OnUpdate(int hint) {
         }
         m_eraserCursorDrawn = 0;
         m_undoChar = -1;
+        ForgetRedoAndFontSteps();
+        // The new font starts at the zoom that shows all of it.
+        const QWidget* window = parentWidget();
+        if (m_zoomFollowsSize && window && window->isMaximized()) FitZoom(contentsRect().size());
     }
     // Another view (or the preview window) moved to another character and
     // emptied the shared ring: these counters point at nothing any more.
@@ -88,6 +93,7 @@ void CGlyphosView::OnUpdate(int hint) {
         m_undoAvailable = 0;
         m_undoTaken = 0;
         m_undoChar = -1;
+        ForgetRedoAndFontSteps();
     }
     RecomputeExtents();
     UpdateScrollSizes();
@@ -111,6 +117,12 @@ void CGlyphosView::OnUpdate(int hint) {
 
 void CGlyphosView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    // A view that fills the document area (its window maximised) takes the
+    // zoom its size allows, until the user picks one; a window of its own
+    // size (cascaded, tiled) is sized to the zoom instead.
+    const QWidget* window = parentWidget();
+    if (m_zoomFollowsSize && window && window->isMaximized() && !event->size().isEmpty())
+        FitZoom(contentsRect().size());
     UpdateScrollSizes();
 }
 
@@ -135,6 +147,7 @@ void CGlyphosView::ClearUndoState() {
     m_undoAvailable = 0;
     m_undoTaken = 0;
     m_undoChar = -1;
+    ForgetRedoAndFontSteps();
     if (m_frame) m_frame->CommandStateChanged();
 }
 

@@ -31,6 +31,8 @@
 #include <QRect>
 #include <QRegion>
 
+#include <vector>
+
 class CGlyphosDocCore;
 class KalvoFont;
 class QMenu;
@@ -69,6 +71,11 @@ public:
     void OnUpdate(int hint) override;
     // Forgets the undo steps (the current character is about to change).
     void ClearUndoState() override;
+    void FitZoom(const QSize& available) override;
+    QSize WholeSize() const override;
+    // Whether the view still picks its zoom by its size: until a zoom is
+    // chosen by hand, a view that fills its window follows the window.
+    bool IsZoomFollowingSize() const { return m_zoomFollowsSize; }
 
     // ---- Tools (GlyphosView_Mouse.cpp).
     // Puts a lifted block down and lets the old tool go, then enters the tool.
@@ -104,6 +111,8 @@ public:
     int IsUndoAvailable() const { return m_undoAvailable; }
     int GetUndoTaken() const { return m_undoTaken; }
     bool CanUndo() const;
+    // Redo gives back what Undo took, step by step, until a new edit.
+    bool CanRedo() const;
 
     // ---- Painting (GlyphosView_Paint.cpp).
     // The whole view as it is now, unscrolled (tests and benchmarks).
@@ -193,6 +202,12 @@ private:
     bool InsideMarquee(const QPoint& pt) const;
     void SaveUndoStep();
     void OnUndo();
+    void OnRedo();
+    // Forgets the steps Redo could give back and the whole-font step.
+    void ForgetRedoAndFontSteps();
+    // count characters from first, 768 bytes each, out of the grid and in.
+    static void ReadChars(const KalvoFont& font, int first, int count, std::vector<unsigned char>& out);
+    static void WriteChars(KalvoFont& font, int first, const std::vector<unsigned char>& bytes);
     void OnCopy();
     void OnCut();
     void OnPaste();
@@ -218,6 +233,10 @@ private:
     void OnFilePrintDirect();
     void OnFilePrintPreview();
     void OnPrintZoomFactor();
+    // Tells the user when the table does not fit the page at the print
+    // factor, naming the largest that fits; with askToGoOn, false when they
+    // would rather not print.
+    bool WarnIfTableCut(QPrinter& printer, bool askToGoOn);
     void BeginPrinting();
     void EndPrinting();
 
@@ -258,9 +277,22 @@ private:
     int m_undoTaken = 0;
     // The character the undo steps were saved from.
     int m_undoChar = -1;
+    // What Undo replaced, newest last: one character's 96 x 8 bytes, or the
+    // whole font's grid when Undo took back a rendering of an installed font.
+    struct RedoStep {
+        bool wholeFont = false;
+        std::vector<unsigned char> bytes;
+    };
+    std::vector<RedoStep> m_redo;
+    // The whole grid as it was before the last rendering of an installed
+    // font (empty when there is none): the step below the ring's, since a
+    // rendering rewrites every character and the ring holds only one.
+    std::vector<unsigned char> m_fontUndo;
     // The document's font logic as last seen: opening another font into
     // the document replaces it, and with it the undo ring and copy buffer.
     const CGlyphosDocCore* m_core = nullptr;
+
+    bool m_zoomFollowsSize = true;
 
     int m_printFactor = 6;
     // The zoom in force before printing began.

@@ -10,6 +10,10 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QMenu>
+#include <QStyle>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -41,9 +45,18 @@ bool CGlyphosView::OnCommand(int id) {
     switch (id) {
         case cmd::GridColor: OnChooseColor(true); break;
         case cmd::BorderGridColor: OnChooseColor(false); break;
-        case cmd::ZoomX2: OnZoom(2); break;
-        case cmd::ZoomX4: OnZoom(1); break;
-        case cmd::ZoomMaxResolution: OnMaxResolution(); break;
+        case cmd::ZoomX2:
+            m_zoomFollowsSize = false;
+            OnZoom(2);
+            break;
+        case cmd::ZoomX4:
+            m_zoomFollowsSize = false;
+            OnZoom(1);
+            break;
+        case cmd::ZoomMaxResolution:
+            m_zoomFollowsSize = false;
+            OnMaxResolution();
+            break;
         case cmd::PreviewNormal: OnPreviewMode(DocDisplay::kPreviewNormal); break;
         case cmd::PreviewDoubleHeight: OnPreviewMode(DocDisplay::kPreviewDoubleHeight); break;
         case cmd::PreviewDoubleWidth: OnPreviewMode(DocDisplay::kPreviewDoubleWidth); break;
@@ -74,6 +87,7 @@ bool CGlyphosView::OnCommand(int id) {
         case cmd::EditCut: OnCut(); break;
         case cmd::EditPaste: OnPaste(); break;
         case cmd::EditUndo: OnUndo(); break;
+        case cmd::EditRedo: OnRedo(); break;
         case cmd::MouseActivateNone:
             if (m_frame) m_frame->SetMouseActivateMode(1);
             break;
@@ -131,6 +145,7 @@ bool CGlyphosView::UpdateCommand(int id, bool& enabled, bool& checked) {
         case cmd::EditCut: enabled = m_selFloating != 0; break;
         case cmd::EditPaste: enabled = m_frame && m_frame->GetCopyPaste().IsFilled(); break;
         case cmd::EditUndo: enabled = CanUndo(); break;
+        case cmd::EditRedo: enabled = CanRedo(); break;
         case cmd::MouseActivateNone: checked = activation(1); break;
         case cmd::MouseActivateGrid: checked = activation(2); break;
         case cmd::MouseActivateView: checked = activation(4); break;
@@ -214,6 +229,46 @@ void CGlyphosView::AfterZoom() {
     m_eraserCursorRect = QRect();
     UpdateScrollSizes();
     m_doc->UpdateAllViews(kHintAll);
+}
+
+void CGlyphosView::FitZoom(const QSize& available) {
+    const KalvoFont& font = Font();
+    DocDisplay& d = Display();
+    const int w = std::max(1, font.GetWidth()), h = std::max(1, font.GetHeight());
+    struct Level {
+        int divisor;  // 0: "Max Resolution"
+        int pitch;
+    };
+    std::vector<Level> levels = {
+        {0, DocDisplay::MaxResolutionCellSize(w, h, d.MaxGridWidth, d.MaxGridHeight)}};
+    for (int divisor : {1, 2}) {
+        if (DocDisplay::ZoomFits(divisor, w, h)) levels.push_back({divisor, DocDisplay::kBaseCellSize / divisor});
+    }
+    std::sort(levels.begin(), levels.end(), [](const Level& a, const Level& b) { return a.pitch > b.pitch; });
+    // The grid with its margin all round; the preview beside it may scroll,
+    // and then its scroll bar takes a strip off the height.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const auto fits = [&](const Level& l) {
+        const int gridRight = d.GridOrigin.x * 2 + w * l.pitch;
+        const int gridBottom = d.GridOrigin.y * 2 + h * l.pitch;
+        const int previewRight = d.GridOrigin.x + d.MaxGridWidth + 100 + DocDisplay::kPreviewFrameWidth + 20;
+        const int height = available.height() - (std::max(gridRight, previewRight) > available.width() ? bar : 0);
+        return gridRight <= available.width() && gridBottom <= height;
+    };
+    auto chosen = std::find_if(levels.begin(), levels.end(), fits);
+    const Level l = chosen != levels.end() ? *chosen : levels.back();
+    const bool same = l.divisor == 0 ? d.MaxResolution == 1 && d.CellSize == l.pitch
+                                     : !d.MaxResolution && d.ZoomDivisor == l.divisor && d.CellSize == DocDisplay::kBaseCellSize;
+    if (same) return;
+    if (l.divisor == 0) d.SetMaxResolution(font);
+    else d.SetZoom(l.divisor, font);
+    AfterZoom();
+}
+
+QSize CGlyphosView::WholeSize() const {
+    const DisplayPoint total = Display().ScrollSize;
+    const int frame = 2 * frameWidth();
+    return {total.x + frame, total.y + frame};
 }
 
 void CGlyphosView::OnZoom(int divisor) {

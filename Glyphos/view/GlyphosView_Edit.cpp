@@ -188,8 +188,35 @@ void CGlyphosView::OnSelectAll() {
 
 // ---------------------------------------------------------------- undo
 
+void CGlyphosView::ReadChars(const KalvoFont& font, int first, int count, std::vector<unsigned char>& out) {
+    out.assign(static_cast<std::size_t>(count) * KalvoFont::kCharBytes, 0);
+    for (int i = 0; i < count; ++i) {
+        if (const unsigned char* bits = font.GetCharBits(first + i))
+            std::copy(bits, bits + KalvoFont::kCharBytes, out.begin() + static_cast<std::ptrdiff_t>(i) * KalvoFont::kCharBytes);
+    }
+}
+
+void CGlyphosView::WriteChars(KalvoFont& font, int first, const std::vector<unsigned char>& bytes) {
+    const int count = static_cast<int>(bytes.size() / KalvoFont::kCharBytes);
+    for (int i = 0; i < count; ++i) {
+        for (int r = 0; r < KalvoFont::kRows; ++r) {
+            for (int b = 0; b < KalvoFont::kRowBytes; ++b)
+                font.SetGridByte(first + i, r, b,
+                                 bytes[static_cast<std::size_t>(i * KalvoFont::kCharBytes + r * KalvoFont::kRowBytes + b)]);
+        }
+    }
+}
+
 bool CGlyphosView::CanUndo() const {
-    return m_undoAvailable == 1 && m_undoDepth > 0 && m_undoDepth <= kUndoSteps && m_undoChar == CurrentChar();
+    if (m_undoChar != CurrentChar()) return false;
+    return (m_undoAvailable == 1 && m_undoDepth > 0 && m_undoDepth <= kUndoSteps) || !m_fontUndo.empty();
+}
+
+bool CGlyphosView::CanRedo() const { return !m_redo.empty() && m_undoChar == CurrentChar(); }
+
+void CGlyphosView::ForgetRedoAndFontSteps() {
+    m_redo.clear();
+    m_fontUndo.clear();
 }
 
 void CGlyphosView::SaveUndoStep() {
@@ -198,7 +225,10 @@ void CGlyphosView::SaveUndoStep() {
     if (m_undoChar != ch) {
         m_undoDepth = 0;
         m_undoTaken = 0;
+        m_fontUndo.clear();
     }
+    // A new edit starts a new line of history: what was undone stays undone.
+    m_redo.clear();
     m_undoDepth = std::min(m_undoDepth + 1, kUndoSteps);
     Font().PushUndo(ch);
     m_undoAvailable = 1;
@@ -214,14 +244,53 @@ void CGlyphosView::OnUndo() {
     if (IsBlockLifted()) CommitSelection();
     CancelTool();
     const int ch = CurrentChar();
-    const int slot = ((Font().GetUndoIndex() - m_undoTaken - 1) % kUndoSteps + kUndoSteps) % kUndoSteps;
-    Font().RestoreUndo(ch, slot);
-    m_undoDepth = std::max(0, m_undoDepth - 1);
-    ++m_undoTaken;
+    RedoStep step;
+    if (m_undoAvailable == 1 && m_undoDepth > 0) {
+        ReadChars(Font(), ch, 1, step.bytes);
+        const int slot = ((Font().GetUndoIndex() - m_undoTaken - 1) % kUndoSteps + kUndoSteps) % kUndoSteps;
+        Font().RestoreUndo(ch, slot);
+        m_undoDepth = std::max(0, m_undoDepth - 1);
+        ++m_undoTaken;
+    } else {
+        step.wholeFont = true;
+        ReadChars(Font(), 0, KalvoFont::kChars, step.bytes);
+        WriteChars(Font(), 0, m_fontUndo);
+        m_fontUndo.clear();
+    }
+    m_redo.push_back(std::move(step));
     m_doc->SetModifiedFlag();
     m_doc->UpdateAllViews(kHintGridAndPreview);
     if (m_frame) {
-        m_frame->PreviewInvalidateChar();
+        if (m_redo.back().wholeFont) m_frame->PreviewRefresh();
+        else m_frame->PreviewInvalidateChar();
+        m_frame->CommandStateChanged();
+    }
+}
+
+void CGlyphosView::OnRedo() {
+    if (!CanRedo()) return;
+    // Putting a lifted block down is an edit of its own, which ends redo.
+    if (IsBlockLifted()) CommitSelection();
+    CancelTool();
+    if (m_redo.empty()) return;
+    RedoStep step = std::move(m_redo.back());
+    m_redo.pop_back();
+    if (step.wholeFont) {
+        ReadChars(Font(), 0, KalvoFont::kChars, m_fontUndo);
+        WriteChars(Font(), 0, step.bytes);
+    } else {
+        // The ring still holds the state this step came from: Undo takes it
+        // again from the same slot.
+        WriteChars(Font(), CurrentChar(), step.bytes);
+        m_undoTaken = std::max(0, m_undoTaken - 1);
+        m_undoDepth = std::min(m_undoDepth + 1, kUndoSteps);
+        m_undoAvailable = 1;
+    }
+    m_doc->SetModifiedFlag();
+    m_doc->UpdateAllViews(kHintGridAndPreview);
+    if (m_frame) {
+        if (step.wholeFont) m_frame->PreviewRefresh();
+        else m_frame->PreviewInvalidateChar();
         m_frame->CommandStateChanged();
     }
 }

@@ -13,8 +13,14 @@
 
 void CGlyphosView::OnImportWindowsFont() {
     CGlyphosDocCore& core = Core();
+    // The dialog sets the code page while the user browses; Cancel puts back
+    // the one in force, which the next rendering would otherwise use.
+    const CodePageChoice before = CodePageChoice::Application();
     CXFontDialog dlg(core.GetImportFont(), CodePageChoice::Application(), this);
-    if (dlg.exec() != QDialog::Accepted) return;
+    if (dlg.exec() != QDialog::Accepted) {
+        CodePageChoice::Application() = before;
+        return;
+    }
     core.GetImportFont() = dlg.GetLogFont();
     Font().SetFontName(CString(dlg.GetLogFont().lfFaceName.c_str()));
     m_importPending = 1;
@@ -28,6 +34,10 @@ void CGlyphosView::OnCorrectiveFactor() {
     CDialogCorrectiveFactorPosition dlg(&m_importX, &m_importY, &m_importFx, &m_importFy, Core().GetImportFont(),
                                         font.GetWidth(), font.GetHeight(), this);
     if (dlg.exec() != QDialog::Accepted) return;
+    // The factors are kept for the next import; a font that was never drawn
+    // from an installed one (drawn by hand, read from a file) is not redrawn
+    // from the empty typeface, which would wipe it.
+    if (Core().GetImportFont().lfFaceName.empty()) return;
     m_importPending = 1;
     m_doc->UpdateAllViews(kHintAll);
     viewport()->update();
@@ -37,12 +47,21 @@ void CGlyphosView::OnCorrectiveFactor() {
 void CGlyphosView::RunPendingImport() {
     if (!m_importPending) return;
     m_importPending = 0;
+    // The rendering rewrites every character: one Undo brings the font back.
+    std::vector<unsigned char> before;
+    ReadChars(Font(), 0, KalvoFont::kChars, before);
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     {
         CDialogImportWindowsFont window(this);
         window.Run(Font(), Core().GetImportFont(), CodePageChoice::Application().codePage, GetImportPlacement());
     }
     QApplication::restoreOverrideCursor();
+    m_undoDepth = 0;
+    m_undoAvailable = 0;
+    m_undoTaken = 0;
+    m_undoChar = CurrentChar();
+    m_redo.clear();
+    m_fontUndo = std::move(before);
     // New dots that were never saved: closing must ask.
     m_doc->SetModifiedFlag(true);
     m_doc->UpdateAllViews(kHintAll);

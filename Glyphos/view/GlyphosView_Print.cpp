@@ -14,6 +14,10 @@
 #include "PrintZoomFactor.h"
 #include "UiServices.h"
 
+#include "QtText.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -43,12 +47,42 @@ bool CGlyphosView::PrintTo(QPrinter& printer) {
     return printed;
 }
 
+bool CGlyphosView::WarnIfTableCut(QPrinter& printer, bool askToGoOn) {
+    // The page is laid out at "Zoom x 2", whatever the screen shows.
+    DocDisplay page = Display();
+    page.SetZoom(2, Font());
+    if (FontPrinter::PageHoldsTable(printer, page, m_printFactor)) return true;
+    const int fits = FontPrinter::LargestFittingFactor(printer, page);
+    CString text = CString::Format(L"At print zoom factor %d the font table does not fit the page and is cut.\n",
+                                   m_printFactor);
+    text += fits > 0 ? CString::Format(L"The whole table fits up to factor %d (File > Print Preview zoom factor).", fits)
+                     : CString(L"The whole table fits this page at no factor.");
+    if (!askToGoOn) {
+        MessageBox(nullptr, text, L"Glyphos", MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    }
+    return MessageBox(nullptr, text + L"\n\nPrint anyway?", L"Glyphos", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
 void CGlyphosView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
     ApplyPrintSetup(printer);
+    printer.setDocName(ToQString(m_doc->GetTitle()));
+    // Printing to a file starts beside the document (else in home): the
+    // dialog proposes its file in the working folder, or takes the name set.
+    const QString docPath = m_doc->DialogFolderPath();
+    const QString folder = docPath.isEmpty() ? QDir::homePath() : QFileInfo(docPath).absolutePath();
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
+        printer.setOutputFileName(QDir(folder).filePath(QFileInfo(ToQString(m_doc->GetTitle())).completeBaseName() +
+                                                        QStringLiteral(".pdf")));
+    const QString workingBefore = QDir::currentPath();
+    QDir::setCurrent(folder);
     QPrintDialog dlg(&printer, this);
     dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    if (dlg.exec() != QDialog::Accepted) return;
+    const int answer = dlg.exec();
+    QDir::setCurrent(workingBefore);
+    if (answer != QDialog::Accepted) return;
+    if (!WarnIfTableCut(printer, true)) return;
     PrintTo(printer);
 }
 
@@ -62,6 +96,7 @@ void CGlyphosView::OnFilePrintDirect() {
                    L"Glyphos", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    if (!WarnIfTableCut(printer, true)) return;
     PrintTo(printer);
 }
 
@@ -73,6 +108,7 @@ void CGlyphosView::OnFilePrintPreview() {
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
         FontPrinter::PrintPage(*p, Font(), Display(), CurrentChar(), m_printFactor);
     });
+    WarnIfTableCut(printer, false);
     BeginPrinting();
     preview.exec();
     EndPrinting();

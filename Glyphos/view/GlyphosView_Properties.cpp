@@ -22,6 +22,8 @@ void CGlyphosView::OnFontProperties() {
             m_doc->SetModifiedFlag();
     }
     Display().SetPreviewMode(DocDisplay::kPreviewNormal);
+    // The dialog has put the grid at "Max Resolution" for the new size.
+    m_zoomFollowsSize = false;
     AfterZoom();
     if (m_frame) m_frame->PreviewRefresh();
 }

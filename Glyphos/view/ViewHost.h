@@ -5,6 +5,8 @@
 // application-wide clipboard.
 #pragma once
 
+#include <QString>
+
 #include "CString.h"
 
 #include <QAbstractSlider>
@@ -21,6 +23,8 @@ public:
     // The font, its display settings and the current character.
     virtual CGlyphosDocCore& GetCore() = 0;
     virtual CString GetTitle() const = 0;
+    // The file the document's dialogs start beside (empty: none, use home).
+    virtual QString DialogFolderPath() const { return {}; }
     virtual void SetModifiedFlag(bool modified = true) = 0;
     // Every view of the document but `sender` (none: all of them) updates
     // with the hint: 10 grid and preview, 20 grid only, 30 preview only,

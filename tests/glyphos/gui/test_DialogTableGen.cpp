@@ -8,6 +8,7 @@
 #include "TestFonts.h"
 #include "TestUi.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -102,13 +103,16 @@ TEST_F(DialogTableGenTest, TheAssemblerTableTakesBytesOrWordsAndStartsFromItsDef
 
 TEST_F(DialogTableGenTest, SelectFileNameAddsTheTableExtension) {
     auto dlg = Open();
-    OnNextModal<QFileDialog>([](QFileDialog* f) {
+    dlg->SetStartFolder(QString::fromStdString(dir.path()));
+    OnNextModal<QFileDialog>([this](QFileDialog* f) {
         EXPECT_EQ(f->nameFilters(), (QStringList{"C Files (*.c)", "All Files (*.*)"}));
+        EXPECT_EQ(f->directory().absolutePath(), QDir(QString::fromStdString(dir.path())).absolutePath());
         f->reject();
     });
+    // Cancel keeps the name there was (none): no bare ".c" to write.
     dlg->OnSelectFileName();
-    EXPECT_EQ(dlg->FileNameEdit()->text(), ".c");
-    EXPECT_EQ(dlg->GetFileName(), CString(L".c"));
+    EXPECT_EQ(dlg->FileNameEdit()->text(), "");
+    EXPECT_EQ(dlg->GetFileName(), CString());
 
     Click(*dlg, D::AsmTable);
     const QString chosen = QString::fromStdString(dir.File("font"));
@@ -119,6 +123,30 @@ TEST_F(DialogTableGenTest, SelectFileNameAddsTheTableExtension) {
     });
     dlg->OnSelectFileName();
     EXPECT_EQ(dlg->FileNameEdit()->text(), chosen + ".asm");
+    OnNextModal<QFileDialog>([](QFileDialog* f) { f->reject(); });
+    dlg->OnSelectFileName();
+    EXPECT_EQ(dlg->FileNameEdit()->text(), chosen + ".asm");
+}
+
+TEST_F(DialogTableGenTest, GoWithoutAFileNameRefusesAndANameAloneGoesToTheStartFolder) {
+    auto dlg = Open();
+    dlg->ItemsEdit()->setText("12");
+    dlg->ReadEdits();
+    for (const char* name : {"", ".c", "   "}) {
+        dlg->FileNameEdit()->setText(QString::fromLatin1(name));
+        dlg->ReadEdits();
+        ui->Answer(IDOK);
+        EXPECT_FALSE(dlg->OnGo()) << name;
+        EXPECT_EQ(ui.Last().text, CString(L"Select the file name of the table first!"));
+        EXPECT_EQ(ui.Last().caption, CString(L"Error"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(".c"));
+    dlg->SetStartFolder(QString::fromStdString(dir.path()));
+    dlg->FileNameEdit()->setText("font.c");
+    dlg->ReadEdits();
+    ui->Answer(IDOK);
+    EXPECT_TRUE(dlg->OnGo());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("font.c")));
 }
 
 TEST_F(DialogTableGenTest, GoRefusesNoColumnsAndWritesNothing) {

@@ -296,4 +296,63 @@ TEST_F(FontImportEditor, CancellingEitherDialogImportsNothing) {
     EXPECT_FALSE(doc->IsModified());
 }
 
+TEST_F(FontImportEditor, PlacementOkRedrawsOnlyAnImportedFontAndUndoBringsTheFontBack) {
+    // Drawn by hand, never from an installed font: OK keeps the factors only.
+    doc->GetFont().SetBlock(doc->GetCurrentChar(), 0, 0, 4);
+    const std::vector<unsigned char> drawn = doc->Core().StoreKfn();
+    OnNextModal<CDialogCorrectiveFactorPosition>([](CDialogCorrectiveFactorPosition* dlg) {
+        dlg->StepButton(CDialogCorrectiveFactorPosition::XRight)->click();
+        dlg->accept();
+    });
+    ASSERT_TRUE(Frame()->RouteCommand(cmd::CorrectiveFontPosition));
+    EXPECT_FALSE(view->IsImportPending());
+    Repaint();
+    EXPECT_EQ(doc->Core().StoreKfn(), drawn);
+    EXPECT_EQ(view->GetImportPlacement().x, 1);
+
+    // Cancel in the font dialog leaves the code page it found.
+    CodePageChoice::Application() = {850, 0};
+    std::uint32_t browsed = 0;
+    OnNextModal<CXFontDialog>([&browsed](CXFontDialog* dlg) {
+        QComboBox* cp = dlg->CodePageCombo();
+        for (int i = 0; i < cp->count(); ++i)
+            if (!cp->itemText(i).startsWith("850 ")) {
+                cp->setCurrentIndex(i);
+                break;
+            }
+        browsed = CodePageChoice::Application().codePage;
+        dlg->reject();
+    });
+    ASSERT_TRUE(Frame()->RouteCommand(cmd::ImportWindowsFont));
+    EXPECT_NE(browsed, 850u);
+    EXPECT_EQ(CodePageChoice::Application().codePage, 850u);
+
+    OnNextModal<CXFontDialog>([](CXFontDialog* dlg) {
+        dlg->FaceCombo()->setCurrentIndex(dlg->FaceCombo()->findText("DejaVu Sans Mono", Qt::MatchFixedString));
+        dlg->SizeCombo()->setEditText("12");
+        dlg->accept();
+    });
+    ASSERT_TRUE(Frame()->RouteCommand(cmd::ImportWindowsFont));
+    Repaint();
+    const std::vector<unsigned char> rendered = doc->Core().StoreKfn();
+    ASSERT_NE(rendered, drawn);
+    // Now OK redraws the whole font, and one Undo gives the drawn one back.
+    OnNextModal<CDialogCorrectiveFactorPosition>([](CDialogCorrectiveFactorPosition* dlg) {
+        dlg->StepButton(CDialogCorrectiveFactorPosition::XLeft)->click();
+        dlg->accept();
+    });
+    ASSERT_TRUE(Frame()->RouteCommand(cmd::CorrectiveFontPosition));
+    Repaint();
+    const std::vector<unsigned char> moved = doc->Core().StoreKfn();
+    EXPECT_NE(moved, rendered);
+    Frame()->UpdateCommandUI();
+    ASSERT_TRUE(Frame()->Action(cmd::EditUndo)->isEnabled());
+    Frame()->Action(cmd::EditUndo)->trigger();
+    EXPECT_EQ(doc->Core().StoreKfn(), rendered);
+    Frame()->UpdateCommandUI();
+    ASSERT_TRUE(Frame()->Action(cmd::EditRedo)->isEnabled());
+    Frame()->Action(cmd::EditRedo)->trigger();
+    EXPECT_EQ(doc->Core().StoreKfn(), moved);
+}
+
 }  // namespace

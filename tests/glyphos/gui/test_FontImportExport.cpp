@@ -6,7 +6,10 @@
 #include "GlyphosMultiDocTemplate.h"
 #include "GuiTestFixture.h"
 
+#include "QtText.h"
+
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -85,6 +88,45 @@ TEST_F(FontImportExportTest, UnicodeFontsAskTheCodePageAndRefusalsLeaveTheFont) 
     ASSERT_TRUE(doc->ImportFontFrom(QString::fromStdString(dir.File("u.bdf"))));
     EXPECT_EQ(doc->GetFont().GetFirstChar(), 0x80);  // CP437's "Ç"
     EXPECT_EQ(doc->GetFont().GetGridByte(0x80, 0, 0), 0x3C);
+}
+
+TEST_F(FontImportExportTest, DialogsStartBesideTheFontAndSaveAsProposesItsNameBesideTheImportedFile) {
+    std::filesystem::create_directories(dir.File("fonts"));
+    const std::string kfn = WriteKfn("fonts/one.kfn", 12);
+    ASSERT_TRUE(Start({QString::fromStdString(kfn)}));
+    CGlyphosDoc* doc = Docs()[0];
+    // Export starts in the font's folder and offers the editor's own format.
+    QString folder;
+    QStringList filters;
+    OnNextModal<QFileDialog>([&](QFileDialog* dlg) {
+        folder = dlg->directory().absolutePath();
+        filters = dlg->nameFilters();
+        dlg->reject();
+    });
+    Frame()->Action(cmd::FileExportFont)->trigger();
+    EXPECT_EQ(folder, QDir(QString::fromStdString(dir.File("fonts"))).absolutePath());
+    EXPECT_TRUE(filters.join(' ').contains("*.kfn")) << filters.join(' ').toStdString();
+
+    ASSERT_TRUE(doc->ExportFontTo(QString::fromStdString(dir.File("fonts/term.bdf"))));
+    ASSERT_TRUE(doc->ImportFontFrom(QString::fromStdString(dir.File("fonts/term.bdf"))));
+    ASSERT_TRUE(doc->GetPathName().IsEmpty());
+    // The document has no file now: the dialogs start beside the imported one.
+    OnNextModal<QFileDialog>([&](QFileDialog* dlg) {
+        folder = dlg->directory().absolutePath();
+        dlg->reject();
+    });
+    ui->Answer(IDNO);  // keep the changes unsaved
+    Frame()->Action(cmd::FileImportFont)->trigger();
+    EXPECT_EQ(folder, QDir(QString::fromStdString(dir.File("fonts"))).absolutePath());
+    QString proposed;
+    OnNextModal<QFileDialog>([&](QFileDialog* dlg) {
+        proposed = dlg->selectedFiles().value(0);
+        dlg->reject();
+    });
+    Frame()->Action(cmd::FileSaveAs)->trigger();
+    EXPECT_EQ(proposed.toStdString(), QDir(QString::fromStdString(dir.File("fonts")))
+                                          .absoluteFilePath(ToQString(doc->GetFontName()).replace('/', '_'))
+                                          .toStdString());
 }
 
 }  // namespace

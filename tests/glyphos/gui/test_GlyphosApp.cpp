@@ -95,6 +95,35 @@ TEST_F(GlyphosAppTest, HelpFailuresShowTheShellMessages) {
     EXPECT_EQ(CGlyphosApp::ShellErrorText(17), L"No error listed.");
 }
 
+TEST_F(GlyphosAppTest, HelpWithNothingToShowWebPagesNamesTheManual) {
+    InstallSystemSetting();
+    ASSERT_TRUE(Start());
+    openerAnswer = false;
+    ui->Answer(IDOK);
+    QTest::keyClick(Frame(), Qt::Key_F1);
+    ASSERT_EQ(ui->Count(), 1u);
+    EXPECT_EQ(ui.Last().text, L"There is no application associated with the given file name extension. \n\n"
+                              L"The manual is the file:\n" +
+                                  CString::FromUtf8(ProgramDir() + "/Glyphos.html"));
+}
+
+TEST_F(GlyphosAppTest, TheTableGeneratorAsksForNothingWithoutADocument) {
+    InstallSystemSetting();
+    ASSERT_TRUE(Start());
+    Frame()->Action(cmd::FileClose)->trigger();
+    ASSERT_EQ(Frame()->ActiveDocument(), nullptr);
+    Frame()->UpdateCommandUI();
+    EXPECT_FALSE(Frame()->Action(cmd::TableGenerator)->isEnabled());
+    bool asked = false;
+    OnNextModal<CDialogPassword>([&](CDialogPassword* dlg) {
+        asked = true;
+        dlg->reject();
+    });
+    EXPECT_FALSE(app->OnTableGenerator());
+    CancelPendingModals();
+    EXPECT_FALSE(asked);
+}
+
 TEST_F(GlyphosAppTest, AboutBoxShowsTheVersion) {
     InstallSystemSetting();
     ASSERT_TRUE(Start());

@@ -197,7 +197,7 @@ TEST_F(GlyphosDocTest, OpenPswIntoTheDocumentNamesFileAndFont) {
     QString title;
     AnswerFileDialog(psw, &title);
     ChooseFont(1);
-    QTest::keyClick(Frame(), Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(Frame(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(doc->GetTitle(), L"demo.psw2) Font 08 x 16");
     EXPECT_EQ(doc->GetFont().GetWidth(), 8);
     EXPECT_TRUE(doc->IsModified());

@@ -3,12 +3,14 @@
 // comes back afterwards, and the print factor dialog.
 #include "CliRunner.h"
 #include "CommandIds.h"
+#include "FontPrinter.h"
 #include "GlyphosViewTestHost.h"
 #include "PdfRender.h"
 #include "PrintZoomFactor.h"
 
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 
@@ -124,6 +126,48 @@ TEST_F(GlyphosViewPrint, ThePrintFactorIsTakenFrom1To20) {
     OnNextModal<CPrintZoomFactor>([](CPrintZoomFactor* dlg) { dlg->reject(); });
     v->OnCommand(cmd::PrintZoomFactor);
     EXPECT_EQ(v->GetPrintFactor(), 20);
+}
+
+TEST_F(GlyphosViewPrint, AFactorThatCutsTheTableIsToldWithTheLargestThatFits) {
+    CGlyphosView* v = NewView(NewDoc(16, 24));
+    TempDir dir;
+    QPrinter a4(QPrinter::HighResolution);
+    FontPrinter::SetupPdfPrinter(a4, QString::fromStdString(dir.File("x.pdf")), QPageSize::A4);
+    DocDisplay page = Display(v);
+    page.SetZoom(2, Font(v));
+    const int fits = FontPrinter::LargestFittingFactor(a4, page);
+    ASSERT_GT(fits, 1);
+    ASSERT_LT(fits, 20);
+    EXPECT_TRUE(FontPrinter::PageHoldsTable(a4, page, fits));
+    EXPECT_FALSE(FontPrinter::PageHoldsTable(a4, page, fits + 1));
+
+    OnNextModal<CPrintZoomFactor>([](CPrintZoomFactor* dlg) {
+        dlg->Edit()->setText("20");
+        dlg->accept();
+    });
+    v->OnCommand(cmd::PrintZoomFactor);
+    // The preview (of the set-up printer, a PDF here) says so, then shows.
+    ui->Answer(IDOK);
+    OnNextModal<QPrintPreviewDialog>([](QPrintPreviewDialog* dlg) { dlg->reject(); });
+    v->OnCommand(cmd::FilePrintPreview);
+    ASSERT_EQ(ui->Boxes().size(), 1u);
+    EXPECT_TRUE(ui.Last().text.Find(L"At print zoom factor 20 the font table does not fit the page") == 0);
+    // Print asks, and No prints nothing.
+    PrintToFileNext(dir.File("cut.pdf"));
+    ui->Answer(IDNO);
+    v->OnCommand(cmd::FilePrint);
+    ASSERT_EQ(ui->Boxes().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("cut.pdf")));
+
+    // The command line warns the same way and still writes the page.
+    ASSERT_EQ(v->GetDocument()->GetCore().SaveKfnFile(CString::FromUtf8(dir.File("font.kfn"))), 1);
+    const CliRun r = RunProgram(BuiltProgram("glyphos-cli"),
+                                {"print", dir.File("font.kfn"), dir.File("cli.pdf"), "--factor", "20"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("at factor 20 the font table does not fit the page; the largest factor at which it fits is "),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("cli.pdf")));
 }
 
 }  // namespace

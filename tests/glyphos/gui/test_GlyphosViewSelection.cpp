@@ -317,6 +317,42 @@ TEST_F(GlyphosViewSelection, FiveEditsAndFiveUndosGiveBackFourStates) {
     EXPECT_EQ(Picture(v, 8, 8), before[1]);
 }
 
+TEST_F(GlyphosViewSelection, RedoGivesBackWhatUndoTookUntilTheNextEdit) {
+    CGlyphosView* v = NewView(NewDoc(8, 8));
+    v->OnCommand(cmd::ToolPen);
+    std::vector<std::string> states;
+    for (int edit = 0; edit < 6; ++edit) {
+        states.push_back(Picture(v, 8, 8));
+        Click(v, edit, edit);
+    }
+    states.push_back(Picture(v, 8, 8));
+    EXPECT_FALSE(Enabled(v, cmd::EditRedo));
+    // Four steps back, four forward: the ring keeps four.
+    for (int i = 0; i < 5; ++i) v->OnCommand(cmd::EditUndo);
+    EXPECT_EQ(Picture(v, 8, 8), states[2]);
+    for (int i = 3; i <= 6; ++i) {
+        ASSERT_TRUE(Enabled(v, cmd::EditRedo)) << i;
+        v->OnCommand(cmd::EditRedo);
+        EXPECT_EQ(Picture(v, 8, 8), states[static_cast<std::size_t>(i)]) << i;
+    }
+    EXPECT_FALSE(Enabled(v, cmd::EditRedo));
+    // Undo and Redo alternate over the same step.
+    v->OnCommand(cmd::EditUndo);
+    v->OnCommand(cmd::EditUndo);
+    v->OnCommand(cmd::EditRedo);
+    v->OnCommand(cmd::EditUndo);
+    EXPECT_EQ(Picture(v, 8, 8), states[4]);
+
+    // A new edit ends it; so does moving to another character.
+    v->OnCommand(cmd::ToolPen);
+    Click(v, 7, 0);
+    EXPECT_FALSE(Enabled(v, cmd::EditRedo));
+    v->OnCommand(cmd::EditUndo);
+    ASSERT_TRUE(Enabled(v, cmd::EditRedo));
+    v->OnCommand(cmd::NextChar);
+    EXPECT_FALSE(Enabled(v, cmd::EditRedo));
+}
+
 TEST_F(GlyphosViewSelection, UndoWhileMovingPutsTheBlockDownThenGoesBack) {
     CGlyphosView* v = NewView(NewDoc(12, 12));
     DrawL(Font(v), Char(v), 1, 1);
