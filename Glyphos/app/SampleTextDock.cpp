@@ -19,14 +19,18 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 CSampleTextDock* CSampleTextDock::Install(CMainFrame* frame) {
     auto* dock = new CSampleTextDock(frame->GetPreview(), frame);
-    frame->addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // Above the documents, the whole width: a line of text is long.
+    frame->addDockWidget(Qt::TopDockWidgetArea, dock);
     dock->hide();
     if (QMenu* view = frame->Menu(tr("View"))) view->addAction(dock->toggleViewAction());
     return dock;
@@ -43,6 +47,7 @@ CSampleTextDock::CSampleTextDock(CChildPreviewFont* preview, QWidget* parent)
     auto* controls = new QHBoxLayout;
     m_text = new QLineEdit(QString::fromLatin1(kDefaultText), body);
     m_text->setObjectName(QStringLiteral("SampleTextLine"));
+    m_text->setCursorPosition(0);
     m_scale = new QSpinBox(body);
     m_scale->setObjectName(QStringLiteral("SampleTextScale"));
     m_scale->setRange(1, DotPng::kMaxScale);
@@ -57,11 +62,12 @@ CSampleTextDock::CSampleTextDock(CChildPreviewFont* preview, QWidget* parent)
     column->addLayout(controls);
     m_picture = new QLabel(body);
     m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* scroll = new QScrollArea(body);
-    scroll->setWidget(m_picture);
-    scroll->setWidgetResizable(false);
-    scroll->setBackgroundRole(QPalette::Dark);
-    column->addWidget(scroll, 1);
+    m_scroll = new QScrollArea(body);
+    m_scroll->setWidget(m_picture);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    column->addWidget(m_scroll);
     setWidget(body);
 
     connect(m_text, &QLineEdit::textChanged, this, &CSampleTextDock::Redraw);
@@ -118,6 +124,9 @@ void CSampleTextDock::Redraw() {
             if (m_dots.Ink(x, y)) image.setPixel(x, y, 1);
     m_picture->setPixmap(QPixmap::fromImage(image.scaled(image.size() * scale)));
     m_picture->adjustSize();
+    // Tall enough for the whole line (and the scroll bar under it), within reason.
+    m_scroll->setFixedHeight(std::min(m_picture->height(), 400) + 2 * m_scroll->frameWidth() +
+                             m_scroll->horizontalScrollBar()->sizeHint().height());
 }
 
 bool CSampleTextDock::SavePng(const QString& path, QString* error) const {

@@ -17,6 +17,7 @@ class CMainFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 
 class CSampleTextDock : public QDockWidget {
@@ -53,6 +54,7 @@ private:
     QSpinBox* m_scale = nullptr;
     QPushButton* m_save = nullptr;
     QLabel* m_picture = nullptr;
+    QScrollArea* m_scroll = nullptr;
     DotImage m_dots;
     bool m_redrawPending = false;
     int m_shownScale = 0;  // what the picture shows: no redraw when nothing changed
