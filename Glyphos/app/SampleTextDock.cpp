@@ -1,14 +1,5 @@
 #include "SampleTextDock.h"
 
-#include "ChildPreviewFont.h"
-#include "CodePageList.h"
-#include "DotPng.h"
-#include "FileDialogs.h"
-#include "FontConverter.h"
-#include "GlyphosDoc.h"
-#include "MainFrm.h"
-#include "QtText.h"
-
 #include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -19,13 +10,21 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
-
 #include <algorithm>
+
+#include "ChildPreviewFont.h"
+#include "CodePageList.h"
+#include "DotPng.h"
+#include "FileDialogs.h"
+#include "FontConverter.h"
+#include "GlyphosDoc.h"
+#include "MainFrm.h"
+#include "QtText.h"
 
 CSampleTextDock* CSampleTextDock::Install(CMainFrame* frame) {
     auto* dock = new CSampleTextDock(frame->GetPreview(), frame);
@@ -147,6 +146,5 @@ void CSampleTextDock::OnSave() {
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
     const QString path = dlg.selectedFiles().constFirst();
     QString error;
-    if (!SavePng(path, &error))
-        QMessageBox::critical(this, tr("Error"), tr("Cannot write %1:\n%2").arg(path, error));
+    if (!SavePng(path, &error)) QMessageBox::critical(this, tr("Error"), tr("Cannot write %1:\n%2").arg(path, error));
 }

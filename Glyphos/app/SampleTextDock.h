@@ -7,10 +7,10 @@
 // rather than asking the view and the document for more notifications.
 #pragma once
 
-#include "SampleText.h"
-
 #include <QDockWidget>
 #include <QPointer>
+
+#include "SampleText.h"
 
 class CChildPreviewFont;
 class CMainFrame;

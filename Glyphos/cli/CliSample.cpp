@@ -1,13 +1,13 @@
 // glyphos-cli sample FONT TEXT OUT.png: a line of text as the printer would
 // print it with the font, one pixel (or S x S) per dot.
+#include <cctype>
+#include <cstdio>
+
 #include "CliDocument.h"
 #include "CodePageList.h"
 #include "DotPng.h"
 #include "FontConverter.h"
 #include "SampleText.h"
-
-#include <cctype>
-#include <cstdio>
 
 int CliSample(const std::vector<std::string>& args) {
     const CliArgs a(args, {}, {"--font", "--codepage", "--scale", "--log-dir"});
@@ -27,7 +27,8 @@ int CliSample(const std::vector<std::string>& args) {
     const CString outPath = CliPath(out);
     std::string lower = out;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower.size() < 4 || lower.compare(lower.size() - 4, 4, ".png") != 0) throw CliUsageError("OUT must be a .png file: " + out);
+    if (lower.size() < 4 || lower.compare(lower.size() - 4, 4, ".png") != 0)
+        throw CliUsageError("OUT must be a .png file: " + out);
     if (codePage && !CodePageConverter(static_cast<std::uint32_t>(*codePage)).IsValid())
         throw CliUsageError("code page " + std::to_string(*codePage) + " is not known here");
 
@@ -37,13 +38,13 @@ int CliSample(const std::vector<std::string>& args) {
         PrepareCliDocument(doc, a);
         CliFontChoice choice(position.value_or(1));
         if (!doc.OpenFromPsw(fontPath, choice)) {
-            throw CliFailure(choice.Refusal().empty()
-                                 ? "cannot open font " + std::to_string(position.value_or(1)) + " of " + fontArg +
-                                       SystemReason(fontArg)
-                                 : choice.Refusal() + " in " + fontArg);
+            throw CliFailure(choice.Refusal().empty() ? "cannot open font " + std::to_string(position.value_or(1)) +
+                                                            " of " + fontArg + SystemReason(fontArg)
+                                                      : choice.Refusal() + " in " + fontArg);
         }
     } else if (format == FontConverter::Format::Kfn) {
-        if (!doc.LoadKfnFile(fontPath)) throw CliFailure("cannot read the font file " + fontArg + SystemReason(fontArg));
+        if (!doc.LoadKfnFile(fontPath))
+            throw CliFailure("cannot read the font file " + fontArg + SystemReason(fontArg));
     } else {
         FontConvertOptions options;
         options.codePage = static_cast<int>(codePage.value_or(0));
@@ -64,8 +65,9 @@ int CliSample(const std::vector<std::string>& args) {
         std::fprintf(stderr, "glyphos-cli: warning: code page %u has no code for %s: its cell is left empty\n", page,
                      c.c_str());
     for (const int code : outside)
-        std::fprintf(stderr, "glyphos-cli: warning: character %d is outside the font (%d..%d): its cell is left empty\n",
-                     code, font.GetFirstChar(), font.GetLastChar());
+        std::fprintf(stderr,
+                     "glyphos-cli: warning: character %d is outside the font (%d..%d): its cell is left empty\n", code,
+                     font.GetFirstChar(), font.GetLastChar());
     if (!DotPng::Write(image, scale, outPath, &error)) throw CliFailure("cannot write " + out + ": " + error);
     return kExitOk;
 }

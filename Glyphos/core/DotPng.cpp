@@ -1,11 +1,11 @@
 #include "DotPng.h"
 
-#include "FileUtil.h"
-
 #include <png.h>
 
 #include <csetjmp>
 #include <cstdint>
+
+#include "FileUtil.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 // the commands that write samples and receipts run without Qt's GUI module.
 #pragma once
 
-#include "CString.h"
-#include "SampleText.h"
-
 #include <string>
 #include <vector>
+
+#include "CString.h"
+#include "SampleText.h"
 
 class DotPng {
 public:

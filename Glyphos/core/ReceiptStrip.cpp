@@ -1,5 +1,8 @@
 #include "ReceiptStrip.h"
 
+#include <algorithm>
+#include <charconv>
+
 #include "DotPng.h"
 #include "FileUtil.h"
 #include "GlyphosDocCore.h"
@@ -9,9 +12,6 @@
 #include "HeaderPsw2.h"
 #include "KalvoNewDebugObject.h"
 #include "UiServices.h"
-
-#include <algorithm>
-#include <charconv>
 
 ReceiptStrip::ReceiptStrip(int paperDots) : m_paper(std::clamp(paperDots, 1, kMaxPaperDots)), m_strip(m_paper, 0) {}
 
@@ -31,8 +31,7 @@ void ReceiptStrip::Print(const KalvoFont& font, const std::string& codes) {
     }
     if (m_strip.height > kMaxRows) {
         const int drop = m_strip.height - kMaxRows;
-        m_strip.dots.erase(m_strip.dots.begin(),
-                           m_strip.dots.begin() + static_cast<std::ptrdiff_t>(drop) * m_paper);
+        m_strip.dots.erase(m_strip.dots.begin(), m_strip.dots.begin() + static_cast<std::ptrdiff_t>(drop) * m_paper);
         m_strip.height = kMaxRows;
         m_dropped += drop;
     }
@@ -54,6 +53,33 @@ bool ReceiptStrip::Write(const CString& path, std::string* error) const {
 }
 
 bool PrinterFonts::Load(const std::string& spec, const CString& logDir, CGlyphosDocCore& doc, std::string& error) {
+    // What the readers would show in boxes goes into the one error line.
+    ScriptedUiServices boxes;
+    UiServices* previous = UiServices::Install(&boxes);
+    bool ok = false;
+    try {
+        ok = LoadQuietly(spec, logDir, doc, error);
+    } catch (int) {
+        error = "a damaged font file: " + spec;
+    }
+    UiServices::Install(previous);
+    if (!ok && boxes.Count() > 0) {
+        std::string said;
+        for (const char c : boxes.Boxes().front().text.ToUtf8()) {
+            if (c == '\n' || c == '\r') {
+                if (!said.empty() && said.back() != ' ') said += ' ';
+            } else {
+                said += c;
+            }
+        }
+        while (!said.empty() && said.back() == ' ') said.pop_back();
+        if (!said.empty()) error += " (" + said + ")";
+    }
+    return ok;
+}
+
+bool PrinterFonts::LoadQuietly(const std::string& spec, const CString& logDir, CGlyphosDocCore& doc,
+                               std::string& error) {
     std::string file = spec;
     int position = 1;
     // "FILE.psw:N" names a font; a colon elsewhere is part of the path.

@@ -8,13 +8,13 @@
 // the font of an upgrade file it received, or a built-in one.
 #pragma once
 
-#include "CString.h"
-#include "SampleText.h"
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "CString.h"
+#include "SampleText.h"
 
 class CGlyphosDocCore;
 class KalvoFont;
@@ -63,4 +63,8 @@ public:
     // is shown.
     static bool FromUpgrade(const std::vector<unsigned char>& data, unsigned model, const std::string& scratchDir,
                             CGlyphosDocCore& doc, std::string* name = nullptr);
+
+private:
+    static bool LoadQuietly(const std::string& spec, const CString& logDir, CGlyphosDocCore& doc,
+                            std::string& error);
 };

@@ -1,15 +1,14 @@
 #include "SampleText.h"
 
-#include "CodePageList.h"
-#include "KalvoFont.h"
-
 #include <QList>
 #include <QString>
-
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
+
+#include "CodePageList.h"
+#include "KalvoFont.h"
 
 namespace {
 
@@ -52,13 +51,16 @@ std::vector<std::vector<int>> SampleText::MapText(const std::string& utf8, std::
     return lines;
 }
 
-int SampleText::CellWidth(const KalvoFont& font) { return std::clamp(font.GetWidth(), 0, KalvoFont::kCols); }
+int SampleText::CellWidth(const KalvoFont& font) {
+    return std::clamp(font.GetWidth(), 0, KalvoFont::kCols);
+}
 
-int SampleText::CellHeight(const KalvoFont& font) { return std::clamp(font.GetHeight(), 0, KalvoFont::kRows); }
+int SampleText::CellHeight(const KalvoFont& font) {
+    return std::clamp(font.GetHeight(), 0, KalvoFont::kRows);
+}
 
 bool SampleText::DrawChar(const KalvoFont& font, int code, DotImage& image, int x, int y) {
-    if (code < font.GetFirstChar() || code > font.GetLastChar() || code < 0 || code >= KalvoFont::kChars)
-        return false;
+    if (code < font.GetFirstChar() || code > font.GetLastChar() || code < 0 || code >= KalvoFont::kChars) return false;
     const int w = CellWidth(font), h = CellHeight(font);
     for (int row = 0; row < h; ++row) {
         const int py = y + row;

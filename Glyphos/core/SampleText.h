@@ -21,8 +21,12 @@ struct DotImage {
 
     DotImage() = default;
     DotImage(int w, int h) : width(w), height(h), dots(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
-    bool Ink(int x, int y) const { return dots[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] != 0; }
-    void SetInk(int x, int y) { dots[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = 1; }
+    bool Ink(int x, int y) const {
+        return dots[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] != 0;
+    }
+    void SetInk(int x, int y) {
+        dots[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = 1;
+    }
 };
 
 class SampleText {

@@ -4,11 +4,11 @@
 // of an upgrade file.
 #pragma once
 
-#include "WinTypes.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "WinTypes.h"
 
 class PrinterSimHooks {
 public:

@@ -1,17 +1,16 @@
 // glyphos-cli sample end to end: the picture's cells hold exactly the dots
 // `show` prints, at any scale; what cannot be drawn leaves an empty cell and
 // says so.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <algorithm>
+#include <filesystem>
+
 #include "CliRunner.h"
 #include "GlyphosDocCore.h"
 #include "TestFonts.h"
 #include "TestUi.h"
-
-#include <gtest/gtest.h>
-
-#include <QImage>
-
-#include <algorithm>
-#include <filesystem>
 
 namespace {
 
@@ -103,7 +102,12 @@ TEST_F(CliSampleTest, WhatCannotBeDrawnLeavesAnEmptyCellAndAWarning) {
         int emptyCell;
         int lines;
     } cases[] = {
-        {"A\xC3\xA9" "B", {"--codepage", "20127"}, "warning: code page 20127 has no code for \xC3\xA9 (U+00E9)", 1, 1},
+        {"A\xC3\xA9"
+         "B",
+         {"--codepage", "20127"},
+         "warning: code page 20127 has no code for \xC3\xA9 (U+00E9)",
+         1,
+         1},
         {"AZB", {}, "warning: character 90 is outside the font (65..66)", 1, 1},
         {"AB\n\xFF", {}, "warning: code page 1252 has no code for U+FFFD", 2, 2},
     };

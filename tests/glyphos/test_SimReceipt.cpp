@@ -1,19 +1,18 @@
 // The simulated printer's receipt: lines wrapped on the strip, the fonts it
 // prints with, and end to end over a pseudo-terminal with ostrel-service
 // sending the line (and the upgrade that brings an edited font).
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <sstream>
+
 #include "CliRunner.h"
 #include "GlyphosDocCore.h"
 #include "PrinterSimProcess.h"
 #include "ReceiptStrip.h"
 #include "TestFonts.h"
 #include "TestUi.h"
-
-#include <gtest/gtest.h>
-
-#include <QImage>
-
-#include <filesystem>
-#include <sstream>
 
 namespace {
 
@@ -78,8 +77,13 @@ TEST(PrinterFonts, ReadTheFontANameOrNumberSays) {
         std::string spec;
         int width;  // 0: refused
     } cases[] = {
-        {kDemo, 12}, {kDemo + ":2", 8}, {kDemo + ":3", 0}, {kDemo + ":0", 0}, {dir.File("x.kfn:2"), 0},
-        {dir.File("none.kfn"), 0}, {dir.File("f.txt"), 0},
+        {kDemo, 12},
+        {kDemo + ":2", 8},
+        {kDemo + ":3", 0},
+        {kDemo + ":0", 0},
+        {dir.File("x.kfn:2"), 0},
+        {dir.File("none.kfn"), 0},
+        {dir.File("f.txt"), 0},
     };
     for (const Case& c : cases) {
         CGlyphosDocCore doc;
@@ -113,8 +117,8 @@ protected:
         ASSERT_TRUE(sim->Started()) << sim->Error();
     }
     CliRun Service(std::vector<std::string> args) {
-        std::vector<std::string> all = {"--port", sim->Path(), "--config", kPrinters + "demo-printer.cfg", "--folder",
-                                        dir.path(), "--log", dir.File("service.log")};
+        std::vector<std::string> all = {"--port",   sim->Path(), "--config", kPrinters + "demo-printer.cfg",
+                                        "--folder", dir.path(),  "--log",    dir.File("service.log")};
         all.insert(all.end(), args.begin(), args.end());
         return RunProgram(BuiltProgram("ostrel-service"), all, dir.path());
     }

@@ -1,13 +1,13 @@
 #include "SimReceipt.h"
 
-#include "GlyphosDocCore.h"
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+#include "GlyphosDocCore.h"
 
 namespace {
 
@@ -74,9 +74,13 @@ SimReceipt::SimReceipt(const Options& options, unsigned model)
 
 std::unique_ptr<SimReceipt> SimReceipt::Create(const Options& options, unsigned model, std::string& error) {
     std::unique_ptr<SimReceipt> r(new SimReceipt(options, model));
+    // Without a scratch folder the printer still prints; it only cannot
+    // read fonts out of PSW files.
     r->m_scratch = MakeScratchDir();
-    if (r->m_scratch.empty()) {
-        error = std::string("cannot make a scratch folder: ") + std::strerror(errno);
+    const std::string reason = std::strerror(errno);
+    const bool psw = CGlyphosDocCore::ClassifyPath(CString::FromUtf8(options.font)) == CGlyphosDocCore::PathKind::Psw;
+    if (r->m_scratch.empty() && psw) {
+        error = "cannot make a scratch folder for reading " + options.font + ": " + reason;
         return nullptr;
     }
     if (options.font.empty()) {
@@ -103,6 +107,7 @@ void SimReceipt::LinePrinted(const std::string& text, std::uint64_t received) {
 PrinterSimHooks::Settled SimReceipt::DataSettled(const std::vector<BYTE>& received,
                                                  const std::vector<std::uint64_t>& starts) {
     // The oldest start first: a file is whole only from its first byte.
+    if (m_scratch.empty()) return {};
     for (const std::uint64_t start : starts) {
         if (start < m_consumed || start >= received.size()) continue;
         const std::vector<BYTE> data(received.begin() + static_cast<std::ptrdiff_t>(start), received.end());
@@ -127,7 +132,9 @@ PrinterSimHooks::Settled SimReceipt::DataSettled(const std::vector<BYTE>& receiv
     return {};
 }
 
-void SimReceipt::Finish() { WriteReceipt(); }
+void SimReceipt::Finish() {
+    WriteReceipt();
+}
 
 void SimReceipt::WriteReceipt() {
     if (m_options.receipt.empty()) return;

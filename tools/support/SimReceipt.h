@@ -3,12 +3,12 @@
 // built-in one) and the receipt it draws the printed lines on.
 #pragma once
 
-#include "PrinterSimHooks.h"
-#include "ReceiptStrip.h"
-
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "PrinterSimHooks.h"
+#include "ReceiptStrip.h"
 
 class CGlyphosDocCore;
 

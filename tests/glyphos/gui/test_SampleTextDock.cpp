@@ -1,15 +1,6 @@
 // View > Sample Text in the running editor: the line drawn with the active
 // font, following dot edits and the scale, saved as the same PNG as
 // `glyphos-cli sample`; a screenshot at 1366 x 768 in <build>/screenshots.
-#include "ChildFrm.h"
-#include "CommandIds.h"
-#include "DialogSelectFont.h"
-#include "DotPng.h"
-#include "GlyphosDoc.h"
-#include "GlyphosView.h"
-#include "GuiTestFixture.h"
-#include "SampleTextDock.h"
-
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
@@ -20,8 +11,16 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
-
 #include <filesystem>
+
+#include "ChildFrm.h"
+#include "CommandIds.h"
+#include "DialogSelectFont.h"
+#include "DotPng.h"
+#include "GlyphosDoc.h"
+#include "GlyphosView.h"
+#include "GuiTestFixture.h"
+#include "SampleTextDock.h"
 
 namespace {
 
@@ -77,8 +76,10 @@ TEST_F(SampleTextDockTest, DrawsTheActiveFontFollowsEditsAndSavesThePicture) {
     Frame()->RouteCommand(cmd::ToolPen);
     const DocDisplay& d = doc->Core().GetDisplay();
     const QPoint scroll(v->horizontalScrollBar()->value(), v->verticalScrollBar()->value());
-    QTest::mouseClick(v->viewport(), Qt::LeftButton, {},
-                      QPoint(d.GridOrigin.x + d.Pitch() * 5 + d.Pitch() / 2, d.GridOrigin.y + d.Pitch() * 12 + d.Pitch() / 2) - scroll);
+    QTest::mouseClick(
+        v->viewport(), Qt::LeftButton, {},
+        QPoint(d.GridOrigin.x + d.Pitch() * 5 + d.Pitch() / 2, d.GridOrigin.y + d.Pitch() * 12 + d.Pitch() / 2) -
+            scroll);
     QCoreApplication::processEvents();
     ASSERT_EQ(doc->GetFont().GetPixel(' ', 12, 5), 1);
     want = Expected(doc, dock->TextEdit()->text());
