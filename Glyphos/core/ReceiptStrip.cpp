@@ -145,8 +145,9 @@ bool PrinterFonts::FromUpgrade(const std::vector<unsigned char>& data, unsigned 
         if (first.Init(path)) {
             int fileModel = -1;
             CString printer;
-            // The header and the binary image it describes: a transfer that
-            // has not ended yet (or was broken off) is no upgrade.
+            // Exactly the header and the binary image it describes: a transfer
+            // that has not ended (or was broken off) is no upgrade, nor is a
+            // file sent over and over (the flow-control test).
             std::uint64_t whole = 0;
             if (!first.IsPSWII()) {
                 fileModel = first.Get_cHeaderPrnPsw()->GetGsiModel();
@@ -160,7 +161,7 @@ bool PrinterFonts::FromUpgrade(const std::vector<unsigned char>& data, unsigned 
                     whole = std::uint64_t{second.GetuiDimHeaderPsw2()} + second.GetuiDimFileBin();
                 }
             }
-            if (fileModel == static_cast<int>(model) && data.size() >= whole) {
+            if (fileModel == static_cast<int>(model) && data.size() == whole) {
                 struct First : IDocChoices {
                     int position = 0;
                     int SelectFont(const std::vector<FontChoice>& choices) override {

@@ -190,12 +190,18 @@ TEST_F(SimReceiptTest, AnUpgradeOfThePrintersModelBringsItsEditedFont) {
 TEST(PrinterFonts, OnlyAWholeUpgradeFileOfThePrintersModelBringsAFont) {
     TempDir dir;
     const std::string text = ReadText(kDemo);
-    const std::vector<unsigned char> file(text.begin(), text.end());
+    // The file twice, as the flow-control test sends it: prefixes of it.
+    const std::vector<unsigned char> file = [&] {
+        std::vector<unsigned char> twice(text.begin(), text.end());
+        twice.insert(twice.end(), text.begin(), text.end());
+        return twice;
+    }();
+    const std::size_t once = text.size();
     struct Case {
         std::size_t length;
         unsigned model;
         bool font;
-    } cases[] = {{file.size(), 80, true}, {file.size(), 42, false}, {file.size() / 2, 80, false}, {40, 80, false}};
+    } cases[] = {{once, 80, true}, {once, 42, false}, {once / 2, 80, false}, {40, 80, false}, {2 * once, 80, false}};
     for (const Case& c : cases) {
         CGlyphosDocCore doc;
         const std::vector<unsigned char> data(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(c.length));
