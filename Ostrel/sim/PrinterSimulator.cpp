@@ -104,8 +104,12 @@ bool PrinterSimulator::Run(const std::atomic<bool>& stop, std::FILE* events) {
         }
 
         // A pause of a few character times ends a transfer.
-        if (m_hooks) NoteDataStart();
-        if (Steady::now() - lastInput >= std::chrono::milliseconds(5)) OfferData(events);
+        if (m_hooks) {
+            NoteDataStart();
+            const auto quiet = std::max<PrinterModel::Time>(std::chrono::milliseconds(5),
+                                                            3 * PrinterModel::CharacterTime(host));
+            if (Steady::now() - lastInput >= quiet) OfferData(events);
+        }
         // Sleep until the printer's next event, the terminal has input or
         // room for output; never long, to notice a stop request and line
         // setting changes.
