@@ -5,6 +5,7 @@
 #include "EditingView.h"
 #include "Glyphos.h"
 #include "PaletteBar.h"
+#include "SampleTextDock.h"
 
 #include <QCloseEvent>
 #include <QDockWidget>
@@ -149,6 +150,7 @@ bool CMainFrame::Create() {
     }
     if (!CreatePalettes(*profile)) return false;
     CreatePreview();
+    m_docOnly.push_back(CSampleTextDock::Install(this)->toggleViewAction());
     restoreState(profile->value(QStringLiteral("General/BarState")).toByteArray());
     statusBar()->setVisible(profile->value(QStringLiteral("General/StatusBar"), 1).toInt() != 0);
 

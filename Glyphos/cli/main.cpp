@@ -20,6 +20,7 @@ int CliConvert(const std::vector<std::string>& args);
 int CliPrint(const std::vector<std::string>& args);
 #endif
 int CliRender(const std::vector<std::string>& args);
+int CliSample(const std::vector<std::string>& args);
 
 namespace {
 
@@ -37,6 +38,8 @@ const CliCommand kCommands[] = {
     {"replace", "FILE.psw IN.kfn [--font N] [--log-dir DIR]",
      "write a font file into a compatible font of a PSW file (re-scrambled, sums recomputed)", CliReplace},
     {"show", "FILE.kfn CODE", "print character CODE (decimal or 0x..) as rows of # and .", CliShow},
+    {"sample", "FONT TEXT OUT.png [--font N] [--codepage N] [--scale S]",
+     "draw TEXT with a font (.kfn, .bdf, .psf, .psf.gz, or font N of a .psw) at one pixel per printer dot", CliSample},
     {"export",
      "c|asm IN.kfn OUT --items N [--size byte|word|dword] [--comment star|semicolon] "
      "[--dialect default|mcuez] [--note TEXT]",

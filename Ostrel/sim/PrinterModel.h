@@ -52,6 +52,12 @@ public:
     // printing goes on from t.
     void SetLever(bool up, Time t);
     bool LeverUp() const { return m_leverUp; }
+    // A loader took what was received (an upgrade file): the text it left
+    // is not printed.
+    void ForgetText() {
+        m_text.clear();
+        m_window.clear();
+    }
     // The printer sends these bytes by itself at t.
     void Send(const std::vector<BYTE>& bytes, Time t);
 

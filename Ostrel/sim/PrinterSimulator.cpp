@@ -56,6 +56,7 @@ bool PrinterSimulator::Run(const std::atomic<bool>& stop, std::FILE* events) {
     std::vector<BYTE> pending;  // sent by the printer, not yet taken by the terminal
     DCB shown;
     std::uint64_t xoffs = 0, xons = 0;
+    auto lastInput = Steady::now();
     auto event = [&](const char* fmt, auto... args) {
         if (!events) return;
         // A fixed text goes through fputs: printf with a non-literal format
@@ -102,6 +103,13 @@ bool PrinterSimulator::Run(const std::atomic<bool>& stop, std::FILE* events) {
             if (n > 0) pending.erase(pending.begin(), pending.begin() + n);
         }
 
+        // A pause of a few character times ends a transfer.
+        if (m_hooks) {
+            NoteDataStart();
+            const auto quiet = std::max<PrinterModel::Time>(std::chrono::milliseconds(5),
+                                                            3 * PrinterModel::CharacterTime(host));
+            if (Steady::now() - lastInput >= quiet) OfferData(events);
+        }
         // Sleep until the printer's next event, the terminal has input or
         // room for output; never long, to notice a stop request and line
         // setting changes.
@@ -117,6 +125,7 @@ bool PrinterSimulator::Run(const std::atomic<bool>& stop, std::FILE* events) {
             BYTE buf[4096];
             const ssize_t got = ::read(fd, buf, sizeof buf);
             if (got > 0) {
+                lastInput = Steady::now();
                 // The setting in force when the bytes were read: the nearest
                 // we can tell to the one they were sent at.
                 DCB sent = host;
@@ -131,6 +140,7 @@ bool PrinterSimulator::Run(const std::atomic<bool>& stop, std::FILE* events) {
             }
         }
     }
+    OfferData(events);
     return true;
 }
 
@@ -156,6 +166,8 @@ void PrinterSimulator::ReportProtocolEvents(std::FILE* events) {
     const auto& lines = m_printer.PrintedLines();
     for (; m_shownLines < m_printer.LinesPrinted(); ++m_shownLines) {
         if (m_shownLines >= lines.size()) continue;
+        // Before the event: whoever reads the event finds the line drawn.
+        if (m_hooks) m_hooks->LinePrinted(lines[m_shownLines], m_printer.ReceivedCount());
         // The printer's text is single-byte (Latin-1); the event line is UTF-8.
         std::string text;
         for (const char c : lines[m_shownLines]) {

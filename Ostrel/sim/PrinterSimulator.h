@@ -8,6 +8,7 @@
 
 #include "OstrelExport.h"
 #include "PrinterModel.h"
+#include "PrinterSimHooks.h"
 #include "PrinterScript.h"
 
 #include <atomic>
@@ -35,6 +36,9 @@ public:
     // signal handler.
     void LowerLever() { m_lowerLever = true; }
 
+    // Printed lines and settled data go to `hooks` too (null: nowhere).
+    void SetHooks(PrinterSimHooks* hooks) { m_hooks = hooks; }
+
     // "received N printed N lost N garbled N xoff N xon N"
     std::string Summary() const;
 
@@ -44,6 +48,14 @@ private:
     // when a command changed the printer's own setting.
     void ReportProtocolEvents(std::FILE* events);
     std::uint64_t m_shownLines = 0;
+    // Hands what was received to the hooks when it changed since they last
+    // saw it, and keeps where the recent runs of data began
+    // (PrinterSimHooks.cpp).
+    void OfferData(std::FILE* events);
+    void NoteDataStart();
+    PrinterSimHooks* m_hooks = nullptr;
+    std::uint64_t m_offeredTotal = 0;
+    std::vector<std::uint64_t> m_dataStarts;
     DCB m_shownOwn;
 
     PrinterModel m_printer;

@@ -37,7 +37,7 @@ std::string FindSimulator(const std::string& binDir) {
 }  // namespace
 
 PrinterSimProcess::PrinterSimProcess(const std::vector<std::string>& scriptLines, const std::string& binDir,
-                                     std::chrono::milliseconds startup) {
+                                     std::chrono::milliseconds startup, const std::vector<std::string>& options) {
     const std::string program = FindSimulator(binDir);
     if (program.empty()) {
         m_error = "ostrel-printer-sim not found (set GLYPHOS_BIN_DIR)";
@@ -50,6 +50,7 @@ PrinterSimProcess::PrinterSimProcess(const std::vector<std::string>& scriptLines
         args.emplace_back("-e");
         args.push_back(line);
     }
+    args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

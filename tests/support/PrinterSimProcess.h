@@ -16,8 +16,10 @@ class PrinterSimProcess {
 public:
     // The program is looked for in $GLYPHOS_BIN_DIR, then in binDir, then
     // beside the running program. Waits up to `startup` for the path.
+    // `options` follow the script lines on the command line.
     explicit PrinterSimProcess(const std::vector<std::string>& scriptLines, const std::string& binDir = "",
-                               std::chrono::milliseconds startup = std::chrono::seconds(20));
+                               std::chrono::milliseconds startup = std::chrono::seconds(20),
+                               const std::vector<std::string>& options = {});
     ~PrinterSimProcess();
     PrinterSimProcess(const PrinterSimProcess&) = delete;
     PrinterSimProcess& operator=(const PrinterSimProcess&) = delete;
