@@ -5,11 +5,7 @@
 #include "CliGui.h"
 #include "FontPrinter.h"
 
-#include <QFileInfo>
-#include <QPrinter>
-#include <QTemporaryFile>
-
-#include <filesystem>
+#include "FileUtil.h"
 
 namespace {
 
@@ -57,21 +53,12 @@ int CliPrint(const std::vector<std::string>& args) {
 
     const auto app = StartOffscreenGui();
 
-    // The page goes to a temporary file beside the target and replaces it
-    // only when complete.
-    const QString target = QString::fromStdString(out);
-    const QFileInfo info(target);
-    QTemporaryFile tmp(info.absolutePath() + QStringLiteral("/.glyphos-print-XXXXXX.pdf"));
-    if (!tmp.open()) throw CliFailure("cannot write in the folder of " + out);
-    tmp.close();
-    QPrinter printer(QPrinter::HighResolution);
-    FontPrinter::SetupPdfPrinter(printer, tmp.fileName(), paper);
-    if (!FontPrinter::PrintPage(printer, f, doc.GetDisplay(), ch, factor)) throw CliFailure("cannot write " + out);
-    std::error_code ec;
-    std::filesystem::rename(tmp.fileName().toStdString(), out, ec);
-    if (ec) throw CliFailure("cannot write " + out + ": " + ec.message());
-    tmp.setAutoRemove(false);
-    // The temporary file was private to its owner; the page is an ordinary file.
-    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // The page is made in memory and replaces the file in one step, as
+    // every file we write does.
+    const QByteArray page = FontPrinter::PdfPage(f, doc.GetDisplay(), ch, factor, paper);
+    if (page.isEmpty()) throw CliFailure("cannot draw the page for " + out);
+    std::string why;
+    if (!WriteFileAtomically(CliPath(out), page.constData(), static_cast<std::size_t>(page.size()), &why))
+        throw CliFailure(why);
     return kExitOk;
 }

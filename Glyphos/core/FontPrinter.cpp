@@ -4,7 +4,9 @@
 #include "KalvoFont.h"
 
 #include <QFont>
+#include <QBuffer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include <algorithm>
@@ -135,6 +137,24 @@ bool PrintPage(QPrinter& printer, const KalvoFont& font, const DocDisplay& displ
     SetupPage(p, printFactor);
     PaintPage(p, font, display, ch);
     return p.end();
+}
+
+QByteArray PdfPage(const KalvoFont& font, const DocDisplay& display, int ch, int printFactor,
+                   QPageSize::PageSizeId paper) {
+    QPrinter printer(QPrinter::HighResolution);
+    SetupPdfPrinter(printer, QString(), paper);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) return {};
+    QPdfWriter writer(&buffer);
+    writer.setPageLayout(printer.pageLayout());
+    writer.setResolution(kPdfResolution);
+    QPainter p;
+    if (!p.begin(&writer)) return {};
+    SetupPage(p, printFactor);
+    PaintPage(p, font, display, ch);
+    if (!p.end()) return {};
+    return bytes;
 }
 
 }  // namespace FontPrinter

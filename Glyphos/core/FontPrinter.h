@@ -7,6 +7,7 @@
 // Qt GUI and print support only, no widgets: the command-line tool links it.
 #pragma once
 
+#include <QByteArray>
 #include <QPageSize>
 #include <QString>
 
@@ -54,5 +55,12 @@ void SetupPdfPrinter(QPrinter& printer, const QString& path, QPageSize::PageSize
 // the page set-up, the page. False when the printer cannot be started (an
 // unwritable PDF path, a printer that went away).
 bool PrintPage(QPrinter& printer, const KalvoFont& font, const DocDisplay& display, int ch, int printFactor);
+
+// The page as a one-page PDF in memory, laid out as a PDF printer set up by
+// SetupPdfPrinter lays it out: the caller writes it where it belongs, so a
+// failing disk is seen by the one writer that checks every write. Empty
+// when the page could not be drawn.
+QByteArray PdfPage(const KalvoFont& font, const DocDisplay& display, int ch, int printFactor,
+                   QPageSize::PageSizeId paper);
 
 }  // namespace FontPrinter
