@@ -183,6 +183,9 @@ TEST_F(DBCollaudatoriTest, LoadReplacesTheListAndSaveMergesWithAnotherWriter) {
     }
     ASSERT_EQ(station.LoadDBaseFromFile(), TRUE);
     EXPECT_EQ(names(station), "Anna Dario Carla ");
+    // The tester removed from the file no longer logs in.
+    ui->Answer(IDOK);
+    EXPECT_EQ(station.GetDataTester(L"b", nullptr, nullptr), FALSE);
     EXPECT_EQ(station.RemoveCollaudatore(L"Anna", L"Rossi"), 1);
     {
         CDBCollaudatori tool(Path());
