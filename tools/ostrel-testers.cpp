@@ -6,6 +6,7 @@
 #include "UiServices.h"
 
 #include <csignal>
+#include <signal.h>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -33,7 +34,8 @@ const char kUsage[] =
     "      remove the tester with these names\n"
     "\n"
     "Passwords are read from the terminal without echo, or as one line from\n"
-    "standard input when it is not a terminal.\n";
+    "standard input when it is not a terminal. \"--\" ends the options: the\n"
+    "names after it are taken as they are.\n";
 
 void PrintError(const std::string& message) { std::fprintf(stderr, "ostrel-testers: error: %s\n", message.c_str()); }
 
@@ -43,9 +45,14 @@ class ToolUi : public UiServices {
 public:
     int MessageBox(HWND, const CString& text, const CString&, UINT style) override {
         if ((style & MB_ICONMASK) == MB_ICONERROR && m_error.empty()) {
-            CString t = text;
-            while (!t.IsEmpty() && t[0] == L'\n') t = t.Mid(1);
-            m_error = t.ToUtf8();
+            // One line: the library's text and the reason below it.
+            for (const char c : text.ToUtf8()) {
+                if (c != '\n') {
+                    m_error += c;
+                } else if (!m_error.empty() && m_error.back() != ' ') {
+                    m_error += ' ';
+                }
+            }
         }
         return DefaultButton(style);
     }
@@ -64,20 +71,36 @@ private:
 };
 
 termios g_savedTerm;
-bool g_echoOff = false;
+volatile std::sig_atomic_t g_echoOff = 0;
 
 void RestoreTerminal() {
     if (g_echoOff) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerm);
-        g_echoOff = false;
+        g_echoOff = 0;
     }
 }
 
+// Every signal that ends the program by default: none may leave the
+// terminal without echo, nor a half-written database beside the real one.
+const int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM,   SIGUSR1, SIGUSR2, SIGALRM,
+                              SIGPIPE, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGPOLL};
+
 void OnSignal(int sig) {
-    // An interrupted prompt must not leave the terminal without echo.
     RestoreTerminal();
+    RemoveLiveTempFiles();
     std::signal(sig, SIG_DFL);
     std::raise(sig);
+}
+
+void InstallSignalHandlers() {
+    for (const int sig : kEndingSignals) {
+        struct sigaction old {};
+        if (::sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+        struct sigaction sa {};
+        sa.sa_handler = OnSignal;
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(sig, &sa, nullptr);
+    }
 }
 
 // One line from the terminal without echo, or from standard input.
@@ -89,11 +112,8 @@ bool ReadPassword(const char* prompt, std::string& out) {
         termios t = g_savedTerm;
         t.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         t.c_lflag |= ECHONL;
-        std::signal(SIGINT, OnSignal);
-        std::signal(SIGTERM, OnSignal);
-        std::signal(SIGHUP, OnSignal);
         if (::tcsetattr(STDIN_FILENO, TCSAFLUSH, &t) != 0) return false;
-        g_echoOff = true;
+        g_echoOff = 1;
         std::fputs(prompt, stderr);
         std::fflush(stderr);
     }
@@ -144,6 +164,14 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
         PrintError(file + ": " + std::to_string(size) + " bytes is far more than a testers database holds");
         return kExitFailure;
     }
+    // An add or a remove reads, changes and replaces the file: another
+    // writer waits until this one has written (readers do not lock).
+    FileLock lock;
+    std::string why;
+    if (named && !lock.Acquire(path, &why)) {
+        PrintError(why);
+        return kExitFailure;
+    }
     CDBCollaudatori db(path);
     if (FileExists(path)) {
         if (!db.LoadDBaseFromFile()) {
@@ -158,7 +186,9 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
     if (command == "list") {
         for (UINT i = 0; i < db.Get_m_uiNumTesters(); ++i) {
             const auto& t = db.GetTester(i);
-            std::printf("%s %s\n", t.strNome.ToUtf8().c_str(), t.strCognome.ToUtf8().c_str());
+            // A tab, which no typed name holds, keeps "Anna Maria" "Rossi"
+            // apart from "Anna" "Maria Rossi".
+            std::printf("%s\t%s\n", t.strNome.ToUtf8().c_str(), t.strCognome.ToUtf8().c_str());
         }
         return kExitOk;
     }
@@ -212,8 +242,14 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
 int main(int argc, char** argv) {
     static ToolUi ui;
     UiServices::Install(&ui);
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    for (const std::string& a : args) {
+    InstallSignalHandlers();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (auto it = args.begin(); it != args.end(); ++it) {
+        const std::string& a = *it;
+        if (a == "--") {
+            args.erase(it);
+            break;
+        }
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return kExitOk;

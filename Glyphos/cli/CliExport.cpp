@@ -87,7 +87,11 @@ int CliExport(const std::vector<std::string>& args) {
     GeneratorBoxes boxes;
     TableGenerator generator(doc.GetFont(), doc.GetBytesPerRow());
     if (!generator.Generate(s)) {
-        throw CliFailure(boxes.Error().IsEmpty() ? "no table was written to " + out : boxes.Error().ToUtf8());
+        std::string error = boxes.Error().ToUtf8();
+        // One line: the box's text and, below it, the reason.
+        for (std::size_t at = error.find('\n'); at != std::string::npos; at = error.find('\n', at))
+            error.replace(at, 1, "; ");
+        throw CliFailure(error.empty() ? "no table was written to " + out : error);
     }
     return kExitOk;
 }

@@ -5,12 +5,11 @@
 #include "CliGui.h"
 #include "FontPrinter.h"
 
-#include <QFileInfo>
+#include "FileUtil.h"
+
 #include <QPrinter>
-#include <QTemporaryFile>
 
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -58,29 +57,25 @@ int CliPrint(const std::vector<std::string>& args) {
 
     const auto app = StartOffscreenGui();
 
-    // The page goes to a temporary file beside the target and replaces it
-    // only when complete.
-    const QString target = QString::fromStdString(out);
-    const QFileInfo info(target);
-    QTemporaryFile tmp(info.absolutePath() + QStringLiteral("/.glyphos-print-XXXXXX.pdf"));
-    if (!tmp.open()) throw CliFailure("cannot write in the folder of " + out);
-    tmp.close();
-    QPrinter printer(QPrinter::HighResolution);
-    FontPrinter::SetupPdfPrinter(printer, tmp.fileName(), paper);
-    if (!FontPrinter::PageHoldsTable(printer, doc.GetDisplay(), factor)) {
-        // The page is still written: a cut proof shows the grid, and the
-        // user learns which factor gives the whole table.
-        const int fits = FontPrinter::LargestFittingFactor(printer, doc.GetDisplay());
-        std::fprintf(stderr, "glyphos-cli: warning: at factor %d the font table does not fit the page; %s\n", factor,
-                     fits > 0 ? ("the largest factor at which it fits is " + std::to_string(fits)).c_str()
-                              : "it fits at no factor");
+    {
+        // The page is still written when the table does not fit: a cut proof
+        // shows the grid, and the user learns which factor gives the whole table.
+        // A named file keeps the printer a PDF one; nothing is written to it.
+        QPrinter printer(QPrinter::HighResolution);
+        FontPrinter::SetupPdfPrinter(printer, QString::fromStdString(out), paper);
+        if (!FontPrinter::PageHoldsTable(printer, doc.GetDisplay(), factor)) {
+            const int fits = FontPrinter::LargestFittingFactor(printer, doc.GetDisplay());
+            std::fprintf(stderr, "glyphos-cli: warning: at factor %d the font table does not fit the page; %s\n", factor,
+                         fits > 0 ? ("the largest factor at which it fits is " + std::to_string(fits)).c_str()
+                                  : "it fits at no factor");
+        }
     }
-    if (!FontPrinter::PrintPage(printer, f, doc.GetDisplay(), ch, factor)) throw CliFailure("cannot write " + out);
-    std::error_code ec;
-    std::filesystem::rename(tmp.fileName().toStdString(), out, ec);
-    if (ec) throw CliFailure("cannot write " + out + ": " + ec.message());
-    tmp.setAutoRemove(false);
-    // The temporary file was private to its owner; the page is an ordinary file.
-    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // The page is made in memory and replaces the file in one step, as
+    // every file we write does.
+    const QByteArray page = FontPrinter::PdfPage(f, doc.GetDisplay(), ch, factor, paper);
+    if (page.isEmpty()) throw CliFailure("cannot draw the page for " + out);
+    std::string why;
+    if (!WriteFileAtomically(CliPath(out), page.constData(), static_cast<std::size_t>(page.size()), &why))
+        throw CliFailure(why);
     return kExitOk;
 }

@@ -18,7 +18,9 @@ int CliReplace(const std::vector<std::string>& args) {
             throw CliFailure("It's Impossible to replace the font in psw file selected. (font " +
                              std::to_string(*position) + " does not match " + kfn + ")");
         }
-        throw CliFailure(choice.Refusal().empty() ? "the font was not written into " + psw + SystemReason(psw) : choice.Refusal());
+        if (!choice.Refusal().empty()) throw CliFailure(choice.Refusal());
+        throw CliFailure("the font was not written into " + psw +
+                         (doc.GetWriteError().empty() ? SystemReason(psw) : ": " + doc.GetWriteError()));
     }
     return kExitOk;
 }

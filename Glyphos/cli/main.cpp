@@ -1,4 +1,5 @@
 // glyphos-cli: the editor's file work without a window.
+#include "AtomicFile.h"
 #include "CliCommon.h"
 #include "UiServices.h"
 
@@ -78,6 +79,8 @@ const CliCommand* Find(const std::string& name) {
 int main(int argc, char** argv) {
     static CliBoxes boxes;
     UiServices::Install(&boxes);
+    // An interrupted command leaves no half-written file beside the user's.
+    InstallTempFileCleanup();
 
     if (argc < 2) {
         PrintUsage(stderr);

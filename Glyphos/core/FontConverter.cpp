@@ -265,7 +265,7 @@ bool FontConverter::Export(const CGlyphosDocCore& doc, const CString& path, cons
     if (gzip) bytes = GzipCompress(bytes);
     std::string why;
     if (!WriteFileAtomically(path, bytes.data(), bytes.size(), &why)) {
-        error = "cannot write " + path.ToUtf8() + ": " + why;
+        error = why;
         return false;
     }
     return true;

@@ -4,7 +4,9 @@
 #include "KalvoFont.h"
 
 #include <QFont>
+#include <QBuffer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include <algorithm>
@@ -152,6 +154,24 @@ int LargestFittingFactor(QPrinter& printer, const DocDisplay& display) {
         if (PageHoldsTable(printer, display, f)) return f;
     }
     return 0;
+}
+
+QByteArray PdfPage(const KalvoFont& font, const DocDisplay& display, int ch, int printFactor,
+                   QPageSize::PageSizeId paper) {
+    QPrinter printer(QPrinter::HighResolution);
+    SetupPdfPrinter(printer, QString(), paper);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) return {};
+    QPdfWriter writer(&buffer);
+    writer.setPageLayout(printer.pageLayout());
+    writer.setResolution(kPdfResolution);
+    QPainter p;
+    if (!p.begin(&writer)) return {};
+    SetupPage(p, printFactor);
+    PaintPage(p, font, display, ch);
+    if (!p.end()) return {};
+    return bytes;
 }
 
 }  // namespace FontPrinter

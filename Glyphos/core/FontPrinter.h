@@ -7,6 +7,7 @@
 // Qt GUI and print support only, no widgets: the command-line tool links it.
 #pragma once
 
+#include <QByteArray>
 #include <QPageSize>
 #include <QString>
 
@@ -60,5 +61,12 @@ bool PrintPage(QPrinter& printer, const KalvoFont& font, const DocDisplay& displ
 bool PageHoldsTable(QPrinter& printer, const DocDisplay& display, int printFactor);
 // The largest factor (1..20) at which it does; 0 when none does.
 int LargestFittingFactor(QPrinter& printer, const DocDisplay& display);
+
+// The page as a one-page PDF in memory, laid out as a PDF printer set up by
+// SetupPdfPrinter lays it out: the caller writes it where it belongs, so a
+// failing disk is seen by the one writer that checks every write. Empty
+// when the page could not be drawn.
+QByteArray PdfPage(const KalvoFont& font, const DocDisplay& display, int ch, int printFactor,
+                   QPageSize::PageSizeId paper);
 
 }  // namespace FontPrinter

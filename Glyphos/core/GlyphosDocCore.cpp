@@ -328,6 +328,15 @@ void UpdateBankSums(std::vector<unsigned char>& image, CHeaderPsw* h1, CHeaderPs
 
 int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
     m_SaveStop = SaveStop::None;
+    m_WriteError.clear();
+    // The file is read, changed and replaced under its lock: two writers at
+    // once would each write back the file as they read it, and one font
+    // would be lost.
+    FileLock lock;
+    if (!lock.Acquire(path, &m_WriteError)) {
+        ShowError(CString::FromUtf8(m_WriteError));
+        return 0;
+    }
     // 1-2. The file is read once and holds something; the log is ready.
     // The headers, the scramble byte and the image written back all come
     // from this one reading.
@@ -402,9 +411,8 @@ int CGlyphosDocCore::SaveIntoPsw(const CString& path, IDocChoices& choices) {
         return 0;
     }
     // 11. Written in place of the old file.
-    std::string why;
-    if (!WriteFileAtomically(path, image.data(), image.size(), &why)) {
-        Log(CString::Format(kErrOpen, path));
+    if (!WriteFileAtomically(path, image.data(), image.size(), &m_WriteError)) {
+        Log(L"\n" + CString::FromUtf8(m_WriteError));
         return 0;
     }
     m_FontBlockPosition = static_cast<std::uint32_t>(position);

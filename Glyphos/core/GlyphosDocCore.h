@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CHeaderPsw;
@@ -112,6 +113,9 @@ public:
     // user cancelled the choice of slot.
     enum class SaveStop { None, NoSlot, Cancelled };
     SaveStop GetSaveStop() const { return m_SaveStop; }
+    // Why the last SaveIntoPsw or SaveKfnFile could not replace its file
+    // (the file in use, read-only, the system's reason), empty otherwise.
+    const std::string& GetWriteError() const { return m_WriteError; }
     // The list lines of a PSW file's fonts, in file order (opens the log).
     int ListPswFonts(const CString& path, std::vector<FontChoice>& out);
 
@@ -151,5 +155,6 @@ private:
     int m_FullRange = 0;
     int m_CurrentChar = 0;
     SaveStop m_SaveStop = SaveStop::None;
+    std::string m_WriteError;
     LogFontRecord m_ImportFont;
 };

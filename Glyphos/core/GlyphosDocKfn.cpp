@@ -206,9 +206,9 @@ done:
 int CGlyphosDocCore::SaveKfnFile(const CString& path) {
     const std::vector<unsigned char> bytes = StoreKfn();
     if (bytes.empty()) return 0;
-    std::string why;
-    if (!WriteFileAtomically(path, bytes.data(), bytes.size(), &why)) {
-        ShowError(CString::Format(L"The file %s could not be written:\n%s", path, CString::FromUtf8(why)));
+    m_WriteError.clear();
+    if (!WriteFileAtomically(path, bytes.data(), bytes.size(), &m_WriteError)) {
+        ShowError(CString::Format(L"The file %s could not be written:\n%s", path, CString::FromUtf8(m_WriteError)));
         return 0;
     }
     m_NewFont = 0;

@@ -159,8 +159,10 @@ int TableGenerator::Generate(const TableSettings& s, const Progress& progress) {
         MessageBox(m_Owner, L"No sufficent memory avaible", L"Error", MB_OK | MB_ICONSTOP);
         return 0;
     }
-    if (!WriteFileAtomically(s.fileName, text.data(), text.size())) {
-        MessageBox(m_Owner, CString::Format(L"Error open file: %s", s.fileName), L"Error", MB_OK | MB_ICONSTOP);
+    std::string why;
+    if (!WriteFileAtomically(s.fileName, text.data(), text.size(), &why)) {
+        MessageBox(m_Owner, CString::Format(L"Error open file: %s\n%s", s.fileName, CString::FromUtf8(why)), L"Error",
+                   MB_OK | MB_ICONSTOP);
         return 0;
     }
     MessageBox(m_Owner, L"Table successfully created !", cTable ? L"Table created" : L"Table \"Asm\" created",

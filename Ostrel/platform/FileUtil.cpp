@@ -1,6 +1,5 @@
 #include "FileUtil.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -137,86 +136,6 @@ bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out, std::ui
     if (f.Read(out.data(), out.size()) != out.size()) {
         out.clear();
         return false;
-    }
-    return true;
-}
-
-namespace {
-std::atomic<AtomicWriteFault> g_fault{nullptr};
-
-bool Faulted(AtomicWriteStep step, std::size_t index) {
-    const AtomicWriteFault hook = g_fault.load();
-    if (!hook || !hook(step, index)) return false;
-    errno = EIO;
-    return true;
-}
-}  // namespace
-
-void SetAtomicWriteFault(AtomicWriteFault hook) { g_fault.store(hook); }
-
-bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, std::string* error,
-                         int newFileMode) {
-    const std::string target = ToPath(path);
-    const auto fail = [&](const std::string& what) {
-        if (error) *error = what + ": " + std::strerror(errno);
-        return false;
-    };
-    struct stat st {};
-    const bool existed = ::stat(target.c_str(), &st) == 0;
-    if (existed && !S_ISREG(st.st_mode)) {
-        errno = EISDIR;
-        return fail("cannot replace " + target);
-    }
-    std::string tmpl = target + ".XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return fail("cannot create a temporary file beside " + target);
-    const auto* p = static_cast<const unsigned char*>(data);
-    std::size_t left = n;
-    std::size_t piece = 0;
-    while (left > 0) {
-        const std::size_t chunk = left < kAtomicWriteChunk ? left : kAtomicWriteChunk;
-        const ssize_t w = Faulted(AtomicWriteStep::Write, piece++) ? -1 : ::write(fd, p, chunk);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            const int e = errno;
-            ::close(fd);
-            ::unlink(tmpl.c_str());
-            errno = e;
-            return fail("cannot write " + tmpl);
-        }
-        p += w;
-        left -= static_cast<std::size_t>(w);
-    }
-    // mkstemp creates 0600; a replaced file keeps its own mode, a new one
-    // gets the usual mode under the user's umask.
-    mode_t mode = 0;
-    if (existed) {
-        mode = st.st_mode & 07777;
-    } else if (newFileMode >= 0) {
-        mode = static_cast<mode_t>(newFileMode);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0 || Faulted(AtomicWriteStep::Sync, 0) || ::fsync(fd) != 0) {
-        const int e = errno;
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        errno = e;
-        return fail("cannot finish " + tmpl);
-    }
-    if (::close(fd) != 0) {
-        const int e = errno;
-        ::unlink(tmpl.c_str());
-        errno = e;
-        return fail("cannot close " + tmpl);
-    }
-    if (Faulted(AtomicWriteStep::Rename, 0) || ::rename(tmpl.c_str(), target.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(tmpl.c_str());
-        errno = e;
-        return fail("cannot replace " + target);
     }
     return true;
 }

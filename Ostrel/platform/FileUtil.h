@@ -2,9 +2,11 @@
 // replace-in-one-step write used for every file that holds a user's data.
 #pragma once
 
+#include "AtomicFile.h"
 #include "CString.h"
 #include "OstrelExport.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -72,23 +74,23 @@ OSTREL_API bool IsDirectory(const CString& path);
 OSTREL_API bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out,
                               std::uint64_t maxBytes = UINT64_MAX);
 
-// Writes the data to a temporary file beside the target and renames it over
-// the target, keeping the target's permissions: the target is either the old
-// or the new contents, never a mixture. On failure the target is untouched
-// and `error` (when given) says why. A new file gets `newFileMode` when it is
-// given (>= 0), else the usual mode under the user's umask.
+// Replaces the file at `path` with the data in one step (AtomicFile.h): the
+// target is either the old or the new contents, never a mixture, and
+// nothing is left beside it. On failure the target is untouched and `error`
+// (when given) says why, the system's reason included. A new file gets
+// `newFileMode` (>= 0) or 0666, under the user's umask either way.
 OSTREL_API bool WriteFileAtomically(const CString& path, const void* data, std::size_t n,
                                     std::string* error = nullptr, int newFileMode = -1);
 
 // For tests of what a failing disk leaves behind: while a hook is set,
 // WriteFileAtomically asks it before each of its steps (the writes, made in
 // pieces of at most kAtomicWriteChunk bytes and counted from 0, the flush to
-// disk, the rename) and makes the step fail with EIO when it answers true.
-// Process-wide; nullptr removes it.
+// disk, the rename) and makes the step fail with `error` (EIO unless given)
+// when it answers true. Process-wide; nullptr removes it.
 enum class AtomicWriteStep { Write, Sync, Rename };
 inline constexpr std::size_t kAtomicWriteChunk = 64 * 1024;
 using AtomicWriteFault = bool (*)(AtomicWriteStep step, std::size_t index);
-OSTREL_API void SetAtomicWriteFault(AtomicWriteFault hook);
+OSTREL_API void SetAtomicWriteFault(AtomicWriteFault hook, int error = EIO);
 
 // Adds a trailing "/" when missing (directories are joined by plain
 // concatenation, as the configuration values are written).

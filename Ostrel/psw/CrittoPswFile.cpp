@@ -261,6 +261,13 @@ int CCrittoPswFile::ScambleFilePsw() {
     // The whole file is re-scrambled in memory and replaced in one step, so
     // a failure never leaves contents under the new byte with GSI bytes
     // still under the old one.
+    // Read, re-scrambled and replaced under the file's lock: a second
+    // writer meanwhile would be overwritten.
+    FileLock lock;
+    if (!lock.Acquire(m_strPathNomeFilePsw)) {
+        Report(kErrOpen);
+        return 0;
+    }
     PswScrambleInfo info;
     if (!ReadScrambleInfo(info)) return 0;
     unsigned char onFile = 0;

@@ -20,8 +20,8 @@ struct _Collaudatore {
 class OSTREL_API CDBCollaudatori : public CConversioni {
 public:
     explicit CDBCollaudatori(const CString& pathDB);
-    // Saves when modified; a failure here has nobody to answer a box, so it
-    // goes to stderr and the file keeps its old contents.
+    // Saves when modified; a failure is shown through the installed UI
+    // services (stderr without one) and the file keeps its old contents.
     ~CDBCollaudatori() override;
     CDBCollaudatori(const CDBCollaudatori&) = delete;
     CDBCollaudatori& operator=(const CDBCollaudatori&) = delete;
@@ -33,8 +33,12 @@ public:
     // testers (about 150 bytes each); a file beyond this is refused unread,
     // as each of its testers costs memory many times its bytes.
     static constexpr std::uint64_t kMaxFileBytes = std::uint64_t{16} << 20;
-    // Writes the file in one step (temporary file, then rename); does
-    // nothing and succeeds when nothing changed.
+    // Does nothing and succeeds when nothing changed. Otherwise, under the
+    // file's lock, reads the file as it is now, applies this object's
+    // additions and removals since its last load or save, and writes the
+    // result in one step (temporary file, then rename): a tester another
+    // program saved meanwhile is kept. The list in memory becomes the
+    // file's. A file that would grow beyond kMaxFileBytes is not written.
     BOOL SaveDBaseToFile();
     BOOL AddCollaudatore(const CString& nome, const CString& cognome, const CString& password);
     // The first tester with exactly this password (case-sensitive).
@@ -45,6 +49,8 @@ public:
     // Registration as the station offers it: every field filled, a password
     // no other tester has (two testers with one password could not be told
     // apart at login), then the add; each outcome shown in a box.
+    // A name or password outside Latin-1 is refused too: the file keeps one
+    // byte per character, and the tester could never log in.
     BOOL RegistraCollaudatore(const CString& nome, const CString& cognome, const CString& password);
     BOOL IsPasswordInUse(const CString& password) const;
     // Removes every tester with exactly these names; returns how many.
@@ -58,7 +64,11 @@ public:
     const CString& Get_m_strPathDB() const { return m_strPathDB; }
 
 protected:
-    BOOL Save(bool showBoxes);
+    BOOL Save();
+    // Reads the archive body into `out`; false when it is damaged.
+    bool ReadTesters(const std::vector<unsigned char>& data, std::vector<std::unique_ptr<_Collaudatore>>& out);
+    // This object's unsaved additions and removals, applied to a list.
+    void ApplyChanges(std::vector<std::unique_ptr<_Collaudatore>>& testers) const;
 
     const CString m_ClassName = L"CDBCollaudatori";
     const CString m_Version = L"1.00";
@@ -66,4 +76,11 @@ protected:
     CString m_strPathDB;
     UINT m_uiNumTesters = 0;
     BOOL m_bDirty = FALSE;
+
+private:
+    // What this object changed since the file was last read or written:
+    // what a save applies to the file as it then is.
+    std::vector<_Collaudatore> m_added;
+    std::vector<std::pair<CString, CString>> m_removed;
+    bool m_loading = false;
 };

@@ -3,6 +3,8 @@
 #include "FileUtil.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -86,20 +88,26 @@ BOOL CKalvoNewReportFileObject::CreateReportFile() {
     MYThrow(m_pAnagrCol != nullptr, L"1) CreateReportFile()", m_ClassName, kSourceFile);
     m_strReportName = m_pAnagrCol->strCodiceProdotto + m_pAnagrCol->strNumeroSerie + L".rpt";
     m_strPathReport = WithTrailingSlash(m_strFolder) + m_strReportName;
-    const auto fail = [&] {
-        MessageBox(m_hMainWnd, L"Impossibile creare il file di Report", L"Errore creazione report file",
-                   MB_OKCANCEL | MB_ICONERROR);
+    // The reason, when the system gave one, goes on a second line.
+    const auto fail = [&](int error) {
+        CString text = L"Impossibile creare il file di Report";
+        if (error != 0) text += L"\n" + CString::FromUtf8(std::strerror(error));
+        MessageBox(m_hMainWnd, text, L"Errore creazione report file", MB_OKCANCEL | MB_ICONERROR);
         return FALSE;
     };
     // The code and the serial number are typed by the operator: a separator
     // in them would put the report outside its folder.
-    if (m_strReportName.Find(L'/') >= 0 || m_strReportName.Find(L'\0') >= 0) return fail();
+    if (m_strReportName.Find(L'/') >= 0 || m_strReportName.Find(L'\0') >= 0) return fail(0);
     m_pFileReport = std::fopen(ToPath(m_strPathReport).c_str(), "wb");
-    if (!m_pFileReport) return fail();
-    const BOOL written = IntestazReportFile();
+    if (!m_pFileReport) return fail(errno);
+    errno = 0;
+    const BOOL written = IntestazReportFile() && std::fflush(m_pFileReport) == 0;
+    const int writeError = errno;
     const bool closed = std::fclose(m_pFileReport) == 0;
+    const int closeError = errno;
     m_pFileReport = nullptr;
-    if (!written || !closed) return fail();
+    if (!written) return fail(writeError ? writeError : EIO);
+    if (!closed) return fail(closeError ? closeError : EIO);
     return TRUE;
 }
 

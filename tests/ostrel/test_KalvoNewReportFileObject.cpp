@@ -132,7 +132,9 @@ TEST_F(ReportFileTest, AFileThatCannotBeCreatedOrASerialWithASlashIsRefused) {
         ui->Answer(IDOK);
         EXPECT_EQ(report.CreateReportFile(), FALSE);
         const auto box = ui.Last();
-        EXPECT_EQ(box.text, L"Impossibile creare il file di Report");
+        const bool missingFolder = std::wstring(serial) == L"0001";
+        EXPECT_EQ(box.text, missingFolder ? L"Impossibile creare il file di Report\nNo such file or directory"
+                                          : L"Impossibile creare il file di Report");
         EXPECT_EQ(box.caption, L"Errore creazione report file");
         EXPECT_EQ(box.style & MB_TYPEMASK, MB_OKCANCEL);
         EXPECT_EQ(report.ToReportFile(L"\nlost"), FALSE);

@@ -10,10 +10,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/resource.h>
+#include <termios.h>
+
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -46,12 +52,12 @@ TEST_F(OstrelTestersTest, AddListCheckAndRemoveWorkOnOneFile) {
         {{"add", "Bruno", "Bianchi"}, "pw2", 0, "", ""},
         {{"add", "Carla", "Verdi"}, "\xc5\x82\n", 1, "",
          "ostrel-testers: error: the password holds a character the testers database cannot store\n"},
-        {{"list"}, "", 0, "Anna Rossi\nBruno Bianchi\n", ""},
+        {{"list"}, "", 0, "Anna\tRossi\nBruno\tBianchi\n", ""},
         {{"check"}, "pw2\r\n", 0, "Bruno Bianchi\n", ""},
         {{"check"}, "PW2\n", 1, "", "ostrel-testers: error: Invalid password\n"},
         {{"remove", "Anna", "Rossi"}, "", 0, "", ""},
         {{"remove", "Anna", "Rossi"}, "", 1, "", "ostrel-testers: error: no tester named Anna Rossi\n"},
-        {{"list"}, "", 0, "Bruno Bianchi\n", ""},
+        {{"list"}, "", 0, "Bruno\tBianchi\n", ""},
     };
     for (const auto& s : steps) {
         const CliRun r = Run(s.args, s.input);
@@ -150,6 +156,139 @@ TEST_F(OstrelTestersTest, PasswordTypedAtATerminalIsNotEchoed) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
     EXPECT_EQ(seen.find("s3cret"), std::string::npos) << seen;
     EXPECT_EQ(Run({"check"}, "s3cret\n").out, "Anna Rossi\n");
+}
+
+// "--" ends the options, and a list line keeps first and last name apart.
+TEST_F(OstrelTestersTest, NamesAfterTheDoubleDashAndListLinesAreTakenAsTheyAre) {
+    ASSERT_EQ(Run({"add", "--", "--help", "Rossi"}, "p1\n").exitCode, 0);
+    ASSERT_EQ(Run({"add", "Anna Maria", "Rossi"}, "p2\n").exitCode, 0);
+    ASSERT_EQ(Run({"add", "Anna", "Maria Rossi"}, "p3\n").exitCode, 0);
+    EXPECT_EQ(Run({"list"}).out, "--help\tRossi\nAnna Maria\tRossi\nAnna\tMaria Rossi\n");
+    EXPECT_EQ(Run({"remove", "--", "--help", "Rossi"}).exitCode, 0);
+    EXPECT_EQ(Run({"list"}).out, "Anna Maria\tRossi\nAnna\tMaria Rossi\n");
+}
+
+// Two administrators adding at once: every tester is kept.
+TEST_F(OstrelTestersTest, TwoProgramsAddingAtOnceKeepEveryTester) {
+    constexpr int kAdds = 25;
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::thread> writers;
+    int failures[2] = {0, 0};
+    for (int w = 0; w < 2; ++w) {
+        writers.emplace_back([&, w] {
+            const std::string scratch = dir.File("w" + std::to_string(w));
+            std::filesystem::create_directory(scratch);
+            for (int i = 0; i < kAdds; ++i) {
+                const std::string id = std::to_string(w) + "-" + std::to_string(i);
+                WriteText(scratch + "/stdin", "pw" + id + "\n");
+                const CliRun r =
+                    RunProgram(BuiltProgram("ostrel-testers"), {db, "add", "T" + id, "S"}, scratch, scratch + "/stdin");
+                if (r.exitCode != 0) ++failures[w];
+            }
+        });
+    }
+    for (auto& t : writers) t.join();
+    std::printf("[ measured ] 2 x %d adds at once took %lld ms\n", kAdds,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - start)
+                                           .count()));
+    EXPECT_EQ(failures[0] + failures[1], 0);
+    const std::string list = Run({"list"}).out;
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2 * kAdds) << list;
+}
+
+// A full disk, an interrupted add or a read-only file: the old file stays
+// byte for byte, the reason is named, and nothing is left beside it.
+TEST_F(OstrelTestersTest, AFailedAddLeavesTheOldFileAndNothingBesideIt) {
+    // A signal's default action may dump core; no core file in the folder.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    ASSERT_EQ(Run({"add", "Anna", "Rossi"}, "pw\n").exitCode, 0);
+    const std::string old = ReadText(db);
+    const struct {
+        const char* fault;
+        bool readOnly;
+        bool signal;
+        const char* reason;
+    } cases[] = {
+        {"ENOSPC", false, false, "No space left on device"}, {"", true, false, "the file is read-only"},
+        {"SIGINT", false, true, ""},  {"SIGTERM", false, true, ""},
+        {"SIGHUP", false, true, ""},  {"SIGQUIT", false, true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ::chmod(db.c_str(), c.readOnly ? 0444 : 0600);
+        CliRun r;
+        {
+            ScopedProgramWriteFault fault(c.fault);
+            r = Run({"add", "Bruno", "Bianchi"}, "pw2\n");
+        }
+        if (c.signal) {
+            EXPECT_TRUE(r.signalled);
+        } else {
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(ReadText(db), old);
+        EXPECT_EQ(OtherFiles(dir.path(), {"testers.dat", "stdin", "run.stdout", "run.stderr"}),
+                  std::vector<std::string>{});
+    }
+}
+
+// The reader refuses a file beyond its cap unread, so an add that would
+// make one is refused before anything is written.
+TEST_F(OstrelTestersTest, AnAddThatWouldOutgrowTheReaderIsRefused) {
+    // One tester whose first name is 9 MiB in the single-byte form: a save
+    // writes the wide form, twice as large.
+    const std::uint32_t length = 9u << 20;
+    std::string file("\x01\0\0\0\xff\xff\xff", 7);
+    for (int i = 0; i < 4; ++i) file += static_cast<char>((length >> (8 * i)) & 0xFF);
+    file += std::string(length, '\xBE') + "\x01\xBE\x01\xBE";
+    WriteText(db, file);
+    const CliRun r = Run({"add", "Bruno", "Bianchi"}, "pw2\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("more than the 16777216 a testers database may hold"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadText(db), file);
+}
+
+// A signal at the password prompt, whichever, gives the terminal its echo
+// back before the program ends.
+TEST_F(OstrelTestersTest, EverySignalAtThePromptGivesTheTerminalItsEchoBack) {
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM}) {
+        SCOPED_TRACE(sig);
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(::grantpt(master), 0);
+        ASSERT_EQ(::unlockpt(master), 0);
+        const std::string slave = ::ptsname(master);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        for (int fd = 0; fd < 3; ++fd) posix_spawn_file_actions_addopen(&actions, fd, slave.c_str(), O_RDWR, 0);
+        posix_spawnattr_t attr;
+        posix_spawnattr_init(&attr);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+        std::string program = BuiltProgram("ostrel-testers"), file = db, check = "check";
+        char* argv[] = {program.data(), file.data(), check.data(), nullptr};
+        WriteText(db, std::string("\0\0\0\0", 4));
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, &attr, argv, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attr);
+        std::string seen;
+        ASSERT_TRUE(ReadUntil(master, "Password: ", seen)) << seen;
+        termios t{};
+        ASSERT_EQ(::tcgetattr(master, &t), 0);
+        EXPECT_EQ(t.c_lflag & ECHO, 0u);
+        ::kill(pid, sig);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
+        ASSERT_EQ(::tcgetattr(master, &t), 0);
+        EXPECT_NE(t.c_lflag & ECHO, 0u);
+        ::close(master);
+    }
 }
 
 }  // namespace

@@ -71,6 +71,19 @@ ScopedWriteFault::ScopedWriteFault(AtomicWriteStep step, std::size_t index) {
 
 ScopedWriteFault::~ScopedWriteFault() { SetAtomicWriteFault(nullptr); }
 
+ScopedProgramWriteFault::ScopedProgramWriteFault(const std::string& fault) {
+    ::setenv("WRITE_FAULT", fault.c_str(), 1);
+    ::setenv("LD_PRELOAD", WRITE_FAULT_SHIM, 1);
+    // A sanitized build wants its runtime first; the shim comes before it.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", ((asan && *asan ? std::string(asan) + ":" : std::string()) + "verify_asan_link_order=0").c_str(), 1);
+}
+
+ScopedProgramWriteFault::~ScopedProgramWriteFault() {
+    ::unsetenv("WRITE_FAULT");
+    ::unsetenv("LD_PRELOAD");
+}
+
 std::vector<std::string> OtherFiles(const std::string& dir, const std::vector<std::string>& keep) {
     std::vector<std::string> out;
     for (const auto& e : std::filesystem::directory_iterator(dir)) {

@@ -67,6 +67,18 @@ public:
     ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
 };
 
+// While it lives, the programs a test starts load the write-fault shim
+// (tests/shim): their first replace-in-one-step write fails with `fault`
+// ("ENOSPC", "EIO"), or the program gets the signal named ("SIGTERM" ...)
+// while its temporary file exists.
+class ScopedProgramWriteFault {
+public:
+    explicit ScopedProgramWriteFault(const std::string& fault);
+    ~ScopedProgramWriteFault();
+    ScopedProgramWriteFault(const ScopedProgramWriteFault&) = delete;
+    ScopedProgramWriteFault& operator=(const ScopedProgramWriteFault&) = delete;
+};
+
 // A Unix socket bound at `path`, so that a file of the socket kind stands
 // there; its descriptor, or -1.
 int BindSocketFile(const std::string& path);
