@@ -242,16 +242,18 @@ TEST_F(SimulatedPrinterLineTest, InvalidLineSettingsAreRefused) {
     EXPECT_EQ(line->LineSetting().BaudRate, d.BaudRate);
 }
 
-TEST(WritePacingRuleTest, AboutTwoMillisecondsOfLineTimeMayWaitAheadOfTheLine) {
+// At least 16 bytes, so that the writer wakes once per several bytes even
+// at low rates; at most 64, so that a hold lets no more through.
+TEST(WritePacingRuleTest, AboutFifteenMillisecondsOfLineTimeMayWaitAheadOfTheLine) {
     struct Case {
         DWORD baud;
         BYTE byteSize, parity, stopBits;
         DWORD inFlight;
     } cases[] = {
-        {1200, 8, NOPARITY, ONESTOPBIT, 2},    {9600, 8, NOPARITY, ONESTOPBIT, 2},
-        {19200, 8, NOPARITY, ONESTOPBIT, 3},   {38400, 8, NOPARITY, ONESTOPBIT, 7},
-        {115200, 8, NOPARITY, ONESTOPBIT, 23}, {115200, 8, EVENPARITY, ONESTOPBIT, 20},
-        {230400, 7, EVENPARITY, TWOSTOPBITS, 41}, {921600, 8, NOPARITY, ONESTOPBIT, 64},
+        {1200, 8, NOPARITY, ONESTOPBIT, 16},   {9600, 8, NOPARITY, ONESTOPBIT, 16},
+        {19200, 8, NOPARITY, ONESTOPBIT, 28},  {38400, 8, NOPARITY, ONESTOPBIT, 57},
+        {38400, 8, EVENPARITY, ONESTOPBIT, 52}, {57600, 7, EVENPARITY, TWOSTOPBITS, 64},
+        {115200, 8, NOPARITY, ONESTOPBIT, 64}, {921600, 8, NOPARITY, ONESTOPBIT, 64},
     };
     for (const auto& c : cases) {
         DCB d;
