@@ -113,9 +113,12 @@ WritePacingRule WritePacingRule::For(const DCB& dcb) {
     const unsigned long long bits = BitsPerCharacter(dcb);
     WritePacingRule r;
     r.character = std::chrono::nanoseconds(1'000'000'000ULL * bits / baud);
-    // Characters in the lead time: baud x lead / bits.
+    // Characters in the lead time: baud x lead / bits. A USB adapter holds
+    // up to 16 more in its own FIFO that no count shows, which still go
+    // after a hold: queued here and there stay within kMaxInFlight.
+    constexpr DWORD kUnseen = 16;
     r.inFlight = static_cast<DWORD>(
-        std::clamp<unsigned long long>(baud * kLeadMs / (1000 * bits), kMinInFlight, kMaxInFlight));
+        std::clamp<unsigned long long>(baud * kLeadMs / (1000 * bits), kMinInFlight, kMaxInFlight - kUnseen));
     return r;
 }
 
