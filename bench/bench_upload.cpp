@@ -10,7 +10,10 @@
 // Through the termios backend to ostrel-printer-sim on a pseudo-terminal:
 // the CPU the upload path spends per byte (cpu_us_per_byte, this process,
 // all threads), which must stay under 5 us, and the rate it reaches
-// (line_rate_pct: the pseudo-terminal has no line, the port keeps its pace).
+// (line_rate_pct: the pseudo-terminal has no line, the port keeps its pace);
+// and the same at 9600, 38400 and 115200 baud, byte by byte and as a whole
+// upload, with a CPU-bound process beside (at least 97 % of the line rate,
+// at most 10 us of CPU per byte).
 #include "KalvoNewPrintersObject.h"
 #include "MessageTarget.h"
 #include "PrinterSimProcess.h"
@@ -18,6 +21,10 @@
 #include "TestUi.h"
 
 #include <benchmark/benchmark.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -33,6 +40,7 @@ constexpr std::size_t kXoffAt = 4096;
 class BenchPrinters : public CKalvoNewPrintersObject {
 public:
     using CKalvoNewPrintersObject::SetBaudRate;
+    using CKalvoNewPrintersObject::WriteBite;
     using CKalvoNewPrintersObject::WriteFileToCom;
 };
 
@@ -182,5 +190,85 @@ BENCHMARK(BM_XoffDuringUpgrade)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpgradeCpuThroughTermios)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A process that keeps one core busy for as long as it lives, as a build or
+// another tool beside the upload would.
+class BusyNeighbour {
+public:
+    BusyNeighbour() {
+        m_pid = fork();
+        if (m_pid == 0) {
+            unsigned long n = 0;
+            for (;;) benchmark::DoNotOptimize(++n);
+        }
+    }
+    ~BusyNeighbour() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    BusyNeighbour(const BusyNeighbour&) = delete;
+    BusyNeighbour& operator=(const BusyNeighbour&) = delete;
+
+private:
+    pid_t m_pid = -1;
+};
+
+// Through the termios backend to ostrel-printer-sim on a pseudo-terminal,
+// with a CPU-bound process beside: byte by byte through the port
+// (state.range(0) 0) and as a whole upload through the printers object (1),
+// at state.range(1) baud. The port must keep the line's pace (line_rate_pct
+// at least 97) while waking seldom enough to spend at most 10 us of CPU per
+// byte (cpu_us_per_byte, this process, all threads).
+void BM_PtyLineRateBesideABusyProcess(benchmark::State& state) {
+    const bool upload = state.range(0) != 0;
+    const auto baud = static_cast<DWORD>(state.range(1));
+    const std::size_t size = baud * 3 / 10;  // three seconds of line
+    PrinterSimProcess sim({"baud " + std::to_string(baud), "buffer 1048576"});
+    if (!sim.Started()) return state.SkipWithError(sim.Error().c_str());
+    TempDir dir;
+    QueuedMessageTarget window;
+    int frame = 0;
+    double cpu = 0, seconds = 0;
+    long long bytes = 0;
+    BenchPrinters prn;
+    if (!Prepare(prn, window, frame, dir, CString::FromUtf8(sim.Path()), baud, size))
+        return state.SkipWithError("cannot open the pseudo-terminal");
+    const CString path = CString::FromUtf8(dir.File("upgrade.psw"));
+    const std::string data = UpgradeBytes(size);
+    BusyNeighbour busy;
+    for (auto _ : state) {
+        const double start = ProcessCpuSeconds();
+        const auto began = std::chrono::steady_clock::now();
+        if (upload) {
+            if (!prn.WriteFileToCom(path, 0, L"", FALSE)) return state.SkipWithError("the upload failed");
+        } else {
+            DWORD code = 0;
+            for (char c : data) {
+                if (!prn.WriteBite(static_cast<BYTE>(c), &code)) return state.SkipWithError("a write failed");
+            }
+        }
+        cpu += ProcessCpuSeconds() - start;
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        bytes += static_cast<long long>(size);
+    }
+    prn.CloseComPort();
+    sim.Stop();
+    const double perByte = cpu * 1e6 / static_cast<double>(bytes);
+    const double pct = 100.0 * (static_cast<double>(bytes) / seconds) / (baud / 10.0);
+    state.counters["cpu_us_per_byte"] = perByte;
+    state.counters["line_rate_pct"] = pct;
+    state.SetItemsProcessed(bytes);
+    std::printf("%s through termios beside a busy process at %u baud: %.2f us of CPU per byte, %.1f %% of the line "
+                "rate\n",
+                upload ? "whole upload" : "single-byte writes", static_cast<unsigned>(baud), perByte, pct);
+}
+
+BENCHMARK(BM_PtyLineRateBesideABusyProcess)
+    ->ArgsProduct({{0, 1}, {9600, 38400, 115200}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -68,12 +68,12 @@ std::unique_ptr<QSettings> CGlyphosApp::Profile() const {
 }
 
 bool CGlyphosApp::ReadProgramPath() {
-    const std::optional<CString> path = GlyphosSystemSettings::ProgramPath();
+    const std::optional<CString> path = GlyphosSystemSettings::ProgramPathQt();
     if (!path) {
         MessageBox(nullptr,
                    CString::Format(L"The reistry key %s is not find by program.\nVerify the registry integrity or "
                                    L"reinstal the program.",
-                                   GlyphosSystemSettings::KeyDescription()),
+                                   GlyphosSystemSettings::KeyDescriptionQt()),
                    L"Error", MB_ICONSTOP);
         return false;
     }

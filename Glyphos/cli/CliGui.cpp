@@ -1,4 +1,3 @@
-#ifdef GLYPHOS_HAVE_RENDER
 #include "CliGui.h"
 
 #include <cstdio>
@@ -13,4 +12,3 @@ std::unique_ptr<QGuiApplication> StartOffscreenGui() {
     });
     return std::make_unique<QGuiApplication>(argc, argv);
 }
-#endif

@@ -1,6 +1,6 @@
-// The Qt GUI application of the commands that draw text (render, print).
-// Only they start one, on the offscreen platform, so the other commands
-// never need a display or Qt's platform plugins and keep their start-up time.
+// The Qt GUI application of the command that draws a page (print, in the
+// helper program glyphos-cli-print only), on the offscreen platform, so it
+// never needs a display.
 #pragma once
 
 #include <QGuiApplication>

@@ -1,15 +1,9 @@
 // glyphos-cli render FAMILY SIZE OUT.kfn [options]: a new font drawn from a
 // font installed on the system, as the editor's import draws it.
 #include "CliDocument.h"
-
-#ifdef GLYPHOS_HAVE_RENDER
-#include "CliGui.h"
 #include "CodePageList.h"
 #include "GlyphRenderer.h"
 
-#include <QFontInfo>
-
-#include <cctype>
 #include <charconv>
 
 namespace {
@@ -45,11 +39,6 @@ std::pair<std::string, std::string> Pair(const std::string& text, const std::str
     const std::size_t comma = text.find(',');
     if (comma == std::string::npos) throw CliUsageError("option " + option + " needs two values: A,B");
     return {text.substr(0, comma), text.substr(comma + 1)};
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 }  // namespace
@@ -105,27 +94,15 @@ int CliRender(const std::vector<std::string>& args) {
         placement.fy = Factor(fy, "--stretch FY");
     }
     doc.PropertiesChanged();
-    const CString name = a.Value("--name") ? CString::FromUtf8(*a.Value("--name")) : CString::FromUtf8(family);
-    font.SetFontName(name);
-
-    const auto app = StartOffscreenGui();
-
     // Refuse a substitute: fontconfig answers every request with some face.
-    const QFont qfont = GlyphRenderer::ToQFont(lf);
-    const QString found = QFontInfo(qfont).family();
-    if (Lower(found.toStdString()) != Lower(family)) {
-        throw CliFailure("font family \"" + family + "\" is not installed (nearest: \"" + found.toStdString() +
-                         "\")");
+    const FaceChoice face = GlyphRenderer::ChooseFace(lf);
+    if (!face.named) {
+        throw CliFailure("font family \"" + family + "\" is not installed (nearest: \"" + face.family + "\")");
     }
+    // The font is named after the family as fontconfig names it.
+    font.SetFontName(CString::FromUtf8(a.Value("--name").value_or(face.family)));
     GlyphRenderer::RenderFont(font, lf, codePage, placement);
     if (!doc.SaveKfnFile(CliPath(out))) throw CliFailure("cannot write " + out);
     return kExitOk;
 }
 
-#else
-
-int CliRender(const std::vector<std::string>&) {
-    throw CliFailure("this glyphos-cli was built without Qt, which drawing installed fonts needs");
-}
-
-#endif

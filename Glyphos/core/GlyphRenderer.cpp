@@ -3,178 +3,356 @@
 #include "CodePageList.h"
 #include "KalvoFont.h"
 
-#include <QFontMetricsF>
-#include <QGlyphRun>
-#include <QHash>
-#include <QPainterPath>
-#include <QRawFont>
-#include <QPainter>
-#include <QString>
-#include <QTextLayout>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
-#include <array>
+#include <cctype>
 #include <cmath>
+#include <map>
+#include <mutex>
+#include <utility>
 
 namespace {
 
-constexpr QRgb kBlack = 0xFF000000u;
+// One FreeType library for the process: opening it costs more than a face.
+FT_Library Library() {
+    static FT_Library library = [] {
+        FT_Library l = nullptr;
+        return FT_Init_FreeType(&l) == 0 ? l : nullptr;
+    }();
+    return library;
+}
 
-QFont::StyleHint HintForFamily(std::uint8_t pitchAndFamily) {
+std::mutex& FontconfigLock() {
+    static std::mutex m;
+    return m;
+}
+
+// What a Windows family byte stands for, as fontconfig's generic names.
+const char* GenericFamily(std::uint8_t pitchAndFamily) {
     switch (pitchAndFamily & 0xF0) {
-        case 0x10: return QFont::Serif;
-        case 0x20: return QFont::SansSerif;
-        case 0x30: return QFont::Monospace;
-        case 0x40: return QFont::Cursive;
-        case 0x50: return QFont::Decorative;
-        default: return QFont::AnyStyle;
+        case 0x10: return "serif";
+        case 0x30: return "monospace";
+        case 0x40: return "cursive";
+        case 0x50: return "fantasy";
+        default: return "sans-serif";
     }
 }
 
+std::string Utf8(const std::wstring& w) {
+    std::string out;
+    for (wchar_t wc : w) {
+        auto c = static_cast<char32_t>(wc);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+bool SameName(const std::string& a, const char* b) {
+    return FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a.c_str()), reinterpret_cast<const FcChar8*>(b)) == 0;
+}
+
+constexpr int kMaxPixels = 16384;
+constexpr int kLargestHinted = 63;  // far beyond any cell; FreeType's own limit is 65535
+
+// The pattern fontconfig matches a logical font against, already
+// completed by the configuration (aliases, synthetic styles, defaults).
+FcPattern* PatternFor(const LogFontRecord& lf, int pixels) {
+    FcPattern* p = FcPatternCreate();
+    const std::string face = Utf8(lf.lfFaceName);
+    FcPatternAddString(p, FC_FAMILY,
+                       reinterpret_cast<const FcChar8*>(face.empty() ? GenericFamily(lf.lfPitchAndFamily) : face.c_str()));
+    const int weight = lf.lfWeight <= 0 ? 400 : std::min(1000, static_cast<int>(lf.lfWeight));
+    FcPatternAddInteger(p, FC_WEIGHT, FcWeightFromOpenType(weight));
+    FcPatternAddInteger(p, FC_SLANT, lf.lfItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    if (lf.lfPitchAndFamily & 0x01) FcPatternAddInteger(p, FC_SPACING, FC_MONO);
+    FcPatternAddDouble(p, FC_PIXEL_SIZE, pixels);
+    FcPatternAddBool(p, FC_ANTIALIAS, FcFalse);
+    FcConfigSubstitute(nullptr, p, FcMatchPattern);
+    FcDefaultSubstitute(p);
+    return p;
+}
+
+struct PatternDeleter {
+    void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+};
+using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
+
 }  // namespace
 
-QFont GlyphRenderer::ToQFont(const LogFontRecord& lf) {
-    QFont f;
-    // The face exactly as named; an empty face leaves the choice to the
-    // family hint, as a logical font without a face name does.
-    if (!lf.lfFaceName.empty()) f.setFamilies({QString::fromStdWString(lf.lfFaceName)});
-    f.setStyleHint(HintForFamily(lf.lfPitchAndFamily),
-                   static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoSubpixelAntialias));
-    if (lf.lfPitchAndFamily & 0x01) f.setFixedPitch(true);
-    const int weight = lf.lfWeight <= 0 ? 400 : std::min(1000, static_cast<int>(lf.lfWeight));
-    f.setWeight(static_cast<QFont::Weight>(weight));
-    f.setItalic(lf.lfItalic != 0);
-    f.setUnderline(lf.lfUnderline != 0);
-    f.setStrikeOut(lf.lfStrikeOut != 0);
-    f.setKerning(false);
-    if (lf.lfHeight < 0) {
-        // A character height: what Qt calls the pixel size.
-        f.setPixelSize(std::max(1, -static_cast<int>(std::max(lf.lfHeight, -100000))));
-    } else if (lf.lfHeight > 0) {
-        // A cell height (ascent + descent): scale the character height to it.
-        f.setPixelSize(100);
-        const qreal cell = QFontMetricsF(f).height();
-        const int height = std::min(static_cast<int>(lf.lfHeight), 100000);
-        f.setPixelSize(std::max(1, cell > 0 ? static_cast<int>(std::lround(height * 100.0 / cell)) : height));
-    } else {
-        f.setPixelSize(16);  // the face's usual size: 12 points at 96 dpi
+// The faces one renderer draws with: the chosen face and, opened when a
+// character needs one, the fallback faces fontconfig ranks after it.
+struct GlyphRenderer::Faces {
+    struct Face {
+        FT_Face face = nullptr;
+        bool embolden = false;
+        bool oblique = false;
+        bool transformed = false;
+        FT_Int32 loadFlags = FT_LOAD_DEFAULT;
+    };
+
+    Pattern pattern;
+    Face primary;
+    int pixels = 16;
+    bool italic = false;
+    bool bold = false;
+    int ascent = 0;
+    // Underline and strike-out: offset below the baseline and thickness.
+    bool underline = false;
+    bool strikeOut = false;
+    int underlinePos = 0;
+    int strikeOutPos = 0;
+    int lineThickness = 1;
+
+    FcFontSet* fallbacks = nullptr;
+    bool fallbacksSorted = false;
+    std::map<std::pair<std::string, int>, Face> opened;
+
+    ~Faces() {
+        if (primary.face) FT_Done_Face(primary.face);
+        for (auto& [key, f] : opened) {
+            if (f.face) FT_Done_Face(f.face);
+        }
+        if (fallbacks) FcFontSetDestroy(fallbacks);
     }
-    return f;
+
+    // Opens the face a matched pattern names, at the renderer's size, with
+    // the synthetic bold and slant the configuration or the request asks
+    // for when the face has no such style of its own.
+    Face Open(FcPattern* match) const {
+        Face f;
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !Library()) return f;
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        if (FT_New_Face(Library(), reinterpret_cast<const char*>(file), index, &f.face) != 0) {
+            f.face = nullptr;
+            return f;
+        }
+        if (FT_IS_SCALABLE(f.face)) {
+            FT_Set_Pixel_Sizes(f.face, 0, static_cast<FT_UInt>(pixels));
+        } else if (f.face->num_fixed_sizes > 0) {
+            // A bitmap face: the strike nearest the size asked for.
+            int best = 0;
+            for (int i = 1; i < f.face->num_fixed_sizes; ++i) {
+                if (std::abs(f.face->available_sizes[i].height - pixels) <
+                    std::abs(f.face->available_sizes[best].height - pixels))
+                    best = i;
+            }
+            FT_Select_Size(f.face, best);
+        }
+        FcBool b = FcFalse;
+        if (FcPatternGetBool(match, FC_EMBOLDEN, 0, &b) == FcResultMatch) {
+            f.embolden = b;
+        } else {
+            int weight = FC_WEIGHT_REGULAR;
+            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+            f.embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
+        }
+        FcMatrix* m = nullptr;
+        if (FcPatternGetMatrix(match, FC_MATRIX, 0, &m) == FcResultMatch && m &&
+            (m->xx != 1 || m->xy != 0 || m->yx != 0 || m->yy != 1)) {
+            FT_Matrix ft{static_cast<FT_Fixed>(m->xx * 0x10000), static_cast<FT_Fixed>(m->xy * 0x10000),
+                         static_cast<FT_Fixed>(m->yx * 0x10000), static_cast<FT_Fixed>(m->yy * 0x10000)};
+            FT_Set_Transform(f.face, &ft, nullptr);
+            f.transformed = true;
+        } else {
+            int slant = FC_SLANT_ROMAN;
+            FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+            f.oblique = italic && slant == FC_SLANT_ROMAN;
+        }
+        FcBool hinting = FcTrue;
+        FcPatternGetBool(match, FC_HINTING, 0, &hinting);
+        FcBool autohint = FcFalse;
+        FcPatternGetBool(match, FC_AUTOHINT, 0, &autohint);
+        // Hinted for monochrome, as Qt draws text without antialiasing; a
+        // glyph as large as a cell of the largest fonts (64 pixels and up)
+        // is drawn from its outline as designed, as Qt draws such glyphs:
+        // hinting changes nothing there a printer font could use.
+        f.loadFlags = hinting && pixels < kLargestHinted ? FT_LOAD_TARGET_MONO : FT_LOAD_NO_HINTING;
+        if (autohint) f.loadFlags |= FT_LOAD_FORCE_AUTOHINT;
+        return f;
+    }
+
+    // The face that draws `c` and its glyph; glyph 0 when none can.
+    std::pair<const Face*, FT_UInt> Find(char32_t c) {
+        if (primary.face) {
+            if (const FT_UInt g = FT_Get_Char_Index(primary.face, c)) return {&primary, g};
+        }
+        if (!fallbacksSorted) {
+            fallbacksSorted = true;
+            std::lock_guard lock(FontconfigLock());
+            FcResult r = FcResultNoMatch;
+            fallbacks = FcFontSort(nullptr, pattern.get(), FcTrue, nullptr, &r);
+        }
+        if (!fallbacks) return {nullptr, 0};
+        for (int i = 0; i < fallbacks->nfont; ++i) {
+            FcCharSet* set = nullptr;
+            if (FcPatternGetCharSet(fallbacks->fonts[i], FC_CHARSET, 0, &set) != FcResultMatch ||
+                !FcCharSetHasChar(set, c))
+                continue;
+            FcChar8* file = nullptr;
+            int index = 0;
+            if (FcPatternGetString(fallbacks->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
+            FcPatternGetInteger(fallbacks->fonts[i], FC_INDEX, 0, &index);
+            const auto key = std::make_pair(std::string(reinterpret_cast<const char*>(file)), index);
+            auto it = opened.find(key);
+            if (it == opened.end()) {
+                std::lock_guard lock(FontconfigLock());
+                Pattern match(FcFontRenderPrepare(nullptr, pattern.get(), fallbacks->fonts[i]));
+                it = opened.emplace(key, match ? Open(match.get()) : Face{}).first;
+            }
+            if (it->second.face) {
+                if (const FT_UInt g = FT_Get_Char_Index(it->second.face, c)) return {&it->second, g};
+            }
+        }
+        return {nullptr, 0};
+    }
+};
+
+int GlyphRenderer::PixelSize(const LogFontRecord& lf) {
+    if (lf.lfHeight < 0) return std::clamp(-static_cast<long long>(lf.lfHeight), 1LL, static_cast<long long>(kMaxPixels));
+    if (lf.lfHeight == 0) return 16;  // 12 points at 96 dpi
+    // A cell height: the character height whose ascent plus descent fill it.
+    const int cell = std::min(static_cast<int>(lf.lfHeight), kMaxPixels);
+    LogFontRecord probe = lf;
+    probe.lfHeight = -100;
+    GlyphRenderer r(probe, 1252, 1, 1, {});
+    const FT_Face f = r.m_faces->primary.face;
+    if (!f || !FT_IS_SCALABLE(f) || f->ascender - f->descender <= 0) return cell;
+    const double perEm = static_cast<double>(f->ascender - f->descender) / f->units_per_EM;
+    return std::clamp(static_cast<int>(std::lround(cell / perEm)), 1, kMaxPixels);
 }
 
 GlyphRenderer::GlyphRenderer(const LogFontRecord& lf, std::uint32_t codePage, int width, int height,
                              const ImportPlacement& placement)
-    : m_font(ToQFont(lf)),
-      m_converter(std::make_unique<CodePageConverter>(codePage)),
+    : m_faces(std::make_unique<Faces>()),
       m_width(std::clamp(width, 0, KalvoFont::kCols)),
       m_height(std::clamp(height, 0, KalvoFont::kRows)),
-      m_placement(placement),
-      m_direct(std::max(1, m_width), std::max(1, m_height), QImage::Format_RGB32) {
-    m_ascent = static_cast<int>(std::lround(QFontMetricsF(m_font).ascent()));
-    // Qt draws glyphs this large as filled outlines, loading and hinting
-    // each outline again every time; keeping the outlines makes a second
-    // import of the same face (another placement) cost only the filling.
-    // Lines under or through the text come with Qt's own drawing only.
-    const int px = m_font.pixelSize();
-    m_outlines = px * px >= kLargestCachedGlyph * kLargestCachedGlyph && !m_font.underline() && !m_font.strikeOut();
+      m_placement(placement) {
+    const CodePageConverter converter(codePage);
+    for (int b = 0; b < 256; ++b) {
+        const auto u = converter.ToUnicode(static_cast<unsigned char>(b));
+        m_unicode[static_cast<std::size_t>(b)] = u ? *u : 0;
+    }
+    m_direct.width = m_width;
+    m_direct.height = m_height;
+
+    Faces& f = *m_faces;
+    f.pixels = PixelSize(lf);
+    f.italic = lf.lfItalic != 0;
+    f.bold = lf.lfWeight >= 600;
+    f.underline = lf.lfUnderline != 0;
+    f.strikeOut = lf.lfStrikeOut != 0;
+    {
+        std::lock_guard lock(FontconfigLock());
+        f.pattern.reset(PatternFor(lf, f.pixels));
+        FcResult r = FcResultNoMatch;
+        Pattern match(FcFontMatch(nullptr, f.pattern.get(), &r));
+        if (match) f.primary = f.Open(match.get());
+    }
+    const FT_Face face = f.primary.face;
+    if (!face) return;
+    const FT_Size_Metrics& m = face->size->metrics;
+    f.ascent = static_cast<int>(std::lround(m.ascender / 64.0));
+    // Lines under and through the text as Qt places them: the face's
+    // underline position and thickness, the strike-out at its own position
+    // or a third of the ascent.
+    const double scale = FT_IS_SCALABLE(face) ? m.y_scale / 65536.0 / 64.0 : 0;
+    f.lineThickness = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
+    f.underlinePos = std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    f.strikeOutPos = os2 && os2->yStrikeoutPosition > 0
+                         ? static_cast<int>(std::lround(os2->yStrikeoutPosition * scale))
+                         : static_cast<int>(std::lround(f.ascent / 3.0));
 }
 
 GlyphRenderer::~GlyphRenderer() = default;
 
 bool GlyphRenderer::Draw(int code) {
-    m_direct.fill(Qt::white);
+    m_direct.rows.fill(0);
     if (code < 0 || code > 255) return false;
-    const auto uc = m_converter->ToUnicode(static_cast<unsigned char>(code));
-    if (!uc) return false;
-    const char32_t c = *uc;
-    // Control characters have no picture of their own; drawing them would
-    // only show a face's missing-glyph box.
+    const char32_t c = m_unicode[static_cast<std::size_t>(code)];
+    // Control characters (and codes the code page leaves undefined) have no
+    // picture of their own; drawing them would only show a missing-glyph box.
     if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return false;
-    const QString text = QString::fromUcs4(&c, 1);
+    Faces& faces = *m_faces;
+    const auto [face, glyph] = faces.Find(c);
+    if (!face || glyph == 0) return false;
 
-    // The layout picks the face or fontconfig's fallback for the character;
-    // glyph 0 is a face's "missing" box: then nothing can draw it.
-    QTextLayout layout(text, m_font);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (!line.isValid()) return false;
-    const QList<QGlyphRun> runs = line.glyphRuns();
-    for (const QGlyphRun& run : runs) {
-        for (quint32 index : run.glyphIndexes()) {
-            if (index == 0) return false;
-        }
+    FT_Face ft = face->face;
+    if (FT_Load_Glyph(ft, glyph, face->loadFlags) != 0) return false;
+    if (face->embolden) FT_GlyphSlot_Embolden(ft->glyph);
+    if (face->oblique) FT_GlyphSlot_Oblique(ft->glyph);
+    if (ft->glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_MONO) != 0) {
+        return false;
     }
 
     // The character's cell starts at (x, y): its top on y, its baseline one
     // ascent of the chosen face below.
-    QPainter p(&m_direct);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setRenderHint(QPainter::TextAntialiasing, false);
-    p.setPen(Qt::black);
-    const QPointF origin(m_placement.x, m_placement.y + m_ascent);
-    for (QGlyphRun run : runs) {
-        QList<QPointF> positions = run.positions();
-        for (QPointF& pos : positions) pos.setY(0);
-        if (m_outlines) {
-            const QList<quint32> indexes = run.glyphIndexes();
-            for (qsizetype i = 0; i < indexes.size(); ++i) {
-                p.fillPath(Outline(run.rawFont(), indexes[i]).translated(origin + positions[i]), Qt::black);
-            }
-        } else {
-            run.setPositions(positions);
-            p.drawGlyphRun(origin, run);
+    const FT_Bitmap& bm = ft->glyph->bitmap;
+    const int left = m_placement.x + ft->glyph->bitmap_left;
+    const int baseline = m_placement.y + faces.ascent;
+    const int top = baseline - ft->glyph->bitmap_top;
+    for (int r = 0; r < static_cast<int>(bm.rows); ++r) {
+        const int y = top + r;
+        if (y < 0 || y >= m_height) continue;
+        const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(r) * bm.pitch;
+        std::uint64_t bits = 0;
+        for (int k = 0; k < static_cast<int>(bm.width); ++k) {
+            const int x = left + k;
+            if (x < 0 || x >= m_width) continue;
+            const bool ink = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[k >> 3] >> (7 - (k & 7))) & 1) != 0
+                             : bm.pixel_mode == FT_PIXEL_MODE_GRAY ? row[k] >= 128
+                                                                   : false;
+            if (ink) bits |= std::uint64_t{1} << (63 - x);
         }
+        m_direct.rows[static_cast<std::size_t>(y)] |= bits;
+    }
+
+    // Underline and strike-out run over the character's advance.
+    if (faces.underline || faces.strikeOut) {
+        const int advance = static_cast<int>(std::lround(ft->glyph->advance.x / 64.0));
+        std::uint64_t span = 0;
+        for (int x = std::max(0, m_placement.x); x < std::min(m_width, m_placement.x + advance); ++x)
+            span |= std::uint64_t{1} << (63 - x);
+        const auto line = [&](int firstRow) {
+            for (int y = firstRow; y < firstRow + faces.lineThickness; ++y) {
+                if (y >= 0 && y < m_height) m_direct.rows[static_cast<std::size_t>(y)] |= span;
+            }
+        };
+        if (faces.underline) line(baseline + faces.underlinePos - faces.lineThickness / 2);
+        if (faces.strikeOut) line(baseline - faces.strikeOutPos - faces.lineThickness / 2);
     }
     return true;
 }
 
-namespace {
-
-// Keyed by everything that shapes an outline: face, size, hinting, glyph.
-QHash<QString, QPainterPath>& OutlineCache() {
-    static QHash<QString, QPainterPath> cache;
-    return cache;
-}
-
-}  // namespace
-
-void GlyphRenderer::ClearOutlineCache() { OutlineCache().clear(); }
-
-const QPainterPath& GlyphRenderer::Outline(const QRawFont& face, quint32 glyph) {
-    QHash<QString, QPainterPath>& cache = OutlineCache();
-    const QString key = m_font.key() + QLatin1Char('|') + face.familyName() + QLatin1Char('|') + face.styleName() +
-                        QLatin1Char('|') + QString::number(face.pixelSize()) + QLatin1Char('|') +
-                        QString::number(glyph);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        if (cache.size() > kMaxCachedOutlines) cache.clear();
-        QPainterPath path = face.pathForGlyph(glyph);
-        path.setFillRule(Qt::WindingFill);
-        it = cache.insert(key, path);
-    }
-    return *it;
-}
-
 void GlyphRenderer::RenderChar(KalvoFont& font, int code) {
     if (code < 0 || code > 255) return;
-    const bool drawn = Draw(code);
+    Draw(code);
     const int w = m_width;
     const int h = m_height;
-
-    // The drawing as one 64-bit mask per row, column 0 in the high bit:
-    // the stretch below then tests a whole span of pixels at once.
-    std::array<std::uint64_t, KalvoFont::kRows> ink{};
-    if (drawn) {
-        for (int r = 0; r < h; ++r) {
-            const auto* line = reinterpret_cast<const QRgb*>(m_direct.constScanLine(r));
-            std::uint64_t bits = 0;
-            for (int k = 0; k < w; ++k) {
-                if (line[k] == kBlack) bits |= std::uint64_t{1} << (63 - k);
-            }
-            ink[static_cast<std::size_t>(r)] = bits;
-        }
-    }
+    const std::array<std::uint64_t, KalvoFont::kRows>& ink = m_direct.rows;
 
     // The stretched copy, as a stretch that keeps black wins: a target
     // pixel is black when any source pixel that maps onto it is black, so a
@@ -223,6 +401,56 @@ void GlyphRenderer::RenderFont(KalvoFont& font, const LogFontRecord& lf, std::ui
     const int last = std::min(255, font.GetLastChar());
     for (int code = first; code <= last; ++code) {
         renderer.RenderChar(font, code);
-        if (shown) shown(code, renderer.DirectImage());
+        if (shown) shown(code, renderer.DirectCell());
     }
+}
+
+std::vector<std::string> GlyphRenderer::InstalledFamilies() {
+    std::vector<std::string> out;
+    {
+        std::lock_guard lock(FontconfigLock());
+        FcPattern* all = FcPatternCreate();
+        FcObjectSet* what = FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* set = FcFontList(nullptr, all, what);
+        FcObjectSetDestroy(what);
+        FcPatternDestroy(all);
+        if (set) {
+            for (int i = 0; i < set->nfont; ++i) {
+                FcChar8* name = nullptr;
+                for (int n = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n)
+                    out.emplace_back(reinterpret_cast<const char*>(name));
+            }
+            FcFontSetDestroy(set);
+        }
+    }
+    const auto lower = [](std::string s) {
+        for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return s;
+    };
+    std::sort(out.begin(), out.end(), [&](const std::string& a, const std::string& b) {
+        const std::string la = lower(a), lb = lower(b);
+        return la != lb ? la < lb : a < b;
+    });
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+FaceChoice GlyphRenderer::ChooseFace(const LogFontRecord& lf) {
+    FaceChoice choice;
+    const std::string wanted = Utf8(lf.lfFaceName);
+    std::lock_guard lock(FontconfigLock());
+    Pattern pattern(PatternFor(lf, 16));
+    FcResult r = FcResultNoMatch;
+    Pattern match(FcFontMatch(nullptr, pattern.get(), &r));
+    if (!match) return choice;
+    FcChar8* name = nullptr;
+    for (int n = 0; FcPatternGetString(match.get(), FC_FAMILY, n, &name) == FcResultMatch; ++n) {
+        const char* family = reinterpret_cast<const char*>(name);
+        if (n == 0) choice.family = family;
+        if (!choice.named && !wanted.empty() && SameName(wanted, family)) {
+            choice.named = true;
+            choice.family = family;
+        }
+    }
+    return choice;
 }

@@ -169,7 +169,15 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
     // not an empty font.
     const int width = probe.GetWidth();
     if (width < 1 || width > 64 || height < 1 || height > KalvoFont::kRows || first > last) return 0;
-    CConversioni conv;
+    // CConversioni::CStrExadecByteToInt's reading of a pair, without its
+    // strings: a font of 64 x 96 has 170,000 pairs. Only 0..9 and A..E (in
+    // either case) have their own value; every other character counts as 15.
+    const auto digit = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'E') return c - 'A' + 10;
+        if (c >= 'a' && c <= 'e') return c - 'a' + 10;
+        return 15;
+    };
     for (int ch = first; ch <= last; ++ch) {
         for (int row = 0; row < height; ++row) {
             for (int b = 0; b < bpr; ++b) {
@@ -181,7 +189,7 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
                     return 0;
                 }
                 if (pair.size() != 2) return 0;
-                const auto v = static_cast<unsigned char>(conv.CStrExadecByteToInt(CString::FromBytes(pair)));
+                const auto v = static_cast<unsigned char>(16 * digit(pair[0]) + digit(pair[1]));
                 if (row < KalvoFont::kRows && b < KalvoFont::kRowBytes) {
                     grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
                          static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)] = v;

@@ -1,23 +1,50 @@
 #include "SampleText.h"
 
-#include <QList>
-#include <QString>
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
 
+#include "CString.h"
 #include "CodePageList.h"
 #include "KalvoFont.h"
 
 namespace {
+
+// Strict UTF-8: a byte that does not start or continue a well-formed,
+// shortest-form sequence gives U+FFFD, which no code page maps.
+std::vector<char32_t> DecodeUtf8(const std::string& in) {
+    std::vector<char32_t> out;
+    std::size_t i = 0;
+    while (i < in.size()) {
+        const auto b0 = static_cast<unsigned char>(in[i]);
+        int extra = b0 < 0x80 ? 0 : (b0 & 0xE0) == 0xC0 ? 1 : (b0 & 0xF0) == 0xE0 ? 2 : (b0 & 0xF8) == 0xF0 ? 3 : -1;
+        char32_t cp = extra == 0 ? b0 : extra == 1 ? (b0 & 0x1F) : extra == 2 ? (b0 & 0x0F) : (b0 & 0x07);
+        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < in.size();
+        for (int k = 1; ok && k <= extra; ++k) {
+            const auto b = static_cast<unsigned char>(in[i + static_cast<std::size_t>(k)]);
+            if ((b & 0xC0) != 0x80) ok = false;
+            else cp = (cp << 6) | (b & 0x3F);
+        }
+        static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (ok && extra > 0 && (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+        if (!ok) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        out.push_back(cp);
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return out;
+}
 
 std::string Describe(char32_t c) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
     const bool printable = c > 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && c != 0xFFFD;
     if (!printable) return code;
-    return QString::fromUcs4(&c, 1).toStdString() + " (" + code + ")";
+    return CString(1, static_cast<wchar_t>(c)).ToUtf8() + " (" + code + ")";
 }
 
 }  // namespace
@@ -35,7 +62,7 @@ std::vector<std::vector<int>> SampleText::MapText(const std::string& utf8, std::
     std::vector<std::vector<int>> lines(1);
     std::set<char32_t> named;
     // Bytes that are not UTF-8 come back as U+FFFD, which no code page maps.
-    for (const char32_t c : QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUcs4()) {
+    for (const char32_t c : DecodeUtf8(utf8)) {
         if (c == U'\n') {
             lines.emplace_back();
             continue;

@@ -1,7 +1,7 @@
 #include "DialogCorrectiveFactorPosition.h"
 
 #include "DialogFont.h"
-#include "GlyphRenderer.h"
+#include "LogFontQFont.h"
 
 #include <QDialogButtonBox>
 #include <QFontMetrics>
@@ -82,7 +82,7 @@ CDialogCorrectiveFactorPosition::CDialogCorrectiveFactorPosition(int* originX, i
       m_y(originY ? *originY : 0),
       m_fx(fx ? *fx : 1.0f),
       m_fy(fy ? *fy : 1.0f),
-      m_font(GlyphRenderer::ToQFont(lf)),
+      m_font(ToQFont(lf)),
       m_fontWidth(fontWidth),
       m_fontHeight(fontHeight) {
     setWindowTitle(QStringLiteral("Set position in grid factor"));

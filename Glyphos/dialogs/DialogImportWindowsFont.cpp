@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Repainting for every one of up to 256 characters would cost more than the
@@ -38,9 +40,13 @@ void CDialogImportWindowsFont::Run(KalvoFont& font, const LogFontRecord& lf, std
     show();
     m_shown = 0;
     m_sinceRepaint.start();
-    GlyphRenderer::RenderFont(font, lf, codePage, placement, [this](int, const QImage& direct) {
+    GlyphRenderer::RenderFont(font, lf, codePage, placement, [this](int, const GlyphCell& direct) {
         if (m_shown++ > 0 && m_sinceRepaint.elapsed() < kRepaintMs) return;
-        m_cell = direct;
+        m_cell = QImage(std::max(1, direct.width), std::max(1, direct.height), QImage::Format_RGB32);
+        m_cell.fill(Qt::white);
+        for (int y = 0; y < direct.height; ++y)
+            for (int x = 0; x < direct.width; ++x)
+                if (direct.Ink(x, y)) m_cell.setPixel(x, y, 0xFF000000u);
         repaint();
         m_sinceRepaint.restart();
     });

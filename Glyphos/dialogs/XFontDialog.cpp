@@ -2,13 +2,13 @@
 
 #include "DialogFont.h"
 #include "GlyphRenderer.h"
+#include "LogFontQFont.h"
 #include "UiServices.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -26,18 +26,12 @@ const char* const kStyles[] = {"Regular", "Italic", "Bold", "Bold Italic"};
 const char* const kColors[] = {"Black", "Maroon", "Green", "Olive", "Navy",   "Purple", "Teal",   "Gray",
                                "Silver", "Red",   "Lime",  "Yellow", "Blue", "Fuchsia", "Aqua", "White"};
 
-// Faces that can draw something: scalable or with bitmap sizes, and with a
-// writing system; private faces (the system's own) are left out.
+// The families as fontconfig names them, which is how the import finds
+// them again: Qt's own list tags a family installed twice with its foundry
+// ("Nimbus Sans [urw]"), a name fontconfig does not know.
 QStringList DrawableFaces() {
     QStringList out;
-    for (const QString& family : QFontDatabase::families()) {
-        if (QFontDatabase::isPrivateFamily(family)) continue;
-        if (QFontDatabase::writingSystems(family).isEmpty()) continue;
-        if (QFontDatabase::isSmoothlyScalable(family) || QFontDatabase::isBitmapScalable(family) ||
-            !QFontDatabase::pointSizes(family).isEmpty()) {
-            out << family;
-        }
-    }
+    for (const std::string& family : GlyphRenderer::InstalledFamilies()) out << QString::fromStdString(family);
     return out;
 }
 
@@ -222,7 +216,7 @@ void CXFontDialog::UpdateSample() {
     lf.lfCharSet = 1;
     const int dpi = m_sample->logicalDpiY() > 0 ? m_sample->logicalDpiY() : 96;
     lf.lfHeight = -static_cast<std::int32_t>((static_cast<long long>(points) * dpi + 36) / 72);
-    QFont font = GlyphRenderer::ToQFont(lf);
+    QFont font = ToQFont(lf);
     font.setStyleStrategy(QFont::PreferDefault);  // the sample is for the eye: smooth
 
     const CodePageConverter conv(m_choice.codePage);

@@ -113,8 +113,12 @@ WritePacingRule WritePacingRule::For(const DCB& dcb) {
     const unsigned long long bits = BitsPerCharacter(dcb);
     WritePacingRule r;
     r.character = std::chrono::nanoseconds(1'000'000'000ULL * bits / baud);
-    // Characters in 2 ms: baud x 0.002 / bits.
-    r.inFlight = static_cast<DWORD>(std::clamp<unsigned long long>(baud * 2 / (1000 * bits), kMinInFlight, kMaxInFlight));
+    // Characters in the lead time: baud x lead / bits. A USB adapter holds
+    // up to 16 more in its own FIFO that no count shows, which still go
+    // after a hold: queued here and there stay within kMaxInFlight.
+    constexpr DWORD kUnseen = 16;
+    r.inFlight = static_cast<DWORD>(
+        std::clamp<unsigned long long>(baud * kLeadMs / (1000 * bits), kMinInFlight, kMaxInFlight - kUnseen));
     return r;
 }
 
@@ -122,7 +126,7 @@ std::chrono::nanoseconds WritePacingRule::Recheck(DWORD queued) const {
     const DWORD low = std::max<DWORD>(1, inFlight / 4);
     const DWORD excess = queued > low ? queued - low : 1;
     return std::clamp<std::chrono::nanoseconds>(character * excess, std::chrono::microseconds(50),
-                                                std::chrono::milliseconds(2));
+                                                std::chrono::milliseconds(20));
 }
 
 std::chrono::nanoseconds WritePacingRule::DrainLimit(DWORD queued) const {

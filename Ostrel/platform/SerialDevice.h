@@ -291,18 +291,21 @@ OSTREL_API void UnregisterSerialPort(const CString& name);
 // Bits on the line per character: start, data, parity, stop.
 OSTREL_API DWORD BitsPerCharacter(const DCB& dcb);
 
-// How a port paces what it writes. A few bytes may wait in the transmitter
+// How a port paces what it writes. Some bytes may wait in the transmitter
 // ahead of the line, so that the line never idles between two writes (on a
 // USB adapter every write is a transfer of its own that takes about a
-// millisecond to complete); and no more than a few, because holds (XOFF, CTS
-// or DSR low, a stop) are looked at before each byte, so what is already
-// queued still goes out after one. About 2 ms of line time: twice a
-// transfer's latency; at least 2, so that a byte is always ready behind the
-// one on the wire; at most 64, so that a hold never lets much through even
-// at high rates. Every device paces its writes through this one rule.
+// millisecond to complete, and a loaded machine may wake the writer late by
+// as much); and no more than a few dozen, because holds (XOFF, CTS or DSR
+// low, a stop) are looked at before each byte, so what is already queued
+// still goes out after one. About 15 ms of line time: the writer then wakes
+// once per many bytes, not once per byte, even at low rates, which on a
+// loaded machine is most of the CPU a byte costs; at least 16, at most 64,
+// so that a hold never lets more than 64 bytes through at any rate. Every
+// device paces its writes through this one rule.
 struct OSTREL_API WritePacingRule {
-    static constexpr DWORD kMinInFlight = 2;
+    static constexpr DWORD kMinInFlight = 16;
     static constexpr DWORD kMaxInFlight = 64;
+    static constexpr long long kLeadMs = 15;  // line time queued ahead of the line
 
     DWORD inFlight = kMinInFlight;                              // bytes queued ahead of the line, at most
     std::chrono::nanoseconds character{std::chrono::milliseconds(1)};  // one character on the line
@@ -312,10 +315,10 @@ struct OSTREL_API WritePacingRule {
     // With `queued` bytes not yet on the line, one more may be written.
     bool MayWrite(DWORD queued) const { return queued < inFlight; }
     // When it may not: how long until it is worth looking again. Until the
-    // queue is down to a quarter of the bound (one byte at least): the line
-    // still has about half a millisecond's worth then, and the writer wakes
-    // once per many bytes rather than once per byte, which on a loaded
-    // machine is most of the CPU a byte costs (between 50 us and 2 ms).
+    // queue is down to a quarter of the bound: the line still has a few
+    // milliseconds' worth then at low rates (the bound's floor keeps that
+    // much) and about one at high rates, and the writer wakes once per many
+    // bytes (between 50 us and 20 ms).
     std::chrono::nanoseconds Recheck(DWORD queued) const;
     // How long to let `queued` bytes leave before the setting changes or the
     // port closes under them: twice their line time and 20 ms more. What is

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 namespace {
@@ -61,6 +63,39 @@ TEST_F(CliRenderTest, AFamilyThatIsNotInstalledIsRefusedWithTheNearestOne) {
     EXPECT_NE(r.err.find("\"No Such Family Anywhere\""), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("nearest: \""), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// Every family `fc-list : family` prints is drawn, and the font is named
+// after it as fontconfig spells it.
+TEST_F(CliRenderTest, EveryFamilyFontconfigListsIsRenderedUnderItsName) {
+    std::vector<std::string> families;
+    if (std::FILE* p = popen("fc-list : family", "r")) {
+        char line[1024];
+        while (std::fgets(line, sizeof line, p)) {
+            std::string names(line);
+            names.erase(names.find_last_not_of("\r\n") + 1);
+            for (std::size_t start = 0; start <= names.size();) {
+                const std::size_t comma = std::min(names.find(',', start), names.size());
+                if (comma > start) families.push_back(names.substr(start, comma - start));
+                start = comma + 1;
+            }
+        }
+        pclose(p);
+    }
+    ASSERT_FALSE(families.empty());
+    for (const std::string& family : families) {
+        const std::string out = dir.File("f.kfn");
+        const CliRun r = Cli({"render", family, "12", out, "--first", "65", "--last", "66"});
+        ASSERT_EQ(r.exitCode, 0) << family << ": " << r.err;
+        CGlyphosDocCore doc;
+        ASSERT_EQ(doc.LoadKfnFile(CString::FromUtf8(out)), 1);
+        EXPECT_EQ(doc.GetFont().GetFontName(), CString::FromUtf8(family));
+    }
+    const CliRun lower = Cli({"render", "dejavu sans mono", "12", dir.File("l.kfn"), "--first", "65", "--last", "65"});
+    ASSERT_EQ(lower.exitCode, 0) << lower.err;
+    CGlyphosDocCore doc;
+    ASSERT_EQ(doc.LoadKfnFile(CString::FromUtf8(dir.File("l.kfn"))), 1);
+    EXPECT_EQ(doc.GetFont().GetFontName(), CString(L"DejaVu Sans Mono"));
 }
 
 }  // namespace
