@@ -1,5 +1,7 @@
 #include "UiServices.h"
 
+#include "CliText.h"
+
 #include <atomic>
 #include <cstdio>
 
@@ -54,14 +56,17 @@ int HeadlessUiServices::MessageBox(HWND, const CString& text, const CString& cap
     // reads better without it.
     CString t = text;
     while (!t.IsEmpty() && (t[0] == L'\n' || t[0] == L'\r')) t = t.Mid(1);
-    std::fprintf(stderr, "%s: %s: %s\n", IconName(style), caption.ToUtf8().c_str(), t.ToUtf8().c_str());
+    // What a box says often holds text from a file: no control character of
+    // it reaches the terminal.
+    std::fprintf(stderr, "%s: %s: %s\n", IconName(style), TerminalSafe(caption.ToUtf8()).c_str(),
+                 TerminalSafe(t.ToUtf8(), true).c_str());
     return DefaultButton(style);
 }
 
 int HeadlessUiServices::AssertionDialog(const CString& check, const CString& className,
                                         const CString& sourceFile) {
-    std::fprintf(stderr, "Runtime release assertion failed at: %s | %s | %s\n", check.ToUtf8().c_str(),
-                 className.ToUtf8().c_str(), sourceFile.ToUtf8().c_str());
+    std::fprintf(stderr, "Runtime release assertion failed at: %s | %s | %s\n", TerminalSafe(check.ToUtf8()).c_str(),
+                 TerminalSafe(className.ToUtf8()).c_str(), TerminalSafe(sourceFile.ToUtf8()).c_str());
     return IDOK;
 }
 
