@@ -1,6 +1,7 @@
 // ostrel-testers: the station administrator's tool for the testers database.
 // It works through CDBCollaudatori, so the file it writes is the one the
 // station reads; the library's boxes become this program's error lines.
+#include "CliText.h"
 #include "DBCollaudatori.h"
 #include "FileUtil.h"
 #include "UiServices.h"
@@ -35,7 +36,9 @@ const char kUsage[] =
     "Passwords are read from the terminal without echo, or as one line from\n"
     "standard input when it is not a terminal.\n";
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "ostrel-testers: error: %s\n", message.c_str()); }
+void PrintError(const std::string& message) {
+    std::fprintf(stderr, "ostrel-testers: error: %s\n", TerminalSafe(message, true).c_str());
+}
 
 // Keeps the library's error boxes for this program's one error line; other
 // boxes (the confirmation of a registration) need no answer here.
@@ -158,7 +161,7 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
     if (command == "list") {
         for (UINT i = 0; i < db.Get_m_uiNumTesters(); ++i) {
             const auto& t = db.GetTester(i);
-            std::printf("%s %s\n", t.strNome.ToUtf8().c_str(), t.strCognome.ToUtf8().c_str());
+            std::printf("%s %s\n", TerminalSafe(t.strNome.ToUtf8()).c_str(), TerminalSafe(t.strCognome.ToUtf8()).c_str());
         }
         return kExitOk;
     }
@@ -171,7 +174,7 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
             PrintError(ui.TakeError("Invalid password"));
             return kExitFailure;
         }
-        std::printf("%s %s\n", nome.ToUtf8().c_str(), cognome.ToUtf8().c_str());
+        std::printf("%s %s\n", TerminalSafe(nome.ToUtf8()).c_str(), TerminalSafe(cognome.ToUtf8()).c_str());
         return kExitOk;
     }
 
