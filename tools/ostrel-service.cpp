@@ -3,6 +3,7 @@
 // printers object reaches its protected operations, a message target takes
 // the posted notifications, and a second thread stops a running transfer
 // with StopWriter when the user presses Ctrl+C.
+#include "CliText.h"
 #include "HeaderPsw.h"
 #include "HeaderPsw2.h"
 #include "KalvoNewPrintersObject.h"
@@ -86,7 +87,9 @@ struct Failure {
     std::string what;
 };
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "ostrel-service: error: %s\n", message.c_str()); }
+void PrintError(const std::string& message) {
+    std::fprintf(stderr, "ostrel-service: error: %s\n", TerminalSafe(message, true).c_str());
+}
 
 // Set once Ctrl+C, or any other signal that ends the program, came (see
 // StopOnSignal).
@@ -212,12 +215,10 @@ struct Options {
 };
 
 long Number(const std::string& option, const std::string& text, long min, long max) {
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text.c_str(), &end, 0);
-    if (text.empty() || *end || errno || v < min || v > max)
+    long long v = 0;
+    if (!ParseWholeNumber(text, v) || v < min || v > max)
         throw UsageError{option + " wants a number from " + std::to_string(min) + " to " + std::to_string(max)};
-    return v;
+    return static_cast<long>(v);
 }
 
 Options Parse(int argc, char** argv) {
@@ -352,7 +353,7 @@ void StopOnSignal() {
 int ServiceUi::LeverPrompt(const CString& text) {
     CString line = text;
     line.Trim();
-    std::fprintf(stderr, "\nostrel-service: %s\n", line.ToUtf8().c_str());
+    std::fprintf(stderr, "\nostrel-service: %s\n", TerminalSafe(line.ToUtf8(), true).c_str());
     if (answer == true) return IDOK;
     if (isatty(STDIN_FILENO)) {
         std::fprintf(stderr, "ostrel-service: press Enter once the lever is down\n");
@@ -534,7 +535,7 @@ int Run(const Options& o, ServiceUi& ui) {
     } else if (o.command == "release") {
         const CString release = printer.GetReleaseSwStampante();
         check(!release.IsEmpty(), "the printer did not tell its release");
-        std::printf("%s\n", release.ToUtf8().c_str());
+        std::printf("%s\n", TerminalSafe(release.ToUtf8()).c_str());
     } else if (o.command == "status") {
         check(printer.GetStatusPrinter(), "the printer is not ready (switched off, busy or not connected)");
         std::printf("ready\n");
@@ -579,8 +580,9 @@ int Run(const Options& o, ServiceUi& ui) {
         std::uint64_t size = 0;
         if (upgrade) {
             const UpgradeFile f = ReadUpgradeFile(path, printer.Debug());
-            std::printf("printer %s\nsoftware release %s\nhardware release %s\nmodel %u\n", f.printer.c_str(),
-                        f.swRelease.c_str(), f.hwRelease.c_str(), static_cast<unsigned>(f.model));
+            std::printf("printer %s\nsoftware release %s\nhardware release %s\nmodel %u\n", TerminalSafe(f.printer).c_str(),
+                        TerminalSafe(f.swRelease).c_str(), TerminalSafe(f.hwRelease).c_str(),
+                        static_cast<unsigned>(f.model));
             std::fflush(stdout);
             size = f.size;
             // A mismatch then names the file's model next to the printer's.

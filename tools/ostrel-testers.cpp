@@ -1,6 +1,7 @@
 // ostrel-testers: the station administrator's tool for the testers database.
 // It works through CDBCollaudatori, so the file it writes is the one the
 // station reads; the library's boxes become this program's error lines.
+#include "CliText.h"
 #include "DBCollaudatori.h"
 #include "FileUtil.h"
 #include "UiServices.h"
@@ -37,7 +38,9 @@ const char kUsage[] =
     "standard input when it is not a terminal. \"--\" ends the options: the\n"
     "names after it are taken as they are.\n";
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "ostrel-testers: error: %s\n", message.c_str()); }
+void PrintError(const std::string& message) {
+    std::fprintf(stderr, "ostrel-testers: error: %s\n", TerminalSafe(message, true).c_str());
+}
 
 // Keeps the library's error boxes for this program's one error line; other
 // boxes (the confirmation of a registration) need no answer here.
@@ -188,7 +191,7 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
             const auto& t = db.GetTester(i);
             // A tab, which no typed name holds, keeps "Anna Maria" "Rossi"
             // apart from "Anna" "Maria Rossi".
-            std::printf("%s\t%s\n", t.strNome.ToUtf8().c_str(), t.strCognome.ToUtf8().c_str());
+            std::printf("%s\t%s\n", TerminalSafe(t.strNome.ToUtf8()).c_str(), TerminalSafe(t.strCognome.ToUtf8()).c_str());
         }
         return kExitOk;
     }
@@ -201,7 +204,7 @@ int Run(const std::vector<std::string>& args, ToolUi& ui) {
             PrintError(ui.TakeError("Invalid password"));
             return kExitFailure;
         }
-        std::printf("%s %s\n", nome.ToUtf8().c_str(), cognome.ToUtf8().c_str());
+        std::printf("%s %s\n", TerminalSafe(nome.ToUtf8()).c_str(), TerminalSafe(cognome.ToUtf8()).c_str());
         return kExitOk;
     }
 

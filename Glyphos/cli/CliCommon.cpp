@@ -1,10 +1,10 @@
 #include "CliCommon.h"
 
+#include "CliText.h"
 #include "FileUtil.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -55,12 +55,14 @@ std::optional<std::string> CliArgs::Value(const std::string& option) const {
 std::optional<long long> CliArgs::IntValue(const std::string& option, long long min, long long max) const {
     const auto text = Value(option);
     if (!text) return std::nullopt;
+    return WholeNumberArg(*text, "option " + option, min, max);
+}
+
+long long WholeNumberArg(const std::string& text, const std::string& what, long long min, long long max) {
     long long v = 0;
-    const char* end = text->data() + text->size();
-    const auto r = std::from_chars(text->data(), end, v);
-    if (text->empty() || r.ec != std::errc() || r.ptr != end || v < min || v > max) {
-        throw CliUsageError("option " + option + " needs a whole number from " + std::to_string(min) + " to " +
-                            std::to_string(max) + ", not \"" + *text + "\"");
+    if (!ParseWholeNumber(text, v) || v < min || v > max) {
+        throw CliUsageError(what + " needs a whole number from " + std::to_string(min) + " to " + std::to_string(max) +
+                            " (decimal or 0x..), not \"" + TerminalSafe(text) + "\"");
     }
     return v;
 }
@@ -70,7 +72,13 @@ void CliArgs::ExpectPositional(std::size_t min, std::size_t max) const {
     if (m_positional.size() > max) throw CliUsageError("unexpected argument \"" + m_positional[max] + "\"");
 }
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "glyphos-cli: error: %s\n", message.c_str()); }
+void PrintError(const std::string& message) {
+    std::fprintf(stderr, "glyphos-cli: error: %s\n", TerminalSafe(message, true).c_str());
+}
+
+void PrintWarning(const std::string& message) {
+    std::fprintf(stderr, "glyphos-cli: warning: %s\n", TerminalSafe(message, true).c_str());
+}
 
 std::unique_ptr<CKalvoNewDebugObject> MakeCliLog() {
     return std::make_unique<CKalvoNewDebugObject>(nullptr, nullptr, CString(), CString(), L"glyphos-cli", 1);
@@ -86,7 +94,7 @@ std::string OneLine(const CString& text) {
         out += blank ? ' ' : c;
     }
     while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
+    return TerminalSafe(out);
 }
 }  // namespace
 

@@ -38,7 +38,8 @@ public:
 
     bool Has(const std::string& option) const;
     std::optional<std::string> Value(const std::string& option) const;
-    // A whole number within [min, max]; CliUsageError otherwise.
+    // A whole number within [min, max] (see WholeNumberArg); CliUsageError
+    // otherwise.
     std::optional<long long> IntValue(const std::string& option, long long min, long long max) const;
     const std::vector<std::string>& Positional() const { return m_positional; }
     // CliUsageError unless there are between min and max positional arguments.
@@ -50,8 +51,15 @@ private:
     std::vector<std::string> m_positional;
 };
 
-// "glyphos-cli: error: <message>" on stderr.
+// A whole number argument within [min, max] (decimal, or hexadecimal after
+// "0x"); CliUsageError naming `what` otherwise.
+long long WholeNumberArg(const std::string& text, const std::string& what, long long min, long long max);
+
+// "glyphos-cli: error: <message>" on stderr, control characters escaped
+// (the line ends the message means stay).
 void PrintError(const std::string& message);
+// "glyphos-cli: warning: <message>" on stderr, the same way.
+void PrintWarning(const std::string& message);
 
 // The UI provider of a command: the boxes the library shows while the
 // command runs are kept, one line each, and answered with their default

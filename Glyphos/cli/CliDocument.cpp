@@ -1,5 +1,6 @@
 #include "CliDocument.h"
 
+#include "CliText.h"
 #include "FileUtil.h"
 #include "GlyphosSystemSettings.h"
 #include "LoadGlyphosCfgFileApp.h"
@@ -67,6 +68,6 @@ int CliFontChoice::SelectFont(const std::vector<FontChoice>& choices) {
     }
     if (choices.size() == 1) return 0;
     m_refusal = "several fonts fit; choose one with --font N:";
-    for (const auto& c : choices) m_refusal += "\n  " + c.line.ToUtf8();
+    for (const auto& c : choices) m_refusal += "\n  " + TerminalSafe(c.line.ToUtf8());
     return -1;
 }

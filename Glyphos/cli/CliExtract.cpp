@@ -6,14 +6,7 @@ int CliExtract(const std::vector<std::string>& args) {
     a.ExpectPositional(3, 3);
     const std::string& psw = a.Positional()[0];
     const std::string& out = a.Positional()[2];
-    int n = 0;
-    try {
-        std::size_t used = 0;
-        n = std::stoi(a.Positional()[1], &used);
-        if (used != a.Positional()[1].size() || n < 1) throw std::invalid_argument("n");
-    } catch (const std::exception&) {
-        throw CliUsageError("N must be a font number from 1 (see `glyphos-cli fonts`): " + a.Positional()[1]);
-    }
+    const int n = static_cast<int>(WholeNumberArg(a.Positional()[1], "N (a font number, see `glyphos-cli fonts`)", 1, 255));
     if (CGlyphosDocCore::ClassifyPath(CliPath(out)) != CGlyphosDocCore::PathKind::Kfn) {
         throw CliUsageError("the output must be a .kfn file: " + out);
     }

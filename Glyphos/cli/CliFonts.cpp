@@ -1,5 +1,6 @@
 // glyphos-cli fonts FILE.psw: one line per font, as the editor lists them.
 #include "CliDocument.h"
+#include "CliText.h"
 
 #include <cstdio>
 
@@ -12,6 +13,6 @@ int CliFonts(const std::vector<std::string>& args) {
     if (!doc.ListPswFonts(CliPath(a.Positional()[0]), fonts)) {
         throw CliFailure("cannot read the fonts of " + a.Positional()[0] + SystemReason(a.Positional()[0]));
     }
-    for (const auto& f : fonts) std::printf("%s\n", f.line.ToUtf8().c_str());
+    for (const auto& f : fonts) std::printf("%s\n", TerminalSafe(f.line.ToUtf8()).c_str());
     return kExitOk;
 }

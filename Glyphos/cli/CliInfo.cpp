@@ -1,6 +1,7 @@
 // glyphos-cli info FILE [--json]: what the headers of a PSW or PSW2 file say.
 #include "CliCommon.h"
 #include "CliJson.h"
+#include "CliText.h"
 #include "PswInfo.h"
 
 #include <cstdio>
@@ -15,6 +16,9 @@ Json Numbers(const auto& values) {
 }
 
 std::string Letter(wchar_t c) { return CString(std::wstring(1, c)).ToUtf8(); }
+
+// Text of the file as the terminal may show it.
+std::string Shown(const CString& text) { return TerminalSafe(text.ToUtf8()); }
 
 Json ToJson(const PswInfo& info) {
     Json j = Json::Object();
@@ -90,11 +94,11 @@ void PrintSummary(const std::string& path, const PswInfo& info) {
         std::snprintf(buf, sizeof buf, "0x%02X", v & 0xFF);
         return std::string(buf);
     };
-    line("File:", path);
+    line("File:", TerminalSafe(path));
     line("Generation:", info.generation == 1 ? "1 (PSW)" : "2 (PSW2)");
-    line("Printer:", "\"" + info.printer.ToUtf8() + "\"");
-    line("Releases:", "hardware \"" + info.hwRelease.ToUtf8() + "\", software \"" + info.swRelease.ToUtf8() + "\"");
-    line("Date:", "\"" + info.date.ToUtf8() + "\"");
+    line("Printer:", "\"" + Shown(info.printer) + "\"");
+    line("Releases:", "hardware \"" + Shown(info.hwRelease) + "\", software \"" + Shown(info.swRelease) + "\"");
+    line("Date:", "\"" + Shown(info.date) + "\"");
     line("Scramble byte:", hex(info.scrambleByte));
     line("GSI model:", hex(info.gsiModel));
     line("Initial-data bank:", std::to_string(info.initBank));
@@ -109,16 +113,16 @@ void PrintSummary(const std::string& path, const PswInfo& info) {
         line("Sums:", hex(info.sums[0]) + " " + hex(info.sums[1]) + " " + hex(info.sums[2]) + " " + hex(info.sums[3]));
         line("Logos:", std::to_string(info.logos));
     } else {
-        line("Software module:", info.softwareModuleRelease.IsEmpty() ? "none" : info.softwareModuleRelease.ToUtf8());
+        line("Software module:", info.softwareModuleRelease.IsEmpty() ? "none" : Shown(info.softwareModuleRelease));
         line("Supported printers:", std::to_string(info.supportedPrinters.size()));
         for (const auto& p : info.supportedPrinters) {
             std::printf("  %d) \"%s\" hardware \"%s\", software \"%s\", date \"%s\", GSI model %s\n", p.number,
-                        p.printer.ToUtf8().c_str(), p.hwRelease.ToUtf8().c_str(), p.swRelease.ToUtf8().c_str(),
-                        p.date.ToUtf8().c_str(), hex(p.gsiModel).c_str());
+                        Shown(p.printer).c_str(), Shown(p.hwRelease).c_str(), Shown(p.swRelease).c_str(),
+                        Shown(p.date).c_str(), hex(p.gsiModel).c_str());
         }
         line("Modules:", std::to_string(info.modules.size()));
         for (const auto& m : info.modules) {
-            std::printf("  %s %d of %d at %u, %u bytes\n", Letter(m.type).c_str(), m.number, m.count,
+            std::printf("  %s %d of %d at %u, %u bytes\n", TerminalSafe(Letter(m.type)).c_str(), m.number, m.count,
                         static_cast<unsigned>(m.address), static_cast<unsigned>(m.size));
         }
         line("Proportional fonts:", std::to_string(info.propFonts));
@@ -127,7 +131,7 @@ void PrintSummary(const std::string& path, const PswInfo& info) {
     for (const auto& f : info.fonts) {
         std::printf("  %d) %d x %d, characters %d..%d, orientation %s, margins %d %d %d %d, byte order %d, "
                     "data at %u (%u bytes)\n",
-                    f.number, f.width, f.height, f.first, f.last, Letter(f.orientation).c_str(), f.margins[0],
+                    f.number, f.width, f.height, f.first, f.last, TerminalSafe(Letter(f.orientation)).c_str(), f.margins[0],
                     f.margins[1], f.margins[2], f.margins[3], f.byteOrder, static_cast<unsigned>(f.offset),
                     static_cast<unsigned>(f.blockSize));
     }

@@ -11,20 +11,6 @@
 
 #include <cstdio>
 
-namespace {
-
-int ParseCode(const std::string& text) {
-    try {
-        std::size_t used = 0;
-        const long v = std::stol(text, &used, 0);  // decimal or 0x..
-        if (used == text.size() && v >= 0 && v <= 255) return static_cast<int>(v);
-    } catch (const std::exception&) {
-    }
-    throw CliUsageError("--char takes a character code from 0 to 255 (decimal or 0x..), not \"" + text + "\"");
-}
-
-}  // namespace
-
 int CliPrint(const std::vector<std::string>& args) {
     const CliArgs a(args, {}, {"--char", "--factor", "--paper"});
     a.ExpectPositional(2, 2);
@@ -42,7 +28,7 @@ int CliPrint(const std::vector<std::string>& args) {
         }
     }
     const auto code = a.Value("--char");
-    const int requested = code ? ParseCode(*code) : -1;
+    const int requested = code ? static_cast<int>(WholeNumberArg(*code, "option --char", 0, 255)) : -1;
 
     CGlyphosDocCore doc;
     if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn);

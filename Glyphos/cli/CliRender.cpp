@@ -8,23 +8,6 @@
 
 namespace {
 
-long long WholeNumber(const std::string& text, const std::string& what, long long min, long long max) {
-    long long v = 0;
-    bool ok = false;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        const auto r = std::from_chars(text.data() + 2, text.data() + text.size(), v, 16);
-        ok = r.ec == std::errc() && r.ptr == text.data() + text.size();
-    } else {
-        const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-        ok = !text.empty() && r.ec == std::errc() && r.ptr == text.data() + text.size();
-    }
-    if (!ok || v < min || v > max) {
-        throw CliUsageError(what + " must be a whole number from " + std::to_string(min) + " to " +
-                            std::to_string(max) + ", not \"" + text + "\"");
-    }
-    return v;
-}
-
 float Factor(const std::string& text, const std::string& what) {
     float v = 0;
     const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -51,7 +34,7 @@ int CliRender(const std::vector<std::string>& args) {
     const std::string& family = a.Positional()[0];
     const std::string& out = a.Positional()[2];
     if (family.empty()) throw CliUsageError("FAMILY must not be empty");
-    const int size = static_cast<int>(WholeNumber(a.Positional()[1], "SIZE", 1, 1638));
+    const int size = static_cast<int>(WholeNumberArg(a.Positional()[1], "SIZE", 1, 1638));
     if (CGlyphosDocCore::ClassifyPath(CliPath(out)) != CGlyphosDocCore::PathKind::Kfn) {
         throw CliUsageError("the output must be a .kfn file: " + out);
     }
@@ -72,21 +55,21 @@ int CliRender(const std::vector<std::string>& args) {
 
     std::uint32_t codePage = 0;
     if (const auto cp = a.Value("--codepage")) {
-        codePage = static_cast<std::uint32_t>(WholeNumber(*cp, "--codepage", 0, 65535));
+        codePage = static_cast<std::uint32_t>(WholeNumberArg(*cp, "--codepage", 0, 65535));
         if (!CodePageConverter(codePage).IsValid()) {
             throw CliUsageError("code page " + *cp + " is not known or iconv cannot convert it");
         }
     }
-    if (const auto v = a.Value("--width")) font.SetWidth(static_cast<int>(WholeNumber(*v, "--width", 1, 64)));
-    if (const auto v = a.Value("--height")) font.SetHeight(static_cast<int>(WholeNumber(*v, "--height", 1, 96)));
-    if (const auto v = a.Value("--first")) font.SetFirstChar(static_cast<int>(WholeNumber(*v, "--first", 0, 255)));
-    if (const auto v = a.Value("--last")) font.SetLastChar(static_cast<int>(WholeNumber(*v, "--last", 0, 255)));
+    if (const auto v = a.Value("--width")) font.SetWidth(static_cast<int>(WholeNumberArg(*v, "--width", 1, 64)));
+    if (const auto v = a.Value("--height")) font.SetHeight(static_cast<int>(WholeNumberArg(*v, "--height", 1, 96)));
+    if (const auto v = a.Value("--first")) font.SetFirstChar(static_cast<int>(WholeNumberArg(*v, "--first", 0, 255)));
+    if (const auto v = a.Value("--last")) font.SetLastChar(static_cast<int>(WholeNumberArg(*v, "--last", 0, 255)));
     if (font.GetFirstChar() > font.GetLastChar()) throw CliUsageError("--first must not be above --last");
     ImportPlacement placement;
     if (const auto v = a.Value("--origin")) {
         const auto [x, y] = Pair(*v, "--origin");
-        placement.x = static_cast<int>(WholeNumber(x, "--origin X", -10, 10));
-        placement.y = static_cast<int>(WholeNumber(y, "--origin Y", -10, 10));
+        placement.x = static_cast<int>(WholeNumberArg(x, "--origin X", -10, 10));
+        placement.y = static_cast<int>(WholeNumberArg(y, "--origin Y", -10, 10));
     }
     if (const auto v = a.Value("--stretch")) {
         const auto [fx, fy] = Pair(*v, "--stretch");

@@ -9,14 +9,7 @@ int CliShow(const std::vector<std::string>& args) {
     a.ExpectPositional(2, 2);
     const std::string& kfn = a.Positional()[0];
     const std::string& codeText = a.Positional()[1];
-    int code = -1;
-    try {
-        std::size_t used = 0;
-        const long v = std::stol(codeText, &used, 0);  // decimal or 0x..
-        if (used == codeText.size() && v >= 0 && v <= 255) code = static_cast<int>(v);
-    } catch (const std::exception&) {
-    }
-    if (code < 0) throw CliUsageError("CODE must be a character code from 0 to 255 (decimal or 0x..): " + codeText);
+    const int code = static_cast<int>(WholeNumberArg(codeText, "CODE", 0, 255));
     CGlyphosDocCore doc;
     if (!doc.LoadKfnFile(CliPath(kfn))) throw CliFailure("cannot read the font file " + kfn + SystemReason(kfn));
     const KalvoFont& f = doc.GetFont();

@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     try {
         const int code = command->run(args);
         // What the library said on the way to a success is worth a look.
-        for (const std::string& t : boxes.Texts()) std::fprintf(stderr, "glyphos-cli: warning: %s\n", t.c_str());
+        for (const std::string& t : boxes.Texts()) PrintWarning(t);
         return code;
     } catch (const CliUsageError& e) {
         PrintError(e.what());

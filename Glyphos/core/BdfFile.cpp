@@ -88,26 +88,71 @@ bool ParseBox(const std::vector<std::string_view>& t, Box& b) {
            b.h >= 0;
 }
 
+// The lines of a text one at a time: a file of millions of empty lines
+// costs no table of them.
+class Lines {
+public:
+    explicit Lines(std::string_view text) : m_text(text) {}
+    bool Next(std::string_view& line) {
+        if (m_pos >= m_text.size()) return false;
+        std::size_t end = m_text.find('\n', m_pos);
+        if (end == std::string_view::npos) end = m_text.size();
+        line = m_text.substr(m_pos, end - m_pos);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        m_pos = end + 1;
+        ++m_number;
+        return true;
+    }
+    // 1-based number of the line Next gave last.
+    std::size_t Number() const { return m_number; }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::size_t m_number = 0;
+};
+
+// Our property record, checked against what the dots themselves say: a
+// record no printer font can be is refused (it would make a font file that
+// no reader takes back), and where its size and the bounding box disagree the
+// bounding box is what the glyphs were drawn in, so it wins.
+bool TakeRecord(BitmapFont::Printer p, const Box& fbb, BitmapFont& out, std::string& error,
+                std::vector<std::string>* warnings) {
+    const int w = p.record[3], h = p.record[4], first = p.record[5], last = p.record[6];
+    if (w < 1 || w > BitmapFont::kMaxWidth || h < 1 || h > BitmapFont::kMaxHeight || first > last) {
+        error = std::string(kPropRecord) + " describes a font of " + std::to_string(w) + " x " + std::to_string(h) +
+                " dots, characters " + std::to_string(first) + ".." + std::to_string(last) +
+                ", which no printer font can be (1..64 x 1..96 dots, first character not above the last)";
+        return false;
+    }
+    // The cell may be wider than the record: dots a margin left beyond the
+    // width travel in it.
+    if (h != fbb.h || w > fbb.w) {
+        if (warnings) {
+            warnings->push_back(std::string(kPropRecord) + " gives " + std::to_string(w) + " x " + std::to_string(h) +
+                                " dots, FONTBOUNDINGBOX " + std::to_string(fbb.w) + " x " + std::to_string(fbb.h) +
+                                ": the bounding box is taken");
+        }
+        p.record[3] = static_cast<unsigned char>(std::min<long>(w, fbb.w));
+        p.record[4] = static_cast<unsigned char>(fbb.h);
+    }
+    out.printer = std::move(p);
+    return true;
+}
+
 }  // namespace
 
-bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std::string& error) {
+bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std::string& error,
+                   std::vector<std::string>* warnings) {
     out = BitmapFont{};
     const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
-    std::vector<std::string_view> lines;
-    for (std::size_t pos = 0; pos < text.size();) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view l = text.substr(pos, end - pos);
-        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-        lines.push_back(l);
-        pos = end + 1;
-    }
-    std::size_t i = 0;
+    Lines lines(text);
+    std::string_view line;
     const auto fail = [&](const std::string& why) {
-        error = "line " + std::to_string(i + 1) + ": " + why;
+        error = "line " + std::to_string(lines.Number()) + ": " + why;
         return false;
     };
-    if (lines.empty() || Tokens(lines[0]).empty() || Tokens(lines[0])[0] != "STARTFONT") {
+    if (!lines.Next(line) || Tokens(line).empty() || Tokens(line)[0] != "STARTFONT") {
         error = "not a BDF file (it does not begin with STARTFONT)";
         return false;
     }
@@ -115,12 +160,13 @@ bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
     bool haveFbb = false, ended = false;
     std::string fontName, family, registry, recordHex;
     long generation = -1, codePage = 0, ascent = -1;
-    for (i = 1; i < lines.size() && !ended; ++i) {
-        const auto t = Tokens(lines[i]);
+    std::size_t glyphCount = 0;
+    while (!ended && lines.Next(line)) {
+        const auto t = Tokens(line);
         if (t.empty()) continue;
         const std::string_view k = t[0];
         if (k == "FONT") {
-            fontName = PropertyValue(lines[i], "FONT");
+            fontName = PropertyValue(line, "FONT");
         } else if (k == "FONTBOUNDINGBOX") {
             if (!ParseBox(t, fbb) || fbb.w < 1 || fbb.h < 1) return fail("bad FONTBOUNDINGBOX");
             if (fbb.w > BitmapFont::kMaxWidth || fbb.h > BitmapFont::kMaxHeight) {
@@ -129,13 +175,13 @@ bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
             }
             haveFbb = true;
         } else if (k == "FAMILY_NAME") {
-            family = PropertyValue(lines[i], k);
+            family = PropertyValue(line, k);
         } else if (k == "CHARSET_REGISTRY") {
-            registry = PropertyValue(lines[i], k);
+            registry = PropertyValue(line, k);
         } else if (k == "FONT_ASCENT") {
             if (t.size() < 2 || !Int(t[1], ascent)) return fail("bad FONT_ASCENT");
         } else if (k == kPropRecord) {
-            recordHex = PropertyValue(lines[i], k);
+            recordHex = PropertyValue(line, k);
         } else if (k == kPropGeneration) {
             if (t.size() < 2 || !Int(t[1], generation)) return fail("bad " + std::string(kPropGeneration));
         } else if (k == kPropCodePage) {
@@ -144,13 +190,17 @@ bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
             ended = true;
         } else if (k == "STARTCHAR") {
             if (!haveFbb) return fail("a glyph comes before FONTBOUNDINGBOX");
+            // Every glyph costs a whole cell in memory however little of the
+            // file it takes: the count is what bounds the memory.
+            if (++glyphCount > BitmapFont::kMaxGlyphs)
+                return fail("more than " + std::to_string(BitmapFont::kMaxGlyphs) + " glyphs");
             long enc = -1, alt = -1;
             bool haveEnc = false;
             Box bbx = fbb;
             BitmapFont::Rows rows(static_cast<std::size_t>(fbb.h), 0);
             bool done = false;
-            for (++i; i < lines.size() && !done; ++i) {
-                const auto g = Tokens(lines[i]);
+            while (!done && lines.Next(line)) {
+                const auto g = Tokens(line);
                 if (g.empty()) continue;
                 if (g[0] == "ENCODING") {
                     if (g.size() < 2 || !Int(g[1], enc)) return fail("bad ENCODING");
@@ -158,6 +208,9 @@ bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
                     haveEnc = true;
                 } else if (g[0] == "BBX") {
                     if (!ParseBox(g, bbx)) return fail("bad BBX");
+                    // Cut to the cell, a larger glyph would lose dots unseen.
+                    if (bbx.w > BitmapFont::kMaxWidth || bbx.h > BitmapFont::kMaxHeight)
+                        return fail(BitmapFont::TooLarge(bbx.w, bbx.h));
                 } else if (g[0] == "ENDCHAR") {
                     return fail("ENDCHAR without BITMAP");
                 } else if (g[0] == "BITMAP") {
@@ -165,9 +218,13 @@ bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
                     const long top = (fbb.h + fbb.y) - (bbx.h + bbx.y);
                     const long left = bbx.x - fbb.x;
                     long r = 0;
-                    for (++i; i < lines.size(); ++i, ++r) {
-                        const auto h = Tokens(lines[i]);
-                        if (!h.empty() && h[0] == "ENDCHAR") break;
+                    bool closed = false;
+                    for (; lines.Next(line); ++r) {
+                        const auto h = Tokens(line);
+                        if (!h.empty() && h[0] == "ENDCHAR") {
+                            closed = true;
+                            break;
+                        }
                         if (r >= bbx.h) return fail("more bitmap rows than the BBX says");
                         const std::string_view hex = h.empty() ? std::string_view() : h[0];
                         const long row = top + r;
@@ -184,12 +241,11 @@ bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
                             }
                         }
                     }
-                    if (i >= lines.size()) return fail("the file ends inside a glyph");
+                    if (!closed) return fail("the file ends inside a glyph");
                     done = true;
                 }
             }
             if (!done) return fail("the file ends inside a glyph");
-            --i;  // the loop's ++i steps past ENDCHAR
             if (!haveEnc) return fail("a glyph without ENCODING");
             if (enc >= 0 && enc <= 0x10FFFF) {
                 out.glyphs[static_cast<std::uint32_t>(enc)] = std::move(rows);
@@ -225,7 +281,7 @@ bool BdfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
             if (hi < 0 || lo < 0) return true;
             p.record.push_back(static_cast<unsigned char>(hi * 16 + lo));
         }
-        out.printer = std::move(p);
+        return TakeRecord(std::move(p), fbb, out, error, warnings);
     }
     return true;
 }

@@ -15,6 +15,9 @@ struct BitmapFont {
     // The printer's grid is at most this large; bigger glyphs are refused.
     static constexpr int kMaxWidth = 64;
     static constexpr int kMaxHeight = 96;
+    // A printer font has 256 characters and a Unicode console font a few
+    // thousand; every glyph costs a whole cell in memory, so readers stop here.
+    static constexpr std::size_t kMaxGlyphs = 65536;
 
     // One row of dots: column c is bit 63 - c, so column 0 is the high bit as
     // in the printer font's grid.

@@ -54,7 +54,8 @@ FontConverter::Format FontConverter::FormatOfPath(const CString& path, bool* gzi
     return Format::Unknown;
 }
 
-bool FontConverter::ReadFile(const CString& path, BitmapFont& font, std::string& error) {
+bool FontConverter::ReadFile(const CString& path, BitmapFont& font, std::string& error,
+                             std::vector<std::string>* warnings) {
     const Format format = FormatOfPath(path);
     if (format != Format::Bdf && format != Format::Psf) {
         error = "import reads .bdf and .psf files (plain or .gz)";
@@ -83,7 +84,8 @@ bool FontConverter::ReadFile(const CString& path, BitmapFont& font, std::string&
         data.swap(plain);
     }
     font = BitmapFont{};
-    const bool ok = format == Format::Bdf ? BdfFile::Read(data, font, error) : PsfFile::Read(data, font, error);
+    const bool ok =
+        format == Format::Bdf ? BdfFile::Read(data, font, error, warnings) : PsfFile::Read(data, font, error);
     if (!ok) return false;
     if (font.name.empty()) {
         // A console font has no name: its file's, without the extensions.
@@ -134,6 +136,15 @@ bool FontConverter::ToDocument(const BitmapFont& font, const FontConvertOptions&
     }
 
     const std::vector<unsigned char>* record = font.printer ? &font.printer->record : nullptr;
+    // A record that no printer font can be would make a font file that no
+    // reader takes back (the BDF reader says more; this also covers PSF).
+    if (record && ((*record)[3] < 1 || (*record)[3] > BitmapFont::kMaxWidth || (*record)[4] < 1 ||
+                   (*record)[4] > BitmapFont::kMaxHeight || (*record)[5] > (*record)[6])) {
+        error = "the font's property record describes a font of " + std::to_string((*record)[3]) + " x " +
+                std::to_string((*record)[4]) + " dots, characters " + std::to_string((*record)[5]) + ".." +
+                std::to_string((*record)[6]) + ", which no printer font can be";
+        return false;
+    }
     int first = options.first, last = options.last;
     if (record) {
         if (first < 0) first = (*record)[5];

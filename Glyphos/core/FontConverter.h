@@ -12,6 +12,7 @@
 #include "CString.h"
 
 #include <string>
+#include <vector>
 
 class CGlyphosDocCore;
 class KalvoFont;
@@ -40,8 +41,10 @@ public:
 
     // Reads a BDF or PSF file (plain or gzip) as it is, so that a caller can
     // see whether it is indexed by Unicode before mapping it. Errors do not
-    // name the file: the caller does.
-    static bool ReadFile(const CString& path, BitmapFont& out, std::string& error);
+    // name the file: the caller does. What was read but not taken as the file
+    // says is told in `warnings`.
+    static bool ReadFile(const CString& path, BitmapFont& out, std::string& error,
+                         std::vector<std::string>* warnings = nullptr);
     // Reads a BDF or PSF file into the document (which then holds a new,
     // unsaved font). False with a one-line reason; the document is only
     // changed on success.

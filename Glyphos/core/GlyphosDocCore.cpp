@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <set>
 
 namespace {
 const wchar_t* const kError = L"Error";
@@ -128,20 +129,26 @@ int CGlyphosDocCore::CheckKfnPath(const CString& path) {
 // ---------------------------------------------------------------- PSW files
 
 bool CGlyphosDocCore::EnsureLog() {
-    if (m_pDebugObj && m_pDebugObj->Get_m_bfDebugObjInit()) return true;
+    // A log that cannot be written has said so once, in its box, and the
+    // document goes on without it: logging is never a reason to refuse work.
+    if (m_pDebugObj) return true;
     char stamp[64] = {};
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%H_%M_%S_%d_%m_%Y_", &local);
     const CString dir = m_LogDir.IsEmpty() ? CString() : WithTrailingSlash(m_LogDir);
-    // Creating a log empties the file: a second document that opens its log
-    // in the same second takes the next free number instead.
+    // Opening a log empties the file, and the file appears only with its
+    // first line: a second document that opens its log in the same second
+    // takes the next free number instead, free on disk and in this process.
+    static std::set<std::wstring> given;
     CString name = CString::FromUtf8(stamp) + L".log";
-    for (int n = 2; FileExists(dir + name); ++n) name = CString::FromUtf8(stamp + std::to_string(n)) + L".log";
+    for (int n = 2; FileExists(dir + name) || given.count((dir + name).str()); ++n)
+        name = CString::FromUtf8(stamp + std::to_string(n)) + L".log";
+    given.insert((dir + name).str());
     m_pDebugObj = std::make_shared<CKalvoNewDebugObject>(nullptr, nullptr, dir, name, L"Glyphos", 1);
     m_pDebugObj->InitCKalvoNewDebugObject(nullptr, nullptr, dir, name, L"Glyphos", 1);
-    return m_pDebugObj->Get_m_bfDebugObjInit() != 0;
+    return true;
 }
 
 void CGlyphosDocCore::ShareLog(const CGlyphosDocCore& other) {

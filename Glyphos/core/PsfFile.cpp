@@ -148,6 +148,16 @@ bool PsfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
         return true;
     }
     out.unicode = true;
+    // Each code point of the table gets its own copy of its glyph: a few
+    // bytes of table could otherwise ask for a cell each a million times.
+    const auto Add = [&](std::uint32_t u, const BitmapFont::Rows& rows) {
+        if (out.glyphs.size() >= BitmapFont::kMaxGlyphs && !out.glyphs.count(u)) {
+            error = "the Unicode table names more than " + std::to_string(BitmapFont::kMaxGlyphs) + " characters";
+            return false;
+        }
+        out.glyphs.try_emplace(u, rows);
+        return true;
+    };
     const unsigned char* p = glyphs + count * charSize;
     const unsigned char* end = d + size;
     for (std::uint64_t n = 0; n < count; ++n) {
@@ -165,7 +175,7 @@ bool PsfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
                 p += 2;
                 if (u == 0xFFFF) break;
                 if (u == 0xFFFE) inSequence = true;
-                else if (!inSequence) out.glyphs.emplace(u, rows);
+                else if (!inSequence && !Add(u, rows)) return false;
             } else {
                 if (p >= end) {
                     error = "the Unicode table is cut short";
@@ -187,7 +197,7 @@ bool PsfFile::Read(const std::vector<unsigned char>& data, BitmapFont& out, std:
                     return false;
                 }
                 p += used;
-                if (!inSequence) out.glyphs.emplace(u, rows);
+                if (!inSequence && !Add(u, rows)) return false;
             }
         }
     }

@@ -39,6 +39,22 @@ std::string ToAnsi(const CString& text) {
     return out;
 }
 
+// A font name or note as comment text: whatever it holds, it cannot end its
+// comment early ("*/" in a C table, a line end in either kind) and so put
+// the rest of itself into the code. Other control characters go as well:
+// compilers warn of them and editors show them badly.
+CString CommentText(const CString& text) {
+    std::wstring out;
+    for (const wchar_t c : text.str()) {
+        if (c == L'/' && !out.empty() && out.back() == L'*') out += L' ';
+        // The assembler table keeps the low byte of a character: U+010A
+        // would come out as a line end.
+        const wchar_t low = c & 0xFF;
+        out += (low < 0x20 || low == 0x7F) ? L' ' : c;
+    }
+    return CString(std::move(out));
+}
+
 void Line(std::string& out, const std::string& text) {
     out += text;
     out += '\n';
@@ -71,8 +87,8 @@ int TableGenerator::Build(const TableSettings& s, std::string& out, const Progre
 
     // Header: font name and note, each between two rules.
     const CString comment = s.commentType == 1 ? L";" : L"*";
-    CString fontName = s.fontName;
-    const CString note = s.note.Left(kMaxNote);
+    CString fontName = CommentText(s.fontName);
+    const CString note = CommentText(s.note.Left(kMaxNote));
     if (!cTable) fontName = fontName.Left(kLineWidth - 1);  // beside the comment character, no tail
     const auto rule = [&] {
         return cTable ? m_Conv.FormatMessageW(kLineWidth, L"*", L"/*", L"*/").ToBytes()

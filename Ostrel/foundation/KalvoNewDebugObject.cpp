@@ -3,6 +3,9 @@
 #include "FileUtil.h"
 #include "UiServices.h"
 
+#include <cerrno>
+#include <cstring>
+
 CKalvoNewDebugObject::CKalvoNewDebugObject(HWND mainWnd, void* mainFrame, const CString& logDir,
                                            const CString& logFileName, const CString& description, int enabled)
     : m_ptrMainFrame(mainFrame),
@@ -22,12 +25,18 @@ int CKalvoNewDebugObject::InitCKalvoNewDebugObject(HWND mainWnd, void* mainFrame
     m_NameLogFile = logFileName;
     m_Description = description;
     m_PathNameLogFile = m_PathLogFile + m_NameLogFile;
-    if (CreateLogFile()) {
+    std::string why;
+    if (PrepareLogFile(why)) {
+        m_bfLogToFile = 1;
         m_bfDebugObjInit = 1;
         return 1;
     }
-    MessageBox(m_hMainWnd, L"\nImpossibile inizializzare il file di log: " + m_PathNameLogFile, L"Errore",
-               MB_OKCANCEL);
+    // One box for one cause, with the system's reason: hosts go on without
+    // a log, so this is the only word the user gets about it.
+    MessageBox(m_hMainWnd,
+               L"\nImpossibile inizializzare il file di log: " + m_PathNameLogFile + L" (" + CString::FromUtf8(why) +
+                   L")",
+               L"Errore", MB_OKCANCEL);
     m_bfLogToFile = 0;
     return 0;
 }
@@ -65,18 +74,35 @@ int CKalvoNewDebugObject::Setm_PathLogFile(const CString& dir) {
     return 1;
 }
 
+// The log file itself is made by its first line: a run that logs nothing
+// leaves no empty file behind. What can be known now is found out now, while
+// a box can still say so: an existing log is emptied (every run starts a new
+// log), a missing one must be creatable in its folder.
+bool CKalvoNewDebugObject::PrepareLogFile(std::string& why) {
+    errno = 0;
+    bool ok = false;
+    if (FileExists(m_PathNameLogFile)) {
+        BinaryFile f;
+        ok = CanWriteFileAt(m_PathNameLogFile) && f.Open(m_PathNameLogFile, BinaryFile::Mode::Create);
+    } else {
+        ok = CanWriteFileAt(m_PathNameLogFile);
+    }
+    if (!ok) why = errno ? std::strerror(errno) : "cannot be written";
+    return ok;
+}
+
 int CKalvoNewDebugObject::CreateLogFile() {
-    BinaryFile f;
-    if (!f.Open(m_PathNameLogFile, BinaryFile::Mode::Create)) {
+    std::string why;
+    if (!PrepareLogFile(why)) {
         MessageBox(m_hMainWnd, L"Impossibile creare il file di log", L"Errore", MB_ICONERROR);
         return 0;
     }
-    f.Close();
     m_bfLogToFile = 1;
     return 1;
 }
 
 int CKalvoNewDebugObject::DeleteLogFile() {
+    if (!FileExists(m_PathNameLogFile)) return 1;
     BinaryFile f;
     if (!f.Open(m_PathNameLogFile, BinaryFile::Mode::Create)) {
         MessageBox(m_hMainWnd, L"Impossibile cancellare il file di log", L"Errore", MB_ICONERROR);

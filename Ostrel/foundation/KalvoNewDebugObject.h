@@ -5,6 +5,8 @@
 
 #include "Conversioni.h"
 
+#include <string>
+
 class OSTREL_API CKalvoNewDebugObject : public CConversioni {
 public:
     CKalvoNewDebugObject(HWND mainWnd, void* mainFrame, const CString& logDir, const CString& logFileName,
@@ -26,6 +28,9 @@ public:
 protected:
     int CreateLogFile();
     int DeleteLogFile();
+    // Empties an existing log or checks that a new one can be made; false
+    // with the system's reason.
+    bool PrepareLogFile(std::string& why);
 
     const CString m_ClassName = L"CKalvoNewDebugObject";
     const CString m_Version = L"1.00";

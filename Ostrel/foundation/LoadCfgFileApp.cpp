@@ -27,11 +27,12 @@ int CLoadCfgFileApp::LoadFileAppCfgInfo() {
 
 int CLoadCfgFileApp::LoadFileAppCfgInfo(const CString& path) {
     std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path, bytes)) {
+    std::string why;
+    if (!ReadSmallTextFile(path, bytes, why)) {
         MessageBox(m_HWnd,
                    CString::Format(L"\nFile di configurazione: %s non aperto. Impossibile caricare dati di "
-                                   L"configurazione stampante.",
-                                   path),
+                                   L"configurazione stampante. (%s)",
+                                   path, CString::FromUtf8(why)),
                    kCaptionDati, MB_ICONERROR);
         return 0;
     }

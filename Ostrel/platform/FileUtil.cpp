@@ -122,6 +122,43 @@ bool IsDirectory(const CString& path) {
     return ::stat(ToPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool CanWriteFileAt(const CString& path) {
+    const std::string p = ToPath(path);
+    struct stat st {};
+    if (::stat(p.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        return S_ISREG(st.st_mode) && ::access(p.c_str(), W_OK) == 0;
+    }
+    if (errno != ENOENT) return false;
+    const std::size_t slash = p.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
+    if (::stat(dir.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+bool ReadSmallTextFile(const CString& path, std::vector<unsigned char>& out, std::string& why,
+                       std::uint64_t maxBytes) {
+    why.clear();
+    errno = 0;
+    if (ReadWholeFile(path, out, maxBytes)) return true;
+    if (errno != EFBIG) {
+        const char* kind = NonRegularFileKind(path);
+        why = kind ? std::string("it is ") + kind + ", not a file" : errno ? std::strerror(errno) : "read error";
+        return false;
+    }
+    struct stat st {};
+    const long long size = ::stat(ToPath(path).c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+    why = std::to_string(size) + " bytes, more than the " + std::to_string(maxBytes) + " such a file may hold";
+    return false;
+}
+
 bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out, std::uint64_t maxBytes) {
     out.clear();
     BinaryFile f;

@@ -68,11 +68,25 @@ OSTREL_API bool FileExists(const CString& path);
 // "a directory", "a socket", "a device"), for messages; nullptr otherwise.
 OSTREL_API const char* NonRegularFileKind(const CString& path);
 OSTREL_API bool IsDirectory(const CString& path);
+// Whether a file could be written at `path`, found out without creating it:
+// the path is a regular file we may write, or a free name in a folder we may
+// create files in. When not, errno says why (EACCES, ENOENT, EISDIR...).
+OSTREL_API bool CanWriteFileAt(const CString& path);
 // Reads a regular file whole. A file longer than maxBytes is refused before
 // anything is read (errno EFBIG), so a format with a known largest size never
 // loads a huge file into memory only to reject it.
 OSTREL_API bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out,
                               std::uint64_t maxBytes = UINT64_MAX);
+
+// Configuration files, info files and printer scripts are a few KiB written
+// by hand: anything larger is a wrong or damaged file, refused before it is
+// read so that it never costs its size in memory.
+inline constexpr std::uint64_t kMaxSmallTextFileBytes = 1024 * 1024;
+// ReadWholeFile for such a file. On failure `why` says why in a few words:
+// the system's reason, or the size of a file over the limit
+// ("314572800 bytes, more than the 1048576 such a file may hold").
+OSTREL_API bool ReadSmallTextFile(const CString& path, std::vector<unsigned char>& out, std::string& why,
+                                  std::uint64_t maxBytes = kMaxSmallTextFileBytes);
 
 // Replaces the file at `path` with the data in one step (AtomicFile.h): the
 // target is either the old or the new contents, never a mixture, and

@@ -1,5 +1,7 @@
 #include "UiServices.h"
 
+#include "CliText.h"
+
 #include <atomic>
 #include <cstdio>
 
@@ -56,7 +58,9 @@ std::string HeadlessUiServices::BoxLine(const CString& text, const CString& capt
     // reads better without it.
     CString t = text;
     while (!t.IsEmpty() && (t[0] == L'\n' || t[0] == L'\r')) t = t.Mid(1);
-    std::string line = caption.ToUtf8() + ": " + t.ToUtf8();
+    // What a box says often holds text from a file: no control character of
+    // it reaches the terminal.
+    std::string line = TerminalSafe(caption.ToUtf8()) + ": " + TerminalSafe(t.ToUtf8(), true);
     if (times > 1) line += " (" + std::to_string(times) + " times)";
     return line;
 }
@@ -97,8 +101,8 @@ void HeadlessUiServices::Flush() {
 
 int HeadlessUiServices::AssertionDialog(const CString& check, const CString& className,
                                         const CString& sourceFile) {
-    std::fprintf(stderr, "Runtime release assertion failed at: %s | %s | %s\n", check.ToUtf8().c_str(),
-                 className.ToUtf8().c_str(), sourceFile.ToUtf8().c_str());
+    std::fprintf(stderr, "Runtime release assertion failed at: %s | %s | %s\n", TerminalSafe(check.ToUtf8()).c_str(),
+                 TerminalSafe(className.ToUtf8()).c_str(), TerminalSafe(sourceFile.ToUtf8()).c_str());
     return IDOK;
 }
 

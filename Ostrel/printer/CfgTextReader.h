@@ -11,10 +11,12 @@
 
 namespace cfgtext {
 
-// The whole file as bytes; false when it does not open (or is no regular file).
-inline bool Load(const CString& path, std::string& bytes) {
+// The whole file as bytes; false with the reason when it does not open, is
+// no regular file, or is larger than such a file ever is (refused before it
+// is read).
+inline bool Load(const CString& path, std::string& bytes, std::string& why) {
     std::vector<unsigned char> raw;
-    if (!ReadWholeFile(path, raw)) return false;
+    if (!ReadSmallTextFile(path, raw, why)) return false;
     bytes.assign(raw.begin(), raw.end());
     return true;
 }
@@ -40,6 +42,9 @@ inline CString Clean(const CString& text) {
     }
     return CString(out);
 }
+
+// " (the reason)" for a message about a file that could not be read.
+inline CString Reason(const std::string& why) { return why.empty() ? CString() : L" (" + CString::FromUtf8(why) + L")"; }
 
 inline CString WithoutLineEnd(CString text) {
     text.Remove(L'\r');

@@ -87,10 +87,12 @@ BOOL CKalvoNewCfgFileObject::LoadPublicCfgFile() {
 }
 
 BOOL CKalvoNewCfgFileObject::LoadCfgFile(const CString& path) {
-    if (!OpenCfgText(path)) {
+    std::string why;
+    if (!OpenCfgText(path, why)) {
         m_pDebugObj->MessageLog(CString::Format(L"\nFile di configurazione: %s non aperto. Impossibile caricare "
                                                 L"dati di configurazione stampante.",
-                                                path),
+                                                path) +
+                                    cfgtext::Reason(why),
                                 kCaptionOpen, 1);
         return FALSE;
     }
@@ -128,10 +130,12 @@ SectionKeys KeysOf(int section) {
 
 BOOL CKalvoNewCfgFileObject::LoadSection(const CString& path, Section section) {
     const SectionKeys keys = KeysOf(static_cast<int>(section));
-    if (!OpenCfgText(path)) {
+    std::string why;
+    if (!OpenCfgText(path, why)) {
         m_pDebugObj->MessageLog(CString::Format(L"\nFile di configurazione: %s non aperto. Impossibile caricare "
                                                 L"dati di configurazione stampante.",
-                                                path),
+                                                path) +
+                                    cfgtext::Reason(why),
                                 kCaptionOpen, 1);
         return FALSE;
     }
@@ -157,9 +161,9 @@ BOOL CKalvoNewCfgFileObject::LoadSection(const CString& path, Section section) {
     return TRUE;
 }
 
-bool CKalvoNewCfgFileObject::OpenCfgText(const CString& path) {
+bool CKalvoNewCfgFileObject::OpenCfgText(const CString& path, std::string& why) {
     auto file = std::make_unique<CfgTextFile>();
-    if (!cfgtext::Load(path, file->bytes)) return false;
+    if (!cfgtext::Load(path, file->bytes, why)) return false;
     m_pFileCfg = std::move(file);
     return true;
 }

@@ -136,7 +136,7 @@ private:
     BOOL ReadCommandEntry(const CString& clean, bool defaultConfig);
     // FALSE when the value is of no known kind (the section stops there).
     BOOL ReadOptionEntry(const CString& clean, const CString& raw, const CString& path);
-    bool OpenCfgText(const CString& path);
+    bool OpenCfgText(const CString& path, std::string& why);
     bool ReadCfgLine(CString& line);
     BOOL WriteCommandDump(const std::vector<std::unique_ptr<CfgCommandEntry>>& table, const wchar_t* file);
     BOOL WriteDump(const CString& file, const std::string& text, const CString& message, const CString& caption);

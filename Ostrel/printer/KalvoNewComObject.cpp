@@ -69,8 +69,9 @@ BOOL CKalvoNewComObject::InitKalvoNewComObject(HWND hMainWnd, void* pMainFrame, 
     InitDefault_m_GenericOpzioni();
     MYThrow(pMainFrame != nullptr, L"1) InitKalvoNewComObject(..)", m_ClassName, L"KalvoNewComObject");
     MYThrow(hMainWnd != nullptr, L"2) InitKalvoNewComObject(..)", m_ClassName, L"KalvoNewComObject");
-    if (!m_pDebugObj->InitCKalvoNewDebugObject(hMainWnd, pMainFrame, logDir, logFileName, portName, debugMode))
-        return FALSE;
+    // A log that cannot be written has said so in its box; the port is no
+    // less usable for it.
+    m_pDebugObj->InitCKalvoNewDebugObject(hMainWnd, pMainFrame, logDir, logFileName, portName, debugMode);
     return InitComPort(uiHwHandshake);
 }
 

@@ -20,8 +20,10 @@ BOOL CLoadInfoFile::LoadInfoFile() {
     m_fLoaded = FALSE;
     m_pCeInfoArray.clear();
     std::string bytes;
-    if (!cfgtext::Load(m_strPath, bytes)) {
-        MessageBox(nullptr, CString::Format(L"File:\n%s\nNot open!", m_strPath), L"Error", MB_ICONERROR);
+    std::string why;
+    if (!cfgtext::Load(m_strPath, bytes, why)) {
+        MessageBox(nullptr, CString::Format(L"File:\n%s\nNot open!", m_strPath) + cfgtext::Reason(why), L"Error",
+                   MB_ICONERROR);
         return FALSE;
     }
     auto missing = [&](const CString& marker) {

@@ -441,13 +441,9 @@ std::optional<PrinterScript> PrinterScript::Parse(std::string_view text, std::st
 
 std::optional<PrinterScript> PrinterScript::Load(const std::string& path, std::string* error) {
     std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(CString::FromUtf8(path), bytes)) {
-        const int e = errno;
-        if (error) {
-            const char* kind = NonRegularFileKind(CString::FromUtf8(path));
-            *error = "cannot read " + path + ": " +
-                     (kind ? std::string("it is ") + kind + ", not a file" : std::strerror(e));
-        }
+    std::string unread;
+    if (!ReadSmallTextFile(CString::FromUtf8(path), bytes, unread)) {
+        if (error) *error = "cannot read " + path + ": " + unread;
         return std::nullopt;
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -57,6 +58,27 @@ TEST_F(CliFontCommandsTest, ListsExtractsAndShowsAFont) {
     EXPECT_EQ(r.out, "############\n#..........#\n#..........#\n############\n");
     r = CliNoLog({"show", dir.File("a.kfn"), "66"});
     EXPECT_EQ(r.out, "............\n............\n............\n............\n");
+    // A leading zero is still decimal: 065 is "A", not 53.
+    r = CliNoLog({"show", dir.File("a.kfn"), "065"});
+    EXPECT_EQ(r.out, "############\n#..........#\n#..........#\n############\n") << r.err;
+}
+
+// A log folder that cannot be written in is one warning; the work is done.
+TEST_F(CliFontCommandsTest, ALogThatCannotBeWrittenIsOneWarning) {
+    const std::string psw = MakePsw("w.psw", 0);
+    WriteText(dir.File("not-a-folder"), "");
+    ::setenv("XDG_CONFIG_DIRS", dir.File("no-config").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", dir.File("not-a-folder").c_str(), 1);
+    const CliRun r = CliNoLog({"fonts", psw});
+    ::unsetenv("XDG_CONFIG_DIRS");
+    ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "1) Font 08 x 08\n2) Font 12 x 04\n3) Font 08 x 08\n");
+    EXPECT_EQ(r.err.rfind("glyphos-cli: warning: Impossibile inizializzare il file di log: " +
+                              dir.File("not-a-folder/glyphos/logs/"), 0),
+              0u)
+        << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 }
 
 TEST_F(CliFontCommandsTest, ReplaceWritesIntoTheOnlyCompatibleFontOrTheOneNamed) {
@@ -152,6 +174,10 @@ TEST_F(CliFontCommandsTest, KeepsItsLogInTheEditorsLogFolder) {
                                                 "/\n$HelpFile=h.html\n$EndAppCfg\n");
     ::setenv("XDG_CONFIG_DIRS", dir.File("xdg").c_str(), 1);
     const CliRun r = CliNoLog({"fonts", psw});
+    // A run that logs nothing leaves no empty log; one that fails logs why.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("logs")), {}), 0);
+    WriteText(dir.File("bad.psw"), std::string(3000, 'x'));
+    EXPECT_EQ(CliNoLog({"fonts", dir.File("bad.psw")}).exitCode, 1);
     ::unsetenv("XDG_CONFIG_DIRS");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto logs = std::distance(std::filesystem::directory_iterator(dir.File("logs")), {});

@@ -143,12 +143,42 @@ TEST_F(FontConverterTest, DamagedOversizedAndForeignFilesAreRefusedAndLeaveTheDo
         {"text.psf", {'h', 'i', '\n', 0}, "not a PSF font"},
         {"empty.bdf", {}, "not a BDF file"},
         {"font.ttf", {}, "import reads .bdf and .psf"},
+        {"wide.bdf", {}, "line 6: glyphs of 65 x 8 dots are larger than the printer's 64 x 96"},
+        {"many.bdf", {}, "more than 65536 glyphs"},
+        {"rec0.bdf", {}, "GLYPHOS_RECORD describes a font of 0 x 8 dots"},
+        {"rec97.bdf", {}, "8 x 97 dots"},
+        {"range.bdf", {}, "characters 66..65"},
+        {"many.psf", {}, "Unicode table names more than 65536 characters"},
     };
     const auto text = [](const std::string& s) { return std::vector<unsigned char>(s.begin(), s.end()); };
     cases[0].data = text("STARTFONT 2.1\nFONTBOUNDINGBOX 65 10 0 0\nENDFONT\n");
     cases[3].data = text(bdfHead + "STARTCHAR a\nENCODING 65\nBBX 8 8 0 0\nBITMAP\nFF\n");
     cases[4].data = text(bdfHead + "STARTCHAR a\nENCODING 65\nBBX 8 1 0 0\nBITMAP\nFF\nENDCHAR\n");
     cases[5].data = text(bdfHead + "STARTCHAR a\nENCODING 65\nBBX 8 1 0 0\nBITMAP\nFG\nENDCHAR\nENDFONT\n");
+    cases[14].data = text(bdfHead + "STARTCHAR a\nENCODING 65\nBBX 65 8 0 0\nBITMAP\nENDCHAR\nENDFONT\n");
+    std::string many = bdfHead;
+    for (int g = 0; g <= 65536; ++g) many += "STARTCHAR\nENCODING 1\nBITMAP\nENDCHAR\n";
+    cases[15].data = text(many + "ENDFONT\n");
+    // Our record (16 bytes): width, height, first and last at bytes 3..6.
+    const auto withRecord = [&](const char* record) {
+        return text("STARTFONT 2.1\nFONTBOUNDINGBOX 8 8 0 0\nGLYPHOS_GENERATION 0\nGLYPHOS_RECORD \"" +
+                    std::string(record) + "\"\nENDFONT\n");
+    };
+    cases[16].data = withRecord("46000000084142000000480000000000");
+    cases[17].data = withRecord("46000008614142000000480000000000");
+    cases[18].data = withRecord("46000008084241000000480000000000");
+    // One glyph named by 65537 code points in its Unicode table.
+    std::vector<unsigned char> manyPsf = Psf2Header(32, 1, 1, 1, 8);
+    manyPsf[12] = 1;
+    manyPsf.push_back(0x80);
+    for (std::uint32_t u = 0x10000; u <= 0x10000 + 65536; ++u) {
+        manyPsf.push_back(static_cast<unsigned char>(0xF0 | u >> 18));
+        manyPsf.push_back(static_cast<unsigned char>(0x80 | ((u >> 12) & 0x3F)));
+        manyPsf.push_back(static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F)));
+        manyPsf.push_back(static_cast<unsigned char>(0x80 | (u & 0x3F)));
+    }
+    manyPsf.push_back(0xFF);
+    cases[19].data = manyPsf;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         WriteBytes(dir.File(c.file), c.data);
@@ -242,13 +272,59 @@ TEST_F(FontConverterTest, ConvertCommandRoundTripsAndRefusesWhatItCannotDo) {
         {{"convert", dir.File("in.kfn"), dir.File("o.psf"), "--psf1"}, 1, "8 dots wide; this one is 16"},
         {{"convert", dir.File("in.kfn"), dir.File("o.bdf"), "--codepage", "9999"}, 1, "code page 9999"},
         {{"convert", dir.File("none.bdf"), dir.File("o.kfn")}, 1, "none.bdf"},
+        {{"convert", dir.File("in.kfn"), dir.File("in.kfn")}, 2, "OUT is the input file itself"},
+        {{"convert", dir.File("in.kfn"), dir.path() + "/./in.kfn"}, 2, "OUT is the input file itself"},
+        {{"convert", dir.File("in.kfn"), dir.File("hard.kfn")}, 2, "OUT is the input file itself"},
+        {{"convert", dir.File("in.kfn"), dir.File("soft.kfn")}, 2, "OUT is the input file itself"},
     };
+    std::filesystem::create_hard_link(dir.File("in.kfn"), dir.File("hard.kfn"));
+    std::filesystem::create_symlink(dir.File("in.kfn"), dir.File("soft.kfn"));
     for (const Case& c : cases) {
         const CliRun run = cli(c.args);
         EXPECT_EQ(run.exitCode, c.exit) << c.says;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("o.psf")));
+    EXPECT_EQ(ReadText(dir.File("in.kfn")), ReadText(dir.File("out.kfn")));
+}
+
+// What a file says but the conversion cannot keep is told, and the work done.
+TEST_F(FontConverterTest, ConvertWarnsOfARecordOverruledAndOfAUnicodeTableLeftBehind) {
+    // The record says 8 x 16, the glyphs were drawn in 8 x 8: the box wins.
+    WriteText(dir.File("rec.bdf"), "STARTFONT 2.1\nFONTBOUNDINGBOX 8 8 0 0\nGLYPHOS_GENERATION 0\n"
+                                   "GLYPHOS_RECORD \"46010108104141000000480000000000\"\nSTARTCHAR A\nENCODING 65\n"
+                                   "BBX 8 8 0 0\nBITMAP\nFF\n00\n00\n00\n00\n00\n00\nFF\nENDCHAR\nENDFONT\n");
+    std::vector<unsigned char> psf = Psf2Header(32, 1, 8, 8, 8);
+    psf[12] = 1;
+    psf.insert(psf.end(), 8, 0xFF);
+    psf.insert(psf.end(), {'A', 0xFF});
+    WriteBytes(dir.File("console.psf"), psf);
+    const auto cli = [&](std::vector<std::string> args) {
+        return RunProgram(BuiltProgram("glyphos-cli"), std::move(args), dir.path());
+    };
+    CliRun r = cli({"convert", dir.File("rec.bdf"), dir.File("rec.kfn")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("warning: " + dir.File("rec.bdf") +
+                         ": GLYPHOS_RECORD gives 8 x 16 dots, FONTBOUNDINGBOX 8 x 8: the bounding box is taken"),
+              std::string::npos)
+        << r.err;
+    CGlyphosDocCore doc;
+    ASSERT_TRUE(doc.LoadKfnFile(CString::FromUtf8(dir.File("rec.kfn"))));
+    EXPECT_EQ(doc.GetFont().GetHeight(), 8);
+    EXPECT_EQ(doc.GetFont().GetGridByte('A', 7, 0), 0xFF);
+
+    struct Case {
+        const char* out;
+        std::vector<std::string> more;
+        bool warns;
+    } cases[] = {{"c.kfn", {}, true}, {"c.psf", {}, true}, {"c.bdf", {"--codepage", "437"}, false}};
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"convert", dir.File("console.psf"), dir.File(c.out)};
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err.find("its Unicode table is not kept") != std::string::npos, c.warns) << c.out << ": " << r.err;
+    }
 }
 
 }  // namespace

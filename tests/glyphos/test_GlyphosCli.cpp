@@ -216,6 +216,18 @@ TEST_F(GlyphosCliTest, PlainOutputIsAReadableSummary) {
     EXPECT_EQ(r.err, "");
 }
 
+TEST_F(GlyphosCliTest, TextOfTheFileReachesTheTerminalEscaped) {
+    Psw1Builder b;
+    b.printer.name = "K\x1B[2J\r";
+    b.AddBank(1);
+    b.AddFont({.width = 8, .height = 8});
+    const CliRun r = Run({"info", Write(b.Build())});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"K\\x1B[2J\\x0D"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find('\x1B'), std::string::npos);
+    EXPECT_EQ(r.out.find('\r'), std::string::npos);
+}
+
 // ---- Files that cannot be read: exit 1 -----------------------------------
 
 TEST_F(GlyphosCliTest, UnreadableFilesExitOneWithAReason) {

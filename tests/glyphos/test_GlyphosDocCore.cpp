@@ -1,5 +1,6 @@
 #include "FileUtil.h"
 #include "GlyphosDocCore.h"
+#include "KalvoNewDebugObject.h"
 #include "PswBuilder.h"
 #include "TestUi.h"
 
@@ -160,6 +161,8 @@ TEST_F(GlyphosDocCoreTest, ALogOfTheSameSecondIsNeverEmptiedAndADocumentKeepsIts
     next.ShareLog(doc);
     ASSERT_EQ(next.OpenFromPsw(P("l.psw"), pick), 1);
     EXPECT_EQ(next.GetLog(), doc.GetLog());
+    // The file itself appears with the first line.
+    doc.GetLog()->MessageLog(L"\nline", L"", 0);
     std::size_t logs = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) logs += e.path().extension() == ".log";
     EXPECT_EQ(logs, others.size() + 1);

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "CliRunner.h"
 #include "KalvoFont.h"
 #include "TableGenerator.h"
 #include "TestUi.h"
@@ -294,6 +295,35 @@ TEST_F(TableGeneratorTest, AWriteThatFailsAtAnyStepLeavesTheOldTableOrTheNewOneW
                       fails ? L"Error open file: " + s.fileName : CString(L"Table successfully created !"));
             EXPECT_TRUE(ReadText(dir.File(file)) == (fails ? old : fresh));
             EXPECT_EQ(OtherFiles(dir.path(), {"big.c", "big.asm"}), std::vector<std::string>{});
+        }
+    }
+}
+
+// A name or note is comment text, whatever it holds: the C table compiles
+// (checked by the system's compiler) and every line of an assembler table is
+// a comment, a directive or empty.
+TEST_F(TableGeneratorTest, NamesAndNotesCannotLeaveTheirComment) {
+    if (!std::filesystem::exists("/usr/bin/cc")) GTEST_SKIP() << "no C compiler";
+    const auto font = TinyFont();
+    const wchar_t* const texts[] = {L"a */ b ( c", L"*/", L"line\nend ( */ x", L"cr\r*/\x1B[2J", L"\u010A( */"};
+    for (const wchar_t* text : texts) {
+        SCOPED_TRACE(CString(text).ToUtf8());
+        for (const bool asName : {true, false}) {
+            TableSettings s = Settings("t.c", 4);
+            (asName ? s.fontName : s.note) = text;
+            WriteText(dir.File("t.c"), "const unsigned char table[] = {\n" + Build(*font, s) + "};\n");
+            const CliRun cc = RunProgram("/usr/bin/cc", {"-c", "-o", dir.File("t.o"), dir.File("t.c")}, dir.path());
+            EXPECT_EQ(cc.exitCode, 0) << cc.err;
+            for (const int comment : {0, 1}) {
+                TableSettings a = Asm("t.asm", 4);
+                a.commentType = comment;
+                (asName ? a.fontName : a.note) = text;
+                for (const std::string& line : Lines(Build(*font, a))) {
+                    EXPECT_TRUE(line.empty() || line[0] == (comment ? ';' : '*') || line.rfind("/*", 0) == 0 ||
+                                line.rfind("    FCB", 0) == 0)
+                        << line;
+                }
+            }
         }
     }
 }

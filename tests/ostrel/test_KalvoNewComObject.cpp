@@ -182,13 +182,15 @@ TEST_F(KalvoNewComObjectTest, APortThatCannotBeOpenedIsLoggedAndShown) {
     EXPECT_TRUE(Logged("Error number: 2 su /nonexistent/ttyX. "));
 }
 
-TEST_F(KalvoNewComObjectTest, AFailingLogStopsBeforeThePortIsOpened) {
+// A log that cannot be written is said once; the port is no less usable.
+TEST_F(KalvoNewComObjectTest, AFailingLogIsOneBoxAndThePortStillOpens) {
     Printer("");
     ui->Answer(IDOK);
-    ui->Answer(IDOK);
-    EXPECT_FALSE(com.InitKalvoNewComObject(&window, &frame, CString::FromUtf8(dir.path() + "/no/such/"), L"a.log",
-                                           L"SIM1", 0, 0));
-    EXPECT_FALSE(line->IsOpen());
+    EXPECT_TRUE(com.InitKalvoNewComObject(&window, &frame, CString::FromUtf8(dir.path() + "/no/such/"), L"a.log",
+                                          L"SIM1", 0, 0));
+    EXPECT_TRUE(line->IsOpen());
+    ASSERT_EQ(ui->Count(), 1u);
+    EXPECT_EQ(ui.Last().text.Find(L"Impossibile inizializzare il file di log"), 1);
 }
 
 TEST_F(KalvoNewComObjectTest, EachFailureOfTheDefaultConfigurationHasItsCodeAndMessage) {

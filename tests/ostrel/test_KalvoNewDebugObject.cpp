@@ -57,20 +57,29 @@ TEST_F(KalvoNewDebugObjectTest, SecondInitEmptiesTheLog) {
     EXPECT_EQ(ReadText(dir.File("a.log")), "");
 }
 
-TEST_F(KalvoNewDebugObjectTest, FailedInitReportsBothBoxesAndKeepsLoggingOff) {
+// A log that cannot be made is one warning with the system's reason; the
+// host goes on without it.
+TEST_F(KalvoNewDebugObjectTest, FailedInitReportsOneBoxWithTheReasonAndKeepsLoggingOff) {
     CKalvoNewDebugObject log(nullptr, nullptr, Dir(), L"a.log", L"test", 1);
-    ui->Answer(IDOK);
     ui->Answer(IDOK);
     const CString missing = Dir() + L"no/such/dir/";
     EXPECT_EQ(log.InitCKalvoNewDebugObject(nullptr, nullptr, missing, L"a.log", L"t", 0), 0);
     const auto boxes = ui->Boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, L"Impossibile creare il file di log");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              L"\nImpossibile inizializzare il file di log: " + missing + L"a.log (No such file or directory)");
     EXPECT_EQ(boxes[0].caption, L"Errore");
-    EXPECT_EQ(boxes[0].style & MB_ICONMASK, MB_ICONERROR);
-    EXPECT_EQ(boxes[1].text, L"\nImpossibile inizializzare il file di log: " + missing + L"a.log");
-    EXPECT_EQ(boxes[1].style & MB_TYPEMASK, MB_OKCANCEL);
+    EXPECT_EQ(boxes[0].style & MB_TYPEMASK, MB_OKCANCEL);
     EXPECT_EQ(log.Get_m_bfDebugObjInit(), 0);
+}
+
+// A run that logs nothing leaves no empty file; the first line makes it.
+TEST_F(KalvoNewDebugObjectTest, TheLogFileAppearsWithItsFirstLine) {
+    CKalvoNewDebugObject log(nullptr, nullptr, Dir(), L"a.log", L"test", 1);
+    ASSERT_EQ(log.InitCKalvoNewDebugObject(nullptr, nullptr, Dir(), L"a.log", L"test", 0), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.log")));
+    log.MessageLog(L"\nfirst", L"", 0);
+    EXPECT_EQ(ReadText(dir.File("a.log")), "\nfirst");
 }
 
 }  // namespace

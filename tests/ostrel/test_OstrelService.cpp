@@ -146,6 +146,27 @@ TEST_F(OstrelServiceTest, FailuresAndWrongArgumentsSaySoInOneLine) {
               0u);
 }
 
+// A log that cannot be written costs a warning, never the command; what the
+// file says reaches the terminal with its control characters escaped.
+TEST_F(OstrelServiceTest, AnUnwritableLogIsAWarningAndFileTextIsPrintedEscaped) {
+    Start();
+    std::vector<std::string> args = {"--port", sim->Path(), "--config", kSamples + "demo-printer.cfg", "--folder",
+                                     dir.path(), "--log", dir.File("no/such/folder/service.log"), "status"};
+    const CliRun r = RunProgram(BuiltProgram("ostrel-service"), args, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "ready\n");
+    EXPECT_NE(r.err.find("Impossibile inizializzare il file di log: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no/such/folder/service.log (No such file or directory)"), std::string::npos) << r.err;
+
+    // The demo file with a printer name (bytes 1..8) that clears the screen.
+    std::string psw = ReadText(std::string(GLYPHOS_SOURCE_DIR) + "/samples/demo.psw");
+    psw.replace(1, 8, "K\x1B[2J\rXY");
+    WriteText(dir.File("esc.psw"), psw);
+    const CliRun up = Service({"upgrade", dir.File("esc.psw")});
+    EXPECT_EQ(up.out.rfind("printer K\\x1B[2J\\x0DXY\n", 0), 0u) << up.out << up.err;
+    EXPECT_EQ(up.out.find('\x1B'), std::string::npos);
+}
+
 // The man page keeps up with --help: each command there is an entry of the
 // page, each option is named in it.
 TEST(OstrelServiceHelp, TheManPageHasEveryCommandAndOptionOfTheHelp) {

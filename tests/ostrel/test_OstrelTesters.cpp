@@ -67,6 +67,17 @@ TEST_F(OstrelTestersTest, AddListCheckAndRemoveWorkOnOneFile) {
     }
 }
 
+TEST_F(OstrelTestersTest, NamesReachTheTerminalWithControlCharactersEscaped) {
+    ASSERT_EQ(Run({"add", "An\x1B[2Jna", "Ro\nssi"}, "pw\n").exitCode, 0);
+    for (const char* command : {"list", "check"}) {
+        const CliRun r = Run({command}, "pw\n");
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find("An\\x1B[2Jna"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Ro\\x0Assi"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find('\x1B'), std::string::npos);
+    }
+}
+
 TEST_F(OstrelTestersTest, WrongUsageExitsTwoAndADamagedFileOne) {
     EXPECT_EQ(Run({"frob"}).exitCode, 2);
     EXPECT_EQ(Run({"list", "extra"}).exitCode, 2);

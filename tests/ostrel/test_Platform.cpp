@@ -1,7 +1,12 @@
 #include "CString.h"
+#include "CliText.h"
 #include "Event.h"
 #include "FileUtil.h"
+#include "KalvoNewCfgFileObject.h"
+#include "LoadCfgFileApp.h"
+#include "LoadInfoFile.h"
 #include "MessageTarget.h"
+#include "PrinterScript.h"
 #include "TestUi.h"
 #include "UiServices.h"
 
@@ -15,6 +20,7 @@
 #include <cstring>
 
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -186,6 +192,70 @@ TEST(FileUtilTest, AFileLongerThanItsFormatAllowsIsRefusedUnread) {
     WriteText(dir.File("empty"), "");
     EXPECT_TRUE(m.Map(CString::FromUtf8(dir.File("empty"))));
     EXPECT_EQ(m.size(), 0u);
+}
+
+// Configuration, info and script files are a few KiB: a huge one (here
+// 300 MB, sparse) is refused before a byte is read, and its size is named.
+TEST(FileUtilTest, HandWrittenTextFilesOverOneMebibyteAreRefusedUnreadNamingTheirSize) {
+    ScopedScriptedUi ui;
+    TempDir dir;
+    const std::string big = dir.File("big.cfg");
+    WriteText(big, "");
+    std::filesystem::resize_file(big, 300000000);
+    const CString path = CString::FromUtf8(big);
+    const std::string size = "300000000 bytes, more than the 1048576";
+    std::vector<unsigned char> bytes;
+    std::string why;
+    EXPECT_FALSE(ReadSmallTextFile(path, bytes, why));
+    EXPECT_EQ(why, size + " such a file may hold");
+
+    struct PrintersCfg : CKalvoNewCfgFileObject {
+        using CKalvoNewCfgFileObject::LoadCfgFile;
+    } printers;
+    CLoadInfoFile info;
+    info.InitInfoFile(CString::FromUtf8(dir.path()), L"big.cfg", L"BeginInfo", L"EndInfo");
+    CLoadCfgFileApp app(nullptr, CString::FromUtf8(dir.path() + "/"), L"big.cfg");
+    const std::function<bool()> readers[] = {
+        [&] { return printers.LoadCfgFile(path) != 0; },
+        [&] { return info.LoadInfoFile() != 0; },
+        [&] { return app.LoadFileAppCfgInfo(path) != 0; },
+    };
+    for (const auto& read : readers) {
+        ui->Clear();
+        EXPECT_FALSE(read());
+        ASSERT_GE(ui->Count(), 1u);
+        EXPECT_NE(ui->Boxes()[0].text.ToUtf8().find(size), std::string::npos) << ui->Boxes()[0].text.ToUtf8();
+    }
+    ui->Clear();
+    std::string error;
+    EXPECT_FALSE(PrinterScript::Load(big, &error));
+    EXPECT_NE(error.find(size), std::string::npos) << error;
+}
+
+TEST(CliTextTest, NumbersAreDecimalUnlessTheyBeginWith0x) {
+    const struct {
+        const char* text;
+        bool ok;
+        long long value;
+    } cases[] = {{"65", true, 65},  {"0101", true, 101}, {"010", true, 10},  {"0x41", true, 65}, {"0X1f", true, 31},
+                 {"-3", true, -3},  {"0", true, 0},      {"", false, 0},     {"0x", false, 0},   {"0x-1", false, 0},
+                 {"1e3", false, 0}, {" 7", false, 0},    {"+7", false, 0},   {"08x", false, 0},
+                 {"99999999999999999999", false, 0}};
+    for (const auto& c : cases) {
+        long long v = -12345;
+        EXPECT_EQ(ParseWholeNumber(c.text, v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
+    }
+}
+
+TEST(CliTextTest, ControlCharactersReachTheTerminalEscaped) {
+    EXPECT_EQ(TerminalSafe("KP\x1B[2J300"), "KP\\x1B[2J300");
+    EXPECT_EQ(TerminalSafe("a\tb\nc\x7F"), "a\\x09b\\x0Ac\\x7F");
+    EXPECT_EQ(TerminalSafe("a\nb", true), "a\nb");
+    // U+009B (CSI) is a control too; other characters pass whole.
+    EXPECT_EQ(TerminalSafe("\xC2\x9B" "2J caf\xC3\xA8 \xC2\xA0"), "\\x9B2J caf\xC3\xA8 \xC2\xA0");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "GlyphosDoc.h"
 #include "GlyphosMultiDocTemplate.h"
 #include "GuiTestFixture.h"
+#include "KalvoNewDebugObject.h"
 #include "PswBuilder.h"
 
 #include <QAction>
@@ -90,7 +91,10 @@ TEST_F(GlyphosDocTest, PswNamedOnTheCommandLineOpensTheChosenFont) {
     EXPECT_EQ(Frame()->GetPreview()->GetDocument(), doc);
     EXPECT_EQ(Frame()->PreviewDock()->windowTitle(), QStringLiteral("Font preview: demo.psw"));
     EXPECT_EQ(Frame()->PaneLabel(CMainFrame::PaneChar)->text(), QStringLiteral("Char: 0X20, 32"));
-    // The debug log went to the configured folder.
+    // The debug log goes to the configured folder, its file made by its first line.
+    ASSERT_NE(doc->Core().GetLog(), nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(ProgramDir() + "/log"));
+    doc->Core().GetLog()->MessageLog(L"\nline", L"", 0);
     EXPECT_FALSE(std::filesystem::is_empty(ProgramDir() + "/log"));
 }
 
