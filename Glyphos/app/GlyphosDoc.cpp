@@ -355,6 +355,7 @@ void CGlyphosDoc::CurrentCharChanged(int ch) {
 
 void CGlyphosDoc::RefreshPreview() {
     m_host->DocumentPreviewRefresh(this);
+    emit fontShown();
 }
 
 void CGlyphosDoc::AddFrame(CChildFrame* frame) {
@@ -380,6 +381,7 @@ void CGlyphosDoc::UpdateAllViews(int hint) {
     for (CChildFrame* f : m_frames) {
         if (auto* view = dynamic_cast<IEditingView*>(f->GetView())) view->OnUpdate(hint);
     }
+    emit fontShown();
 }
 
 void CGlyphosDoc::OnFileClose() {

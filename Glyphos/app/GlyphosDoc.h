@@ -118,6 +118,9 @@ public:
 
 signals:
     void titleChanged();
+    // The windows were told to show the font again (an edit, another
+    // character, another font): for what draws the font outside them.
+    void fontShown();
 
 private:
     // IDocChoices: the font selection dialog.

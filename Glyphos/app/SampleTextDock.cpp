@@ -95,6 +95,13 @@ void CSampleTextDock::ScheduleRedraw() {
 
 void CSampleTextDock::Redraw() {
     const CGlyphosDoc* doc = m_preview ? m_preview->GetDocument() : nullptr;
+    if (doc != m_watchedDoc.data()) {
+        // The preview is not repainted while it is hidden or covered: the
+        // document itself says when its font changed.
+        disconnect(m_docConnection);
+        m_watchedDoc = doc;
+        if (doc) m_docConnection = connect(doc, &CGlyphosDoc::fontShown, this, &CSampleTextDock::ScheduleRedraw);
+    }
     DotImage dots;
     if (doc) {
         // The editor's code page, as the font's characters were drawn with it.

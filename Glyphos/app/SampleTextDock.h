@@ -59,4 +59,7 @@ private:
     bool m_redrawPending = false;
     int m_shownScale = 0;  // what the picture shows: no redraw when nothing changed
     bool m_shownDoc = false;
+    // The document whose edits redraw the sample (the preview's).
+    QMetaObject::Connection m_docConnection;
+    QPointer<const QObject> m_watchedDoc;
 };

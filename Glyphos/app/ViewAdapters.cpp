@@ -37,6 +37,7 @@ void CViewDocument::UpdateAllViews(int hint, QWidget* sender) {
         auto* view = qobject_cast<CGlyphosView*>(frame->GetView());
         if (view && view != sender) view->OnUpdate(hint);
     }
+    emit m_doc->fontShown();
 }
 
 // ---------------------------------------------------------------- frame
