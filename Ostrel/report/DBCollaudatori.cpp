@@ -61,8 +61,8 @@ bool CDBCollaudatori::ReadTesters(const std::vector<unsigned char>& data,
 }
 
 void CDBCollaudatori::ApplyChanges(std::vector<std::unique_ptr<_Collaudatore>>& testers) const {
-    for (const auto& [nome, cognome] : m_removed) {
-        std::erase_if(testers, [&](const auto& t) { return SameTester(*t, nome, cognome); });
+    for (const auto& removed : m_removed) {
+        std::erase_if(testers, [&](const auto& t) { return SameTester(*t, removed.first, removed.second); });
     }
     for (const _Collaudatore& t : m_added) testers.push_back(std::make_unique<_Collaudatore>(t));
 }
