@@ -8,6 +8,7 @@
 #include "FileUtil.h"
 #include "UiServices.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -64,6 +65,22 @@ public:
         return true;
     }
     bool String(std::string& s) {
+        const unsigned char* text = nullptr;
+        std::size_t len = 0;
+        if (!Text(text, len)) return false;
+        s.assign(reinterpret_cast<const char*>(text), len);
+        return true;
+    }
+    // The usual dot string, a length byte of 2 and its two characters, read
+    // without the general rules; false (and nothing read) for any other.
+    bool ShortPair(const unsigned char*& text) {
+        if (m_pos > m_n || m_n - m_pos < 3 || m_d[m_pos] != 2) return false;
+        text = m_d + m_pos + 1;
+        m_pos += 3;
+        return true;
+    }
+    // A string read in place: `text` points into the data.
+    bool Text(const unsigned char*& text, std::size_t& length) {
         unsigned char b0 = 0;
         if (!Byte(b0)) return false;
         std::size_t len = b0;
@@ -78,7 +95,8 @@ public:
             }
         }
         if (len > m_n - m_pos) return false;
-        s.assign(reinterpret_cast<const char*>(m_d + m_pos), len);
+        text = m_d + m_pos;
+        length = len;
         m_pos += len;
         return true;
     }
@@ -128,12 +146,27 @@ std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
     PutArchiveString(out, name);
     const auto bpr = static_cast<std::uint32_t>(m_BytesPerRow);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(bpr >> (8 * i)));
+    // Every dot byte as a 2-character archive string: a font of 64 x 96
+    // has 170,000 of them, so the text is sized once and written in place.
     static const char* const kHex = "0123456789ABCDEF";
-    for (int ch = f.GetFirstChar(); ch <= f.GetLastChar(); ++ch) {
-        for (int row = 0; row < f.GetHeight(); ++row) {
+    const int first = f.GetFirstChar(), last = f.GetLastChar(), height = f.GetHeight();
+    const std::size_t cells = first > last || height < 1 || m_BytesPerRow < 1
+                                  ? 0
+                                  : std::size_t(last - first + 1) * std::size_t(height) * std::size_t(m_BytesPerRow);
+    const std::size_t head = out.size();
+    out.resize(head + 3 * cells);
+    unsigned char* p = out.data() + head;
+    for (int ch = first; ch <= last; ++ch) {
+        // Rows and bytes beyond the grid are stored as zeros.
+        const unsigned char* bits = f.GetCharBits(ch);
+        for (int row = 0; row < height; ++row) {
             for (int b = 0; b < m_BytesPerRow; ++b) {
-                const unsigned char v = f.GetGridByte(ch, row, b);
-                out.insert(out.end(), {2, static_cast<unsigned char>(kHex[v >> 4]), static_cast<unsigned char>(kHex[v & 15])});
+                const unsigned char v = bits && row < KalvoFont::kRows && b < KalvoFont::kRowBytes
+                                            ? bits[row * KalvoFont::kRowBytes + b]
+                                            : 0;
+                *p++ = 2;
+                *p++ = static_cast<unsigned char>(kHex[v >> 4]);
+                *p++ = static_cast<unsigned char>(kHex[v & 15]);
             }
         }
     }
@@ -158,12 +191,11 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
     } else {
         std::memcpy(memory, record, sizeof(_headerFont));
     }
-    // Read the dots into a scratch grid first: a damaged file leaves the
+    // Read the dots into a scratch font first: a damaged file leaves the
     // document as it was.
     KalvoFont probe;
     probe.SetHeaderGeneration(gen2 ? 1 : 0);
     std::memcpy(probe.GetHeaderBytes(), memory, static_cast<std::size_t>(probe.GetHeaderSize()));
-    std::vector<unsigned char> grid(std::size_t{KalvoFont::kChars} * KalvoFont::kCharBytes, 0);
     const int first = probe.GetFirstChar(), last = probe.GetLastChar(), height = probe.GetHeight();
     // A record no font can have (such as one of zeros) is a damaged file,
     // not an empty font.
@@ -172,28 +204,34 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
     // CConversioni::CStrExadecByteToInt's reading of a pair, without its
     // strings: a font of 64 x 96 has 170,000 pairs. Only 0..9 and A..E (in
     // either case) have their own value; every other character counts as 15.
-    const auto digit = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'A' && c <= 'E') return c - 'A' + 10;
-        if (c >= 'a' && c <= 'e') return c - 'a' + 10;
-        return 15;
-    };
+    static constexpr auto kDigit = [] {
+        std::array<unsigned char, 256> t{};
+        for (int c = 0; c < 256; ++c) {
+            t[static_cast<std::size_t>(c)] = c >= '0' && c <= '9'   ? static_cast<unsigned char>(c - '0')
+                                             : c >= 'A' && c <= 'E' ? static_cast<unsigned char>(c - 'A' + 10)
+                                             : c >= 'a' && c <= 'e' ? static_cast<unsigned char>(c - 'a' + 10)
+                                                                    : 15;
+        }
+        return t;
+    }();
     for (int ch = first; ch <= last; ++ch) {
+        // The scratch font's own rows (height is within the grid).
+        unsigned char* bits = const_cast<unsigned char*>(probe.GetCharBits(ch));
         for (int row = 0; row < height; ++row) {
             for (int b = 0; b < bpr; ++b) {
-                std::string pair;
-                if (!in.String(pair)) {
-                    // A file that ends inside its last character is complete
-                    // enough; anywhere else it is damaged.
-                    if (ch == last && in.AtEnd()) goto done;
-                    return 0;
+                const unsigned char* pair = nullptr;
+                if (!in.ShortPair(pair)) {
+                    std::size_t pairLength = 0;
+                    if (!in.Text(pair, pairLength)) {
+                        // A file that ends inside its last character is
+                        // complete enough; anywhere else it is damaged.
+                        if (ch == last && in.AtEnd()) goto done;
+                        return 0;
+                    }
+                    if (pairLength != 2) return 0;
                 }
-                if (pair.size() != 2) return 0;
-                const auto v = static_cast<unsigned char>(16 * digit(pair[0]) + digit(pair[1]));
-                if (row < KalvoFont::kRows && b < KalvoFont::kRowBytes) {
-                    grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
-                         static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)] = v;
-                }
+                const auto v = static_cast<unsigned char>(16 * kDigit[pair[0]] + kDigit[pair[1]]);
+                if (b < KalvoFont::kRowBytes) bits[row * KalvoFont::kRowBytes + b] = v;
             }
         }
     }
@@ -201,12 +239,10 @@ done:
     ApplyPropertyRecord(memory, gen2 ? 1 : 0, CString::FromBytes(name));
     KalvoFont& f = *m_pFont;
     f.ClearAllChars();
-    for (int ch = 0; ch < KalvoFont::kChars; ++ch)
-        for (int row = 0; row < KalvoFont::kRows; ++row)
-            for (int b = 0; b < KalvoFont::kRowBytes; ++b)
-                f.SetGridByte(ch, row, b,
-                              grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
-                                   static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)]);
+    // The characters of the range, whole; the others stay empty. The font
+    // is this document's own, so its bits may be written through.
+    for (int ch = first; ch <= last; ++ch)
+        std::memcpy(const_cast<unsigned char*>(f.GetCharBits(ch)), probe.GetCharBits(ch), KalvoFont::kCharBytes);
     m_NewFont = 0;
     return 1;
 }
