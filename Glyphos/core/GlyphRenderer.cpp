@@ -33,6 +33,25 @@ std::mutex& FontconfigLock() {
     return m;
 }
 
+// fontconfig's configuration, read once and passed to every call (under
+// FontconfigLock). FcInit would also parse every sample configuration
+// fontconfig ships, for its listing tools: a third of its start-up that a
+// short command pays in full. The rules in force are the same; and a
+// configuration of our own leaves the one Qt made current in the editor
+// alone. When the configuration cannot be read, null: fontconfig's own,
+// with its built-in fallback.
+FcConfig* Config() {
+    static FcConfig* const config = [] {
+        FcConfig* c = FcConfigCreate();
+        if (c && (!FcConfigParseAndLoad(c, nullptr, FcTrue) || !FcConfigBuildFonts(c))) {
+            FcConfigDestroy(c);
+            c = nullptr;
+        }
+        return c;
+    }();
+    return config;
+}
+
 // What a Windows family byte stands for, as fontconfig's generic names.
 const char* GenericFamily(std::uint8_t pitchAndFamily) {
     switch (pitchAndFamily & 0xF0) {
@@ -88,7 +107,7 @@ FcPattern* PatternFor(const LogFontRecord& lf, int pixels) {
     if (lf.lfPitchAndFamily & 0x01) FcPatternAddInteger(p, FC_SPACING, FC_MONO);
     FcPatternAddDouble(p, FC_PIXEL_SIZE, pixels);
     FcPatternAddBool(p, FC_ANTIALIAS, FcFalse);
-    FcConfigSubstitute(nullptr, p, FcMatchPattern);
+    FcConfigSubstitute(Config(), p, FcMatchPattern);
     FcDefaultSubstitute(p);
     return p;
 }
@@ -203,7 +222,7 @@ struct GlyphRenderer::Faces {
             fallbacksSorted = true;
             std::lock_guard lock(FontconfigLock());
             FcResult r = FcResultNoMatch;
-            fallbacks = FcFontSort(nullptr, pattern.get(), FcTrue, nullptr, &r);
+            fallbacks = FcFontSort(Config(), pattern.get(), FcTrue, nullptr, &r);
         }
         if (!fallbacks) return {nullptr, 0};
         for (int i = 0; i < fallbacks->nfont; ++i) {
@@ -219,7 +238,7 @@ struct GlyphRenderer::Faces {
             auto it = opened.find(key);
             if (it == opened.end()) {
                 std::lock_guard lock(FontconfigLock());
-                Pattern match(FcFontRenderPrepare(nullptr, pattern.get(), fallbacks->fonts[i]));
+                Pattern match(FcFontRenderPrepare(Config(), pattern.get(), fallbacks->fonts[i]));
                 it = opened.emplace(key, match ? Open(match.get()) : Face{}).first;
             }
             if (it->second.face) {
@@ -268,7 +287,7 @@ GlyphRenderer::GlyphRenderer(const LogFontRecord& lf, std::uint32_t codePage, in
         std::lock_guard lock(FontconfigLock());
         f.pattern.reset(PatternFor(lf, f.pixels));
         FcResult r = FcResultNoMatch;
-        Pattern match(FcFontMatch(nullptr, f.pattern.get(), &r));
+        Pattern match(FcFontMatch(Config(), f.pattern.get(), &r));
         if (match) f.primary = f.Open(match.get());
     }
     const FT_Face face = f.primary.face;
@@ -319,13 +338,24 @@ bool GlyphRenderer::Draw(int code) {
         if (y < 0 || y >= m_height) continue;
         const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(r) * bm.pitch;
         std::uint64_t bits = 0;
-        for (int k = 0; k < static_cast<int>(bm.width); ++k) {
+        const int width = static_cast<int>(bm.width);
+        const auto put = [&](int k) {
             const int x = left + k;
-            if (x < 0 || x >= m_width) continue;
-            const bool ink = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[k >> 3] >> (7 - (k & 7))) & 1) != 0
-                             : bm.pixel_mode == FT_PIXEL_MODE_GRAY ? row[k] >= 128
-                                                                   : false;
-            if (ink) bits |= std::uint64_t{1} << (63 - x);
+            if (x >= 0 && x < m_width) bits |= std::uint64_t{1} << (63 - x);
+        };
+        if (bm.pixel_mode == FT_PIXEL_MODE_MONO) {
+            // Eight dots a byte, most of them blank: only the inked ones.
+            for (int k0 = 0; k0 < width; k0 += 8) {
+                const unsigned byte = row[k0 >> 3];
+                if (byte == 0) continue;
+                for (int j = 0; j < 8 && k0 + j < width; ++j) {
+                    if ((byte >> (7 - j)) & 1) put(k0 + j);
+                }
+            }
+        } else if (bm.pixel_mode == FT_PIXEL_MODE_GRAY) {
+            for (int k = 0; k < width; ++k) {
+                if (row[k] >= 128) put(k);
+            }
         }
         m_direct.rows[static_cast<std::size_t>(y)] |= bits;
     }
@@ -363,15 +393,22 @@ void GlyphRenderer::RenderChar(KalvoFont& font, int code) {
     const int sh = static_cast<int>(static_cast<float>(h) * m_placement.fy);
     const int cols = std::clamp(sw, 0, w);
     const int rows = std::clamp(sh, 0, h);
+    // At 1 x 1 (the usual case) the copy is the ink itself.
+    const bool identity = sw == w && sh == h;
     std::array<std::uint64_t, KalvoFont::kCols> span{};
-    for (int k = 0; k < cols; ++k) {
+    for (int k = 0; k < cols && !identity; ++k) {
         const int x0 = k * w / sw;
         const int x1 = std::min(w, std::max(x0 + 1, (k + 1) * w / sw));
         for (int x = x0; x < x1; ++x) span[static_cast<std::size_t>(k)] |= std::uint64_t{1} << (63 - x);
     }
+    // The character's rows, written through: the font is the caller's own.
+    unsigned char* grid = const_cast<unsigned char*>(font.GetCharBits(code));
+    const std::uint64_t colsMask = cols > 0 ? ~std::uint64_t{0} << (64 - cols) : 0;
     for (int r = 0; r < h; ++r) {
         std::uint64_t out = 0;
-        if (r < rows) {
+        if (identity) {
+            out = ink[static_cast<std::size_t>(r)] & colsMask;
+        } else if (r < rows) {
             const int y0 = r * h / sh;
             const int y1 = std::min(h, std::max(y0 + 1, (r + 1) * h / sh));
             std::uint64_t source = 0;
@@ -387,8 +424,8 @@ void GlyphRenderer::RenderChar(KalvoFont& font, int code) {
             const int bitsHere = std::min(8, w - b * 8);
             const auto mask = static_cast<unsigned char>(0xFF00u >> bitsHere);
             const auto bits = static_cast<unsigned char>(out >> (56 - 8 * b));
-            const unsigned char old = font.GetGridByte(code, r, b);
-            font.SetGridByte(code, r, b, static_cast<unsigned char>((old & ~mask) | (bits & mask)));
+            unsigned char& cell = grid[r * KalvoFont::kRowBytes + b];
+            cell = static_cast<unsigned char>((cell & ~mask) | (bits & mask));
         }
     }
 }
@@ -411,7 +448,7 @@ std::vector<std::string> GlyphRenderer::InstalledFamilies() {
         std::lock_guard lock(FontconfigLock());
         FcPattern* all = FcPatternCreate();
         FcObjectSet* what = FcObjectSetBuild(FC_FAMILY, nullptr);
-        FcFontSet* set = FcFontList(nullptr, all, what);
+        FcFontSet* set = FcFontList(Config(), all, what);
         FcObjectSetDestroy(what);
         FcPatternDestroy(all);
         if (set) {
@@ -441,7 +478,7 @@ FaceChoice GlyphRenderer::ChooseFace(const LogFontRecord& lf) {
     std::lock_guard lock(FontconfigLock());
     Pattern pattern(PatternFor(lf, 16));
     FcResult r = FcResultNoMatch;
-    Pattern match(FcFontMatch(nullptr, pattern.get(), &r));
+    Pattern match(FcFontMatch(Config(), pattern.get(), &r));
     if (!match) return choice;
     FcChar8* name = nullptr;
     for (int n = 0; FcPatternGetString(match.get(), FC_FAMILY, n, &name) == FcResultMatch; ++n) {
