@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -191,15 +192,16 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
     } else {
         std::memcpy(memory, record, sizeof(_headerFont));
     }
-    // Read the dots into a scratch font first: a damaged file leaves the
-    // document as it was.
-    KalvoFont probe;
-    probe.SetHeaderGeneration(gen2 ? 1 : 0);
-    std::memcpy(probe.GetHeaderBytes(), memory, static_cast<std::size_t>(probe.GetHeaderSize()));
-    const int first = probe.GetFirstChar(), last = probe.GetLastChar(), height = probe.GetHeight();
+    // Both records keep the size and the range at the same places.
+    static_assert(offsetof(_headerFont, Width) == offsetof(_headerFont2, Width) &&
+                  offsetof(_headerFont, Height) == offsetof(_headerFont2, Height) &&
+                  offsetof(_headerFont, FirstChar) == offsetof(_headerFont2, FirstChar) &&
+                  offsetof(_headerFont, LastChar) == offsetof(_headerFont2, LastChar));
+    _headerFont head{};
+    std::memcpy(&head, memory, sizeof head);
+    const int first = head.FirstChar, last = head.LastChar, height = head.Height, width = head.Width;
     // A record no font can have (such as one of zeros) is a damaged file,
     // not an empty font.
-    const int width = probe.GetWidth();
     if (width < 1 || width > 64 || height < 1 || height > KalvoFont::kRows || first > last) return 0;
     // CConversioni::CStrExadecByteToInt's reading of a pair, without its
     // strings: a font of 64 x 96 has 170,000 pairs. Only 0..9 and A..E (in
@@ -214,35 +216,41 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
         }
         return t;
     }();
-    for (int ch = first; ch <= last; ++ch) {
-        // The scratch font's own rows (height is within the grid).
-        unsigned char* bits = const_cast<unsigned char*>(probe.GetCharBits(ch));
-        for (int row = 0; row < height; ++row) {
-            for (int b = 0; b < bpr; ++b) {
-                const unsigned char* pair = nullptr;
-                if (!in.ShortPair(pair)) {
-                    std::size_t pairLength = 0;
-                    if (!in.Text(pair, pairLength)) {
-                        // A file that ends inside its last character is
-                        // complete enough; anywhere else it is damaged.
-                        if (ch == last && in.AtEnd()) goto done;
-                        return 0;
+    // The dots are read twice: checked through first, so that a damaged
+    // file leaves the document as it was, then into the document's font
+    // (cheaper than a scratch font of 200 KB to copy from).
+    const ArchiveReader dots = in;
+    const auto readDots = [&](KalvoFont* into) {
+        ArchiveReader r = dots;
+        for (int ch = first; ch <= last; ++ch) {
+            // The font's own rows (height is within the grid).
+            unsigned char* bits = into ? const_cast<unsigned char*>(into->GetCharBits(ch)) : nullptr;
+            for (int row = 0; row < height; ++row) {
+                for (int b = 0; b < bpr; ++b) {
+                    const unsigned char* pair = nullptr;
+                    if (!r.ShortPair(pair)) {
+                        std::size_t pairLength = 0;
+                        if (!r.Text(pair, pairLength)) {
+                            // A file that ends inside its last character is
+                            // complete enough; anywhere else it is damaged.
+                            return ch == last && r.AtEnd();
+                        }
+                        if (pairLength != 2) return false;
                     }
-                    if (pairLength != 2) return 0;
+                    if (bits && b < KalvoFont::kRowBytes) {
+                        bits[row * KalvoFont::kRowBytes + b] =
+                            static_cast<unsigned char>(16 * kDigit[pair[0]] + kDigit[pair[1]]);
+                    }
                 }
-                const auto v = static_cast<unsigned char>(16 * kDigit[pair[0]] + kDigit[pair[1]]);
-                if (b < KalvoFont::kRowBytes) bits[row * KalvoFont::kRowBytes + b] = v;
             }
         }
-    }
-done:
+        return true;
+    };
+    if (!readDots(nullptr)) return 0;
     ApplyPropertyRecord(memory, gen2 ? 1 : 0, CString::FromBytes(name));
     KalvoFont& f = *m_pFont;
     f.ClearAllChars();
-    // The characters of the range, whole; the others stay empty. The font
-    // is this document's own, so its bits may be written through.
-    for (int ch = first; ch <= last; ++ch)
-        std::memcpy(const_cast<unsigned char*>(f.GetCharBits(ch)), probe.GetCharBits(ch), KalvoFont::kCharBytes);
+    readDots(&f);
     m_NewFont = 0;
     return 1;
 }
