@@ -80,6 +80,9 @@ public:
         m_pos += 3;
         return true;
     }
+    // The next k bytes in place, or null when fewer are left.
+    const unsigned char* Ahead(std::size_t k) const { return m_pos <= m_n && m_n - m_pos >= k ? m_d + m_pos : nullptr; }
+    void Skip(std::size_t k) { m_pos += k; }
     // A string read in place: `text` points into the data.
     bool Text(const unsigned char*& text, std::size_t& length) {
         unsigned char b0 = 0;
@@ -226,6 +229,24 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
             // The font's own rows (height is within the grid).
             unsigned char* bits = into ? const_cast<unsigned char*>(into->GetCharBits(ch)) : nullptr;
             for (int row = 0; row < height; ++row) {
+                // A whole row of the usual strings at once; a row with any
+                // other is read again below, string by string.
+                if (bpr > 0) {
+                    const std::size_t rowBytes = 3 * static_cast<std::size_t>(bpr);
+                    if (const unsigned char* p = r.Ahead(rowBytes)) {
+                        std::size_t i = 0;
+                        for (; i < rowBytes && p[i] == 2; i += 3) {
+                            if (bits && i / 3 < KalvoFont::kRowBytes) {
+                                bits[static_cast<std::size_t>(row) * KalvoFont::kRowBytes + i / 3] =
+                                    static_cast<unsigned char>(16 * kDigit[p[i + 1]] + kDigit[p[i + 2]]);
+                            }
+                        }
+                        if (i == rowBytes) {
+                            r.Skip(rowBytes);
+                            continue;
+                        }
+                    }
+                }
                 for (int b = 0; b < bpr; ++b) {
                     const unsigned char* pair = nullptr;
                     if (!r.ShortPair(pair)) {
