@@ -10,20 +10,96 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <utility>
 
 namespace {
+
+// FreeType and fontconfig are opened when a face is first looked up, not
+// linked: glyphos-cli's commands that draw no glyph then start without them
+// and the libraries they bring (expat, PNG, Brotli), which would be most of
+// what such a short command costs. In the editor Qt has loaded them
+// already, and opening them again only finds them.
+#define GLYPHOS_FONT_FUNCTIONS(X) \
+    X(FT_Done_Face) \
+    X(FT_Get_Char_Index) \
+    X(FT_Get_Sfnt_Table) \
+    X(FT_GlyphSlot_Embolden) \
+    X(FT_GlyphSlot_Oblique) \
+    X(FT_Init_FreeType) \
+    X(FT_Load_Glyph) \
+    X(FT_New_Face) \
+    X(FT_Render_Glyph) \
+    X(FT_Select_Size) \
+    X(FT_Set_Pixel_Sizes) \
+    X(FT_Set_Transform) \
+    X(FcCharSetHasChar) \
+    X(FcConfigBuildFonts) \
+    X(FcConfigCreate) \
+    X(FcConfigDestroy) \
+    X(FcConfigParseAndLoad) \
+    X(FcConfigSubstitute) \
+    X(FcDefaultSubstitute) \
+    X(FcFontList) \
+    X(FcFontMatch) \
+    X(FcFontRenderPrepare) \
+    X(FcFontSetDestroy) \
+    X(FcFontSort) \
+    X(FcObjectSetBuild) \
+    X(FcObjectSetDestroy) \
+    X(FcPatternAddBool) \
+    X(FcPatternAddDouble) \
+    X(FcPatternAddInteger) \
+    X(FcPatternAddString) \
+    X(FcPatternCreate) \
+    X(FcPatternDestroy) \
+    X(FcPatternGetBool) \
+    X(FcPatternGetCharSet) \
+    X(FcPatternGetInteger) \
+    X(FcPatternGetMatrix) \
+    X(FcPatternGetString) \
+    X(FcStrCmpIgnoreCase) \
+    X(FcWeightFromOpenType)
+
+struct FontLibraries {
+#define GLYPHOS_POINTER(f) decltype(&::f) f = nullptr;
+    GLYPHOS_FONT_FUNCTIONS(GLYPHOS_POINTER)
+#undef GLYPHOS_POINTER
+    bool loaded = false;
+};
+
+// Without the libraries no face is found: every family is unknown and
+// nothing is drawn.
+const FontLibraries& Fonts() {
+    static const FontLibraries libraries = [] {
+        FontLibraries l;
+        void* const ft = dlopen("libfreetype.so.6", RTLD_NOW | RTLD_GLOBAL);
+        void* const fc = ft ? dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_GLOBAL) : nullptr;
+        if (!fc) return l;
+        bool all = true;
+#define GLYPHOS_LOAD(f)                                                                                 \
+    l.f = reinterpret_cast<decltype(l.f)>(dlsym(std::string_view(#f).substr(0, 2) == "FT" ? ft : fc, #f)); \
+    all = all && l.f != nullptr;
+        GLYPHOS_FONT_FUNCTIONS(GLYPHOS_LOAD)
+#undef GLYPHOS_LOAD
+        l.loaded = all;
+        return l;
+    }();
+    return libraries;
+}
 
 // One FreeType library for the process: opening it costs more than a face.
 FT_Library Library() {
     static FT_Library library = [] {
         FT_Library l = nullptr;
-        return FT_Init_FreeType(&l) == 0 ? l : nullptr;
+        return Fonts().loaded && Fonts().FT_Init_FreeType(&l) == 0 ? l : nullptr;
     }();
     return library;
 }
@@ -31,6 +107,25 @@ FT_Library Library() {
 std::mutex& FontconfigLock() {
     static std::mutex m;
     return m;
+}
+
+// fontconfig's configuration, read once and passed to every call (under
+// FontconfigLock). FcInit would also parse every sample configuration
+// fontconfig ships, for its listing tools: a third of its start-up that a
+// short command pays in full. The rules in force are the same; and a
+// configuration of our own leaves the one Qt made current in the editor
+// alone. When the configuration cannot be read, null: fontconfig's own,
+// with its built-in fallback.
+FcConfig* Config() {
+    static FcConfig* const config = [] {
+        FcConfig* c = Fonts().FcConfigCreate();
+        if (c && (!Fonts().FcConfigParseAndLoad(c, nullptr, FcTrue) || !Fonts().FcConfigBuildFonts(c))) {
+            Fonts().FcConfigDestroy(c);
+            c = nullptr;
+        }
+        return c;
+    }();
+    return config;
 }
 
 // What a Windows family byte stands for, as fontconfig's generic names.
@@ -69,7 +164,7 @@ std::string Utf8(const std::wstring& w) {
 }
 
 bool SameName(const std::string& a, const char* b) {
-    return FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a.c_str()), reinterpret_cast<const FcChar8*>(b)) == 0;
+    return Fonts().FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a.c_str()), reinterpret_cast<const FcChar8*>(b)) == 0;
 }
 
 constexpr int kMaxPixels = 16384;
@@ -78,23 +173,23 @@ constexpr int kLargestHinted = 63;  // far beyond any cell; FreeType's own limit
 // The pattern fontconfig matches a logical font against, already
 // completed by the configuration (aliases, synthetic styles, defaults).
 FcPattern* PatternFor(const LogFontRecord& lf, int pixels) {
-    FcPattern* p = FcPatternCreate();
+    FcPattern* p = Fonts().FcPatternCreate();
     const std::string face = Utf8(lf.lfFaceName);
-    FcPatternAddString(p, FC_FAMILY,
+    Fonts().FcPatternAddString(p, FC_FAMILY,
                        reinterpret_cast<const FcChar8*>(face.empty() ? GenericFamily(lf.lfPitchAndFamily) : face.c_str()));
     const int weight = lf.lfWeight <= 0 ? 400 : std::min(1000, static_cast<int>(lf.lfWeight));
-    FcPatternAddInteger(p, FC_WEIGHT, FcWeightFromOpenType(weight));
-    FcPatternAddInteger(p, FC_SLANT, lf.lfItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    if (lf.lfPitchAndFamily & 0x01) FcPatternAddInteger(p, FC_SPACING, FC_MONO);
-    FcPatternAddDouble(p, FC_PIXEL_SIZE, pixels);
-    FcPatternAddBool(p, FC_ANTIALIAS, FcFalse);
-    FcConfigSubstitute(nullptr, p, FcMatchPattern);
-    FcDefaultSubstitute(p);
+    Fonts().FcPatternAddInteger(p, FC_WEIGHT, Fonts().FcWeightFromOpenType(weight));
+    Fonts().FcPatternAddInteger(p, FC_SLANT, lf.lfItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    if (lf.lfPitchAndFamily & 0x01) Fonts().FcPatternAddInteger(p, FC_SPACING, FC_MONO);
+    Fonts().FcPatternAddDouble(p, FC_PIXEL_SIZE, pixels);
+    Fonts().FcPatternAddBool(p, FC_ANTIALIAS, FcFalse);
+    Fonts().FcConfigSubstitute(Config(), p, FcMatchPattern);
+    Fonts().FcDefaultSubstitute(p);
     return p;
 }
 
 struct PatternDeleter {
-    void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+    void operator()(FcPattern* p) const { Fonts().FcPatternDestroy(p); }
 };
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
 
@@ -129,11 +224,11 @@ struct GlyphRenderer::Faces {
     std::map<std::pair<std::string, int>, Face> opened;
 
     ~Faces() {
-        if (primary.face) FT_Done_Face(primary.face);
+        if (primary.face) Fonts().FT_Done_Face(primary.face);
         for (auto& [key, f] : opened) {
-            if (f.face) FT_Done_Face(f.face);
+            if (f.face) Fonts().FT_Done_Face(f.face);
         }
-        if (fallbacks) FcFontSetDestroy(fallbacks);
+        if (fallbacks) Fonts().FcFontSetDestroy(fallbacks);
     }
 
     // Opens the face a matched pattern names, at the renderer's size, with
@@ -143,14 +238,14 @@ struct GlyphRenderer::Faces {
         Face f;
         FcChar8* file = nullptr;
         int index = 0;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !Library()) return f;
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        if (FT_New_Face(Library(), reinterpret_cast<const char*>(file), index, &f.face) != 0) {
+        if (Fonts().FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !Library()) return f;
+        Fonts().FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        if (Fonts().FT_New_Face(Library(), reinterpret_cast<const char*>(file), index, &f.face) != 0) {
             f.face = nullptr;
             return f;
         }
         if (FT_IS_SCALABLE(f.face)) {
-            FT_Set_Pixel_Sizes(f.face, 0, static_cast<FT_UInt>(pixels));
+            Fonts().FT_Set_Pixel_Sizes(f.face, 0, static_cast<FT_UInt>(pixels));
         } else if (f.face->num_fixed_sizes > 0) {
             // A bitmap face: the strike nearest the size asked for.
             int best = 0;
@@ -159,32 +254,32 @@ struct GlyphRenderer::Faces {
                     std::abs(f.face->available_sizes[best].height - pixels))
                     best = i;
             }
-            FT_Select_Size(f.face, best);
+            Fonts().FT_Select_Size(f.face, best);
         }
         FcBool b = FcFalse;
-        if (FcPatternGetBool(match, FC_EMBOLDEN, 0, &b) == FcResultMatch) {
+        if (Fonts().FcPatternGetBool(match, FC_EMBOLDEN, 0, &b) == FcResultMatch) {
             f.embolden = b;
         } else {
             int weight = FC_WEIGHT_REGULAR;
-            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+            Fonts().FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
             f.embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
         }
         FcMatrix* m = nullptr;
-        if (FcPatternGetMatrix(match, FC_MATRIX, 0, &m) == FcResultMatch && m &&
+        if (Fonts().FcPatternGetMatrix(match, FC_MATRIX, 0, &m) == FcResultMatch && m &&
             (m->xx != 1 || m->xy != 0 || m->yx != 0 || m->yy != 1)) {
             FT_Matrix ft{static_cast<FT_Fixed>(m->xx * 0x10000), static_cast<FT_Fixed>(m->xy * 0x10000),
                          static_cast<FT_Fixed>(m->yx * 0x10000), static_cast<FT_Fixed>(m->yy * 0x10000)};
-            FT_Set_Transform(f.face, &ft, nullptr);
+            Fonts().FT_Set_Transform(f.face, &ft, nullptr);
             f.transformed = true;
         } else {
             int slant = FC_SLANT_ROMAN;
-            FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+            Fonts().FcPatternGetInteger(match, FC_SLANT, 0, &slant);
             f.oblique = italic && slant == FC_SLANT_ROMAN;
         }
         FcBool hinting = FcTrue;
-        FcPatternGetBool(match, FC_HINTING, 0, &hinting);
+        Fonts().FcPatternGetBool(match, FC_HINTING, 0, &hinting);
         FcBool autohint = FcFalse;
-        FcPatternGetBool(match, FC_AUTOHINT, 0, &autohint);
+        Fonts().FcPatternGetBool(match, FC_AUTOHINT, 0, &autohint);
         // Hinted for monochrome, as Qt draws text without antialiasing; a
         // glyph as large as a cell of the largest fonts (64 pixels and up)
         // is drawn from its outline as designed, as Qt draws such glyphs:
@@ -197,33 +292,33 @@ struct GlyphRenderer::Faces {
     // The face that draws `c` and its glyph; glyph 0 when none can.
     std::pair<const Face*, FT_UInt> Find(char32_t c) {
         if (primary.face) {
-            if (const FT_UInt g = FT_Get_Char_Index(primary.face, c)) return {&primary, g};
+            if (const FT_UInt g = Fonts().FT_Get_Char_Index(primary.face, c)) return {&primary, g};
         }
-        if (!fallbacksSorted) {
+        if (!fallbacksSorted && Fonts().loaded) {
             fallbacksSorted = true;
             std::lock_guard lock(FontconfigLock());
             FcResult r = FcResultNoMatch;
-            fallbacks = FcFontSort(nullptr, pattern.get(), FcTrue, nullptr, &r);
+            fallbacks = Fonts().FcFontSort(Config(), pattern.get(), FcTrue, nullptr, &r);
         }
         if (!fallbacks) return {nullptr, 0};
         for (int i = 0; i < fallbacks->nfont; ++i) {
             FcCharSet* set = nullptr;
-            if (FcPatternGetCharSet(fallbacks->fonts[i], FC_CHARSET, 0, &set) != FcResultMatch ||
-                !FcCharSetHasChar(set, c))
+            if (Fonts().FcPatternGetCharSet(fallbacks->fonts[i], FC_CHARSET, 0, &set) != FcResultMatch ||
+                !Fonts().FcCharSetHasChar(set, c))
                 continue;
             FcChar8* file = nullptr;
             int index = 0;
-            if (FcPatternGetString(fallbacks->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
-            FcPatternGetInteger(fallbacks->fonts[i], FC_INDEX, 0, &index);
+            if (Fonts().FcPatternGetString(fallbacks->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
+            Fonts().FcPatternGetInteger(fallbacks->fonts[i], FC_INDEX, 0, &index);
             const auto key = std::make_pair(std::string(reinterpret_cast<const char*>(file)), index);
             auto it = opened.find(key);
             if (it == opened.end()) {
                 std::lock_guard lock(FontconfigLock());
-                Pattern match(FcFontRenderPrepare(nullptr, pattern.get(), fallbacks->fonts[i]));
+                Pattern match(Fonts().FcFontRenderPrepare(Config(), pattern.get(), fallbacks->fonts[i]));
                 it = opened.emplace(key, match ? Open(match.get()) : Face{}).first;
             }
             if (it->second.face) {
-                if (const FT_UInt g = FT_Get_Char_Index(it->second.face, c)) return {&it->second, g};
+                if (const FT_UInt g = Fonts().FT_Get_Char_Index(it->second.face, c)) return {&it->second, g};
             }
         }
         return {nullptr, 0};
@@ -264,11 +359,11 @@ GlyphRenderer::GlyphRenderer(const LogFontRecord& lf, std::uint32_t codePage, in
     f.bold = lf.lfWeight >= 600;
     f.underline = lf.lfUnderline != 0;
     f.strikeOut = lf.lfStrikeOut != 0;
-    {
+    if (Fonts().loaded) {
         std::lock_guard lock(FontconfigLock());
         f.pattern.reset(PatternFor(lf, f.pixels));
         FcResult r = FcResultNoMatch;
-        Pattern match(FcFontMatch(nullptr, f.pattern.get(), &r));
+        Pattern match(Fonts().FcFontMatch(Config(), f.pattern.get(), &r));
         if (match) f.primary = f.Open(match.get());
     }
     const FT_Face face = f.primary.face;
@@ -281,7 +376,7 @@ GlyphRenderer::GlyphRenderer(const LogFontRecord& lf, std::uint32_t codePage, in
     const double scale = FT_IS_SCALABLE(face) ? m.y_scale / 65536.0 / 64.0 : 0;
     f.lineThickness = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
     f.underlinePos = std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    const auto* os2 = static_cast<const TT_OS2*>(Fonts().FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     f.strikeOutPos = os2 && os2->yStrikeoutPosition > 0
                          ? static_cast<int>(std::lround(os2->yStrikeoutPosition * scale))
                          : static_cast<int>(std::lround(f.ascent / 3.0));
@@ -301,10 +396,10 @@ bool GlyphRenderer::Draw(int code) {
     if (!face || glyph == 0) return false;
 
     FT_Face ft = face->face;
-    if (FT_Load_Glyph(ft, glyph, face->loadFlags) != 0) return false;
-    if (face->embolden) FT_GlyphSlot_Embolden(ft->glyph);
-    if (face->oblique) FT_GlyphSlot_Oblique(ft->glyph);
-    if (ft->glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_MONO) != 0) {
+    if (Fonts().FT_Load_Glyph(ft, glyph, face->loadFlags) != 0) return false;
+    if (face->embolden) Fonts().FT_GlyphSlot_Embolden(ft->glyph);
+    if (face->oblique) Fonts().FT_GlyphSlot_Oblique(ft->glyph);
+    if (ft->glyph->format != FT_GLYPH_FORMAT_BITMAP && Fonts().FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_MONO) != 0) {
         return false;
     }
 
@@ -319,13 +414,24 @@ bool GlyphRenderer::Draw(int code) {
         if (y < 0 || y >= m_height) continue;
         const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(r) * bm.pitch;
         std::uint64_t bits = 0;
-        for (int k = 0; k < static_cast<int>(bm.width); ++k) {
+        const int width = static_cast<int>(bm.width);
+        const auto put = [&](int k) {
             const int x = left + k;
-            if (x < 0 || x >= m_width) continue;
-            const bool ink = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[k >> 3] >> (7 - (k & 7))) & 1) != 0
-                             : bm.pixel_mode == FT_PIXEL_MODE_GRAY ? row[k] >= 128
-                                                                   : false;
-            if (ink) bits |= std::uint64_t{1} << (63 - x);
+            if (x >= 0 && x < m_width) bits |= std::uint64_t{1} << (63 - x);
+        };
+        if (bm.pixel_mode == FT_PIXEL_MODE_MONO) {
+            // Eight dots a byte, most of them blank: only the inked ones.
+            for (int k0 = 0; k0 < width; k0 += 8) {
+                const unsigned byte = row[k0 >> 3];
+                if (byte == 0) continue;
+                for (int j = 0; j < 8 && k0 + j < width; ++j) {
+                    if ((byte >> (7 - j)) & 1) put(k0 + j);
+                }
+            }
+        } else if (bm.pixel_mode == FT_PIXEL_MODE_GRAY) {
+            for (int k = 0; k < width; ++k) {
+                if (row[k] >= 128) put(k);
+            }
         }
         m_direct.rows[static_cast<std::size_t>(y)] |= bits;
     }
@@ -363,15 +469,22 @@ void GlyphRenderer::RenderChar(KalvoFont& font, int code) {
     const int sh = static_cast<int>(static_cast<float>(h) * m_placement.fy);
     const int cols = std::clamp(sw, 0, w);
     const int rows = std::clamp(sh, 0, h);
+    // At 1 x 1 (the usual case) the copy is the ink itself.
+    const bool identity = sw == w && sh == h;
     std::array<std::uint64_t, KalvoFont::kCols> span{};
-    for (int k = 0; k < cols; ++k) {
+    for (int k = 0; k < cols && !identity; ++k) {
         const int x0 = k * w / sw;
         const int x1 = std::min(w, std::max(x0 + 1, (k + 1) * w / sw));
         for (int x = x0; x < x1; ++x) span[static_cast<std::size_t>(k)] |= std::uint64_t{1} << (63 - x);
     }
+    // The character's rows, written through: the font is the caller's own.
+    unsigned char* grid = const_cast<unsigned char*>(font.GetCharBits(code));
+    const std::uint64_t colsMask = cols > 0 ? ~std::uint64_t{0} << (64 - cols) : 0;
     for (int r = 0; r < h; ++r) {
         std::uint64_t out = 0;
-        if (r < rows) {
+        if (identity) {
+            out = ink[static_cast<std::size_t>(r)] & colsMask;
+        } else if (r < rows) {
             const int y0 = r * h / sh;
             const int y1 = std::min(h, std::max(y0 + 1, (r + 1) * h / sh));
             std::uint64_t source = 0;
@@ -387,8 +500,8 @@ void GlyphRenderer::RenderChar(KalvoFont& font, int code) {
             const int bitsHere = std::min(8, w - b * 8);
             const auto mask = static_cast<unsigned char>(0xFF00u >> bitsHere);
             const auto bits = static_cast<unsigned char>(out >> (56 - 8 * b));
-            const unsigned char old = font.GetGridByte(code, r, b);
-            font.SetGridByte(code, r, b, static_cast<unsigned char>((old & ~mask) | (bits & mask)));
+            unsigned char& cell = grid[r * KalvoFont::kRowBytes + b];
+            cell = static_cast<unsigned char>((cell & ~mask) | (bits & mask));
         }
     }
 }
@@ -407,20 +520,20 @@ void GlyphRenderer::RenderFont(KalvoFont& font, const LogFontRecord& lf, std::ui
 
 std::vector<std::string> GlyphRenderer::InstalledFamilies() {
     std::vector<std::string> out;
-    {
+    if (Fonts().loaded) {
         std::lock_guard lock(FontconfigLock());
-        FcPattern* all = FcPatternCreate();
-        FcObjectSet* what = FcObjectSetBuild(FC_FAMILY, nullptr);
-        FcFontSet* set = FcFontList(nullptr, all, what);
-        FcObjectSetDestroy(what);
-        FcPatternDestroy(all);
+        FcPattern* all = Fonts().FcPatternCreate();
+        FcObjectSet* what = Fonts().FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* set = Fonts().FcFontList(Config(), all, what);
+        Fonts().FcObjectSetDestroy(what);
+        Fonts().FcPatternDestroy(all);
         if (set) {
             for (int i = 0; i < set->nfont; ++i) {
                 FcChar8* name = nullptr;
-                for (int n = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n)
+                for (int n = 0; Fonts().FcPatternGetString(set->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n)
                     out.emplace_back(reinterpret_cast<const char*>(name));
             }
-            FcFontSetDestroy(set);
+            Fonts().FcFontSetDestroy(set);
         }
     }
     const auto lower = [](std::string s) {
@@ -438,13 +551,14 @@ std::vector<std::string> GlyphRenderer::InstalledFamilies() {
 FaceChoice GlyphRenderer::ChooseFace(const LogFontRecord& lf) {
     FaceChoice choice;
     const std::string wanted = Utf8(lf.lfFaceName);
+    if (!Fonts().loaded) return choice;
     std::lock_guard lock(FontconfigLock());
     Pattern pattern(PatternFor(lf, 16));
     FcResult r = FcResultNoMatch;
-    Pattern match(FcFontMatch(nullptr, pattern.get(), &r));
+    Pattern match(Fonts().FcFontMatch(Config(), pattern.get(), &r));
     if (!match) return choice;
     FcChar8* name = nullptr;
-    for (int n = 0; FcPatternGetString(match.get(), FC_FAMILY, n, &name) == FcResultMatch; ++n) {
+    for (int n = 0; Fonts().FcPatternGetString(match.get(), FC_FAMILY, n, &name) == FcResultMatch; ++n) {
         const char* family = reinterpret_cast<const char*>(name);
         if (n == 0) choice.family = family;
         if (!choice.named && !wanted.empty() && SameName(wanted, family)) {

@@ -8,7 +8,9 @@
 #include "FileUtil.h"
 #include "UiServices.h"
 
+#include <array>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -64,6 +66,25 @@ public:
         return true;
     }
     bool String(std::string& s) {
+        const unsigned char* text = nullptr;
+        std::size_t len = 0;
+        if (!Text(text, len)) return false;
+        s.assign(reinterpret_cast<const char*>(text), len);
+        return true;
+    }
+    // The usual dot string, a length byte of 2 and its two characters, read
+    // without the general rules; false (and nothing read) for any other.
+    bool ShortPair(const unsigned char*& text) {
+        if (m_pos > m_n || m_n - m_pos < 3 || m_d[m_pos] != 2) return false;
+        text = m_d + m_pos + 1;
+        m_pos += 3;
+        return true;
+    }
+    // The next k bytes in place, or null when fewer are left.
+    const unsigned char* Ahead(std::size_t k) const { return m_pos <= m_n && m_n - m_pos >= k ? m_d + m_pos : nullptr; }
+    void Skip(std::size_t k) { m_pos += k; }
+    // A string read in place: `text` points into the data.
+    bool Text(const unsigned char*& text, std::size_t& length) {
         unsigned char b0 = 0;
         if (!Byte(b0)) return false;
         std::size_t len = b0;
@@ -78,7 +99,8 @@ public:
             }
         }
         if (len > m_n - m_pos) return false;
-        s.assign(reinterpret_cast<const char*>(m_d + m_pos), len);
+        text = m_d + m_pos;
+        length = len;
         m_pos += len;
         return true;
     }
@@ -128,12 +150,27 @@ std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
     PutArchiveString(out, name);
     const auto bpr = static_cast<std::uint32_t>(m_BytesPerRow);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(bpr >> (8 * i)));
+    // Every dot byte as a 2-character archive string: a font of 64 x 96
+    // has 170,000 of them, so the text is sized once and written in place.
     static const char* const kHex = "0123456789ABCDEF";
-    for (int ch = f.GetFirstChar(); ch <= f.GetLastChar(); ++ch) {
-        for (int row = 0; row < f.GetHeight(); ++row) {
+    const int first = f.GetFirstChar(), last = f.GetLastChar(), height = f.GetHeight();
+    const std::size_t cells = first > last || height < 1 || m_BytesPerRow < 1
+                                  ? 0
+                                  : std::size_t(last - first + 1) * std::size_t(height) * std::size_t(m_BytesPerRow);
+    const std::size_t head = out.size();
+    out.resize(head + 3 * cells);
+    unsigned char* p = out.data() + head;
+    for (int ch = first; ch <= last; ++ch) {
+        // Rows and bytes beyond the grid are stored as zeros.
+        const unsigned char* bits = f.GetCharBits(ch);
+        for (int row = 0; row < height; ++row) {
             for (int b = 0; b < m_BytesPerRow; ++b) {
-                const unsigned char v = f.GetGridByte(ch, row, b);
-                out.insert(out.end(), {2, static_cast<unsigned char>(kHex[v >> 4]), static_cast<unsigned char>(kHex[v & 15])});
+                const unsigned char v = bits && row < KalvoFont::kRows && b < KalvoFont::kRowBytes
+                                            ? bits[row * KalvoFont::kRowBytes + b]
+                                            : 0;
+                *p++ = 2;
+                *p++ = static_cast<unsigned char>(kHex[v >> 4]);
+                *p++ = static_cast<unsigned char>(kHex[v & 15]);
             }
         }
     }
@@ -158,55 +195,83 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
     } else {
         std::memcpy(memory, record, sizeof(_headerFont));
     }
-    // Read the dots into a scratch grid first: a damaged file leaves the
-    // document as it was.
-    KalvoFont probe;
-    probe.SetHeaderGeneration(gen2 ? 1 : 0);
-    std::memcpy(probe.GetHeaderBytes(), memory, static_cast<std::size_t>(probe.GetHeaderSize()));
-    std::vector<unsigned char> grid(std::size_t{KalvoFont::kChars} * KalvoFont::kCharBytes, 0);
-    const int first = probe.GetFirstChar(), last = probe.GetLastChar(), height = probe.GetHeight();
+    // Both records keep the size and the range at the same places.
+    static_assert(offsetof(_headerFont, Width) == offsetof(_headerFont2, Width) &&
+                  offsetof(_headerFont, Height) == offsetof(_headerFont2, Height) &&
+                  offsetof(_headerFont, FirstChar) == offsetof(_headerFont2, FirstChar) &&
+                  offsetof(_headerFont, LastChar) == offsetof(_headerFont2, LastChar));
+    _headerFont head{};
+    std::memcpy(&head, memory, sizeof head);
+    const int first = head.FirstChar, last = head.LastChar, height = head.Height, width = head.Width;
     // A record no font can have (such as one of zeros) is a damaged file,
     // not an empty font.
-    const int width = probe.GetWidth();
     if (width < 1 || width > 64 || height < 1 || height > KalvoFont::kRows || first > last) return 0;
     // CConversioni::CStrExadecByteToInt's reading of a pair, without its
     // strings: a font of 64 x 96 has 170,000 pairs. Only 0..9 and A..E (in
     // either case) have their own value; every other character counts as 15.
-    const auto digit = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'A' && c <= 'E') return c - 'A' + 10;
-        if (c >= 'a' && c <= 'e') return c - 'a' + 10;
-        return 15;
-    };
-    for (int ch = first; ch <= last; ++ch) {
-        for (int row = 0; row < height; ++row) {
-            for (int b = 0; b < bpr; ++b) {
-                std::string pair;
-                if (!in.String(pair)) {
-                    // A file that ends inside its last character is complete
-                    // enough; anywhere else it is damaged.
-                    if (ch == last && in.AtEnd()) goto done;
-                    return 0;
+    static constexpr auto kDigit = [] {
+        std::array<unsigned char, 256> t{};
+        for (int c = 0; c < 256; ++c) {
+            t[static_cast<std::size_t>(c)] = c >= '0' && c <= '9'   ? static_cast<unsigned char>(c - '0')
+                                             : c >= 'A' && c <= 'E' ? static_cast<unsigned char>(c - 'A' + 10)
+                                             : c >= 'a' && c <= 'e' ? static_cast<unsigned char>(c - 'a' + 10)
+                                                                    : 15;
+        }
+        return t;
+    }();
+    // The dots are read twice: checked through first, so that a damaged
+    // file leaves the document as it was, then into the document's font
+    // (cheaper than a scratch font of 200 KB to copy from).
+    const ArchiveReader dots = in;
+    const auto readDots = [&](KalvoFont* into) {
+        ArchiveReader r = dots;
+        for (int ch = first; ch <= last; ++ch) {
+            // The font's own rows (height is within the grid).
+            unsigned char* bits = into ? const_cast<unsigned char*>(into->GetCharBits(ch)) : nullptr;
+            for (int row = 0; row < height; ++row) {
+                // A whole row of the usual strings at once; a row with any
+                // other is read again below, string by string.
+                if (bpr > 0) {
+                    const std::size_t rowBytes = 3 * static_cast<std::size_t>(bpr);
+                    if (const unsigned char* p = r.Ahead(rowBytes)) {
+                        std::size_t i = 0;
+                        for (; i < rowBytes && p[i] == 2; i += 3) {
+                            if (bits && i / 3 < KalvoFont::kRowBytes) {
+                                bits[static_cast<std::size_t>(row) * KalvoFont::kRowBytes + i / 3] =
+                                    static_cast<unsigned char>(16 * kDigit[p[i + 1]] + kDigit[p[i + 2]]);
+                            }
+                        }
+                        if (i == rowBytes) {
+                            r.Skip(rowBytes);
+                            continue;
+                        }
+                    }
                 }
-                if (pair.size() != 2) return 0;
-                const auto v = static_cast<unsigned char>(16 * digit(pair[0]) + digit(pair[1]));
-                if (row < KalvoFont::kRows && b < KalvoFont::kRowBytes) {
-                    grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
-                         static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)] = v;
+                for (int b = 0; b < bpr; ++b) {
+                    const unsigned char* pair = nullptr;
+                    if (!r.ShortPair(pair)) {
+                        std::size_t pairLength = 0;
+                        if (!r.Text(pair, pairLength)) {
+                            // A file that ends inside its last character is
+                            // complete enough; anywhere else it is damaged.
+                            return ch == last && r.AtEnd();
+                        }
+                        if (pairLength != 2) return false;
+                    }
+                    if (bits && b < KalvoFont::kRowBytes) {
+                        bits[row * KalvoFont::kRowBytes + b] =
+                            static_cast<unsigned char>(16 * kDigit[pair[0]] + kDigit[pair[1]]);
+                    }
                 }
             }
         }
-    }
-done:
+        return true;
+    };
+    if (!readDots(nullptr)) return 0;
     ApplyPropertyRecord(memory, gen2 ? 1 : 0, CString::FromBytes(name));
     KalvoFont& f = *m_pFont;
     f.ClearAllChars();
-    for (int ch = 0; ch < KalvoFont::kChars; ++ch)
-        for (int row = 0; row < KalvoFont::kRows; ++row)
-            for (int b = 0; b < KalvoFont::kRowBytes; ++b)
-                f.SetGridByte(ch, row, b,
-                              grid[static_cast<std::size_t>(ch) * KalvoFont::kCharBytes +
-                                   static_cast<std::size_t>(row) * KalvoFont::kRowBytes + static_cast<std::size_t>(b)]);
+    readDots(&f);
     m_NewFont = 0;
     return 1;
 }

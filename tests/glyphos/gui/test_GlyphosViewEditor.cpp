@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMdiArea>
+#include <QPointer>
 #include <QScrollBar>
 
 namespace {
@@ -110,10 +111,12 @@ TEST_F(GlyphosViewEditor, AnEditSavedIntoThePswFileIsThereWhenItIsOpenedAgain) {
     Command(cmd::FileSaveInPsw);
     EXPECT_EQ(ui.Last().caption, CString(L"Data font saved"));
 
+    // The view is read afresh: the old one is gone (a new one may well be
+    // allocated where it was).
+    const QPointer<CGlyphosView> old(v);
     app->CloseAllDocuments();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    // The window is gone (a new view may well reuse the old one's memory).
-    ASSERT_TRUE(Frame()->MdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(old.isNull());
     CGlyphosView* again = Open(path);
     ASSERT_NE(again, nullptr);
     EXPECT_NE(Dot(again, 3, 4), a);
