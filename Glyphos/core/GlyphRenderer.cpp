@@ -1,5 +1,7 @@
 #include "GlyphRenderer.h"
 
+#include "CString.h"
+
 #include "CodePageList.h"
 #include "KalvoFont.h"
 
@@ -139,29 +141,9 @@ const char* GenericFamily(std::uint8_t pitchAndFamily) {
     }
 }
 
-std::string Utf8(const std::wstring& w) {
-    std::string out;
-    for (wchar_t wc : w) {
-        auto c = static_cast<char32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+// A surrogate or a value past U+10FFFF becomes U+FFFD, so fontconfig is
+// never handed malformed UTF-8.
+std::string Utf8(const std::wstring& w) { return CString(w).ToUtf8(); }
 
 bool SameName(const std::string& a, const char* b) {
     return Fonts().FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a.c_str()), reinterpret_cast<const FcChar8*>(b)) == 0;

@@ -65,7 +65,7 @@ std::string CString::ToUtf8() const {
     out.reserve(m_s.size());
     for (wchar_t wc : m_s) {
         auto cp = static_cast<char32_t>(wc);
-        if (cp > 0x10FFFF) cp = 0xFFFD;
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
         if (cp < 0x80) {
             out += static_cast<char>(cp);
         } else if (cp < 0x800) {
