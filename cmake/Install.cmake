@@ -17,8 +17,9 @@ function(glyphos_targets_below dir out)
   set(${out} ${targets} PARENT_SCOPE)
 endfunction()
 
-# Build helpers that are no part of an installation.
-set(GLYPHOS_NOT_INSTALLED glyphos-make-demo)
+# Build helpers that are no part of an installation, and glyphos-cli's
+# print helper, which is installed apart (below).
+set(GLYPHOS_NOT_INSTALLED glyphos-make-demo glyphos-cli-print)
 
 set(GLYPHOS_INSTALLED_PROGRAMS "")
 set(GLYPHOS_INSTALLED_LIBRARIES "")
@@ -46,6 +47,9 @@ foreach(lib ${GLYPHOS_INSTALLED_LIBRARIES})
 endforeach()
 
 install(TARGETS ${GLYPHOS_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET glyphos-cli-print)
+  install(TARGETS glyphos-cli-print RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/glyphos)
+endif()
 install(TARGETS ${GLYPHOS_INSTALLED_LIBRARIES}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP)
 install(TARGETS ${GLYPHOS_INSTALLED_LIBRARIES}

@@ -49,6 +49,10 @@ if [ ! -f "$work/font.kfn" ]; then
   glyphos-cli convert "$work/a.bdf" "$work/font.kfn"
 fi
 
+step "the installed glyphos-cli prints through its helper"
+QT_QPA_PLATFORM=offscreen glyphos-cli print "$work/font.kfn" "$work/proof.pdf"
+[ -s "$work/proof.pdf" ] || { echo "glyphos-cli print wrote no PDF" >&2; exit 1; }
+
 step "the editor starts from its desktop entry"
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/glyphos.desktop)
 cmd=${exec_line//%F/\"$work/font.kfn\" \"$work/font.kfn\"}
