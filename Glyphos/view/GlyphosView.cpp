@@ -8,6 +8,7 @@
 #include <QResizeEvent>
 #include <QFont>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -121,8 +122,22 @@ void CGlyphosView::resizeEvent(QResizeEvent* event) {
     // zoom its size allows, until the user picks one; a window of its own
     // size (cascaded, tiled) is sized to the zoom instead.
     const QWidget* window = parentWidget();
-    if (m_zoomFollowsSize && window && window->isMaximized() && !event->size().isEmpty())
-        FitZoom(contentsRect().size());
+    if (m_zoomFollowsSize && window && !event->size().isEmpty()) {
+        if (window->isMaximized()) {
+            FitZoom(contentsRect().size());
+        } else {
+            // While the document area is laid out again (a dock moved beside
+            // it) its maximised window is briefly not maximised: look again
+            // once the layout has settled.
+            QTimer::singleShot(0, this, [this] {
+                const QWidget* w = parentWidget();
+                if (m_zoomFollowsSize && w && w->isMaximized()) {
+                    FitZoom(contentsRect().size());
+                    UpdateScrollSizes();
+                }
+            });
+        }
+    }
     UpdateScrollSizes();
 }
 
