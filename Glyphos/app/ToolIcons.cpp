@@ -81,7 +81,13 @@ void Draw(QPainter& p, int id) {
             p.setBrush(Qt::white);
             p.drawRect(12, 12, 12, 14);
             break;
-        case cmd::EditUndo: {
+        case cmd::EditUndo:
+        case cmd::EditRedo: {
+            // Redo is Undo's arrow, mirrored.
+            if (id == cmd::EditRedo) {
+                p.translate(kSize, 0);
+                p.scale(-1, 1);
+            }
             QPainterPath path;
             path.moveTo(24, 24);
             path.cubicTo(28, 10, 16, 6, 8, 14);
@@ -90,18 +96,6 @@ void Draw(QPainter& p, int id) {
             p.drawPath(path);
             p.setBrush(QColor(40, 120, 40));
             p.drawPolygon(QPolygonF() << QPointF(4, 8) << QPointF(12, 18) << QPointF(4, 18));
-            break;
-        }
-        case cmd::EditRedo: {
-            // Undo's arrow, mirrored.
-            QPainterPath path;
-            path.moveTo(8, 24);
-            path.cubicTo(4, 10, 16, 6, 24, 14);
-            p.setBrush(Qt::NoBrush);
-            p.setPen(QPen(QColor(40, 120, 40), 3));
-            p.drawPath(path);
-            p.setBrush(QColor(40, 120, 40));
-            p.drawPolygon(QPolygonF() << QPointF(28, 8) << QPointF(20, 18) << QPointF(28, 18));
             break;
         }
         case cmd::FilePrint:
