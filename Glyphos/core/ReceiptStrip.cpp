@@ -1,5 +1,7 @@
 #include "ReceiptStrip.h"
 
+#include "CliText.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -52,50 +54,42 @@ bool ReceiptStrip::Write(const CString& path, std::string* error) const {
     return DotPng::Write(Picture(), 1, path, error);
 }
 
-bool PrinterFonts::Load(const std::string& spec, const CString& logDir, CGlyphosDocCore& doc, std::string& error) {
+bool PrinterFonts::Load(const std::string& fontArg, const CString& logDir, CGlyphosDocCore& doc, std::string& error) {
     // What the readers would show in boxes goes into the one error line.
     ScriptedUiServices boxes;
     UiServices* previous = UiServices::Install(&boxes);
     bool ok = false;
     try {
-        ok = LoadQuietly(spec, logDir, doc, error);
+        ok = LoadQuietly(fontArg, logDir, doc, error);
     } catch (int) {
-        error = "a damaged font file: " + spec;
+        error = "a damaged font file: " + fontArg;
     }
     UiServices::Install(previous);
     if (!ok && boxes.Count() > 0) {
-        std::string said;
-        for (const char c : boxes.Boxes().front().text.ToUtf8()) {
-            if (c == '\n' || c == '\r') {
-                if (!said.empty() && said.back() != ' ') said += ' ';
-            } else {
-                said += c;
-            }
-        }
-        while (!said.empty() && said.back() == ' ') said.pop_back();
+        const std::string said = OneLine(boxes.Boxes().front().text.ToUtf8());
         if (!said.empty()) error += " (" + said + ")";
     }
     return ok;
 }
 
-bool PrinterFonts::LoadQuietly(const std::string& spec, const CString& logDir, CGlyphosDocCore& doc,
+bool PrinterFonts::LoadQuietly(const std::string& fontArg, const CString& logDir, CGlyphosDocCore& doc,
                                std::string& error) {
-    std::string file = spec;
+    std::string file = fontArg;
     int position = 1;
     // "FILE.psw:N" names a font; a colon elsewhere is part of the path.
-    if (const auto colon = spec.rfind(':'); colon != std::string::npos) {
+    if (const auto colon = fontArg.rfind(':'); colon != std::string::npos) {
         int n = 0;
-        const char* end = spec.data() + spec.size();
-        const auto r = std::from_chars(spec.data() + colon + 1, end, n);
-        if (colon + 1 < spec.size() && r.ec == std::errc() && r.ptr == end) {
-            file = spec.substr(0, colon);
+        const char* end = fontArg.data() + fontArg.size();
+        const auto r = std::from_chars(fontArg.data() + colon + 1, end, n);
+        if (colon + 1 < fontArg.size() && r.ec == std::errc() && r.ptr == end) {
+            file = fontArg.substr(0, colon);
             position = n;
             if (CGlyphosDocCore::ClassifyPath(CString::FromUtf8(file)) != CGlyphosDocCore::PathKind::Psw) {
-                error = "a font number goes with a .psw file: " + spec;
+                error = "a font number goes with a .psw file: " + fontArg;
                 return false;
             }
             if (n < 1) {
-                error = "fonts are numbered from 1: " + spec;
+                error = "fonts are numbered from 1: " + fontArg;
                 return false;
             }
         }
@@ -122,7 +116,7 @@ bool PrinterFonts::LoadQuietly(const std::string& spec, const CString& logDir, C
             return false;
         }
         default:
-            error = "the font must be a .kfn or .psw file: " + spec;
+            error = "the font must be a .kfn or .psw file: " + fontArg;
             return false;
     }
 }

@@ -55,7 +55,7 @@ public:
     static void LoadBuiltin(CGlyphosDocCore& doc);
     // "FILE.kfn", "FILE.psw" (its first font) or "FILE.psw:N" (font N, as
     // `glyphos-cli fonts` numbers them). False with a one-line reason.
-    static bool Load(const std::string& spec, const CString& logDir, CGlyphosDocCore& doc, std::string& error);
+    static bool Load(const std::string& fontArg, const CString& logDir, CGlyphosDocCore& doc, std::string& error);
     // When `data` are a PSW or PSW2 file for printers of model `model`, its
     // first font goes into `doc` (true) and `name` says which it is: the
     // file's printer name and the font's number ("DEMO-80:1"). The file goes
@@ -65,6 +65,6 @@ public:
                             CGlyphosDocCore& doc, std::string* name = nullptr);
 
 private:
-    static bool LoadQuietly(const std::string& spec, const CString& logDir, CGlyphosDocCore& doc,
+    static bool LoadQuietly(const std::string& fontArg, const CString& logDir, CGlyphosDocCore& doc,
                             std::string& error);
 };

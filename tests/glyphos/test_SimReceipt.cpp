@@ -74,7 +74,7 @@ TEST(ReceiptStrip, WrapsLinesAtTheEdgeOfThePaper) {
 TEST(PrinterFonts, ReadTheFontANameOrNumberSays) {
     TempDir dir;
     struct Case {
-        std::string spec;
+        std::string fontArg;
         int width;  // 0: refused
     } cases[] = {
         {kDemo, 12},
@@ -88,12 +88,12 @@ TEST(PrinterFonts, ReadTheFontANameOrNumberSays) {
     for (const Case& c : cases) {
         CGlyphosDocCore doc;
         std::string error;
-        const bool ok = PrinterFonts::Load(c.spec, CString::FromUtf8(dir.path()), doc, error);
-        EXPECT_EQ(ok, c.width != 0) << c.spec << ": " << error;
+        const bool ok = PrinterFonts::Load(c.fontArg, CString::FromUtf8(dir.path()), doc, error);
+        EXPECT_EQ(ok, c.width != 0) << c.fontArg << ": " << error;
         if (ok) {
-            EXPECT_EQ(doc.GetFont().GetWidth(), c.width) << c.spec;
+            EXPECT_EQ(doc.GetFont().GetWidth(), c.width) << c.fontArg;
         } else {
-            EXPECT_FALSE(error.empty()) << c.spec;
+            EXPECT_FALSE(error.empty()) << c.fontArg;
         }
     }
     CGlyphosDocCore builtin;
