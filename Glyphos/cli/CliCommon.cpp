@@ -85,17 +85,7 @@ std::unique_ptr<CKalvoNewDebugObject> MakeCliLog() {
 }
 
 namespace {
-// A box's text on one line: its line feeds become blanks, runs of blanks one.
-std::string OneLine(const CString& text) {
-    std::string out;
-    for (const char c : text.ToUtf8()) {
-        const bool blank = c == '\n' || c == '\r' || c == ' ' || c == '\t';
-        if (blank && (out.empty() || out.back() == ' ')) continue;
-        out += blank ? ' ' : c;
-    }
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return TerminalSafe(out);
-}
+std::string OneLine(const CString& text) { return ::OneLine(text.ToUtf8()); }
 }  // namespace
 
 int CliBoxes::MessageBox(HWND, const CString& text, const CString&, UINT style) {

@@ -45,3 +45,14 @@ std::string TerminalSafe(std::string_view utf8, bool keepLineFeeds) {
     }
     return out;
 }
+
+std::string OneLine(std::string_view utf8) {
+    std::string out;
+    for (const char c : utf8) {
+        const bool blank = c == '\n' || c == '\r' || c == ' ' || c == '\t';
+        if (blank && (out.empty() || out.back() == ' ')) continue;
+        out += blank ? ' ' : c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return TerminalSafe(out);
+}

@@ -20,3 +20,7 @@ OSTREL_API bool ParseWholeNumber(std::string_view text, long long& value);
 // inside a name cannot start a line of its own. `keepLineFeeds` lets "\n"
 // through, for a message whose own lines are meant.
 OSTREL_API std::string TerminalSafe(std::string_view utf8, bool keepLineFeeds = false);
+
+// A message box's text on one line, safe to print: its line feeds become
+// blanks, runs of blanks one, and control characters are written as above.
+OSTREL_API std::string OneLine(std::string_view utf8);
