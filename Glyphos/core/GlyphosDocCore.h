@@ -139,6 +139,9 @@ private:
     void Log(const CString& text);
     // Steps 3-4 of opening: header readers of the file.
     bool LoadHeaders(const CString& path, std::unique_ptr<CHeaderPsw>& h1, std::unique_ptr<CHeaderPsw2>& h2);
+    // A ".kfn" file up to its dot strings (record, name, row length); empty
+    // after a name that cannot be stored, which it has said.
+    std::vector<unsigned char> KfnHead() const;
 
     std::unique_ptr<KalvoFont> m_pFont;
     DocDisplay m_Display;

@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 const wchar_t* const kErrOpen = L"\nError open file: %s";
@@ -114,9 +116,63 @@ private:
     std::size_t m_pos = 0;
 };
 
+// Every dot byte of the font's range as a 2-character archive string, a
+// whole number of rows at a time: a font of 64 x 96 has 170,000 of them,
+// half a megabyte of text that is never held whole on its way to the disk.
+// Rows and bytes beyond the grid are stored as zeros.
+class KfnDots {
+public:
+    KfnDots(const KalvoFont& f, int bytesPerRow)
+        : m_font(f),
+          m_bytesPerRow(bytesPerRow),
+          m_ch(f.GetFirstChar()),
+          m_last(f.GetLastChar()),
+          m_height(f.GetHeight()) {
+        if (m_ch > m_last || m_height < 1 || m_bytesPerRow < 1) m_ch = m_last + 1;
+    }
+    std::size_t Size() const {
+        return m_ch > m_last ? 0 : RowText() * std::size_t(m_last - m_ch + 1) * std::size_t(m_height);
+    }
+    // The next rows, as many as fit in `capacity` bytes; 0 at the end.
+    std::size_t Fill(unsigned char* out, std::size_t capacity) {
+        // Every byte's string, worked out once.
+        static constexpr auto kStrings = [] {
+            std::array<std::array<unsigned char, 3>, 256> t{};
+            const char* const hex = "0123456789ABCDEF";
+            for (std::size_t v = 0; v < 256; ++v)
+                t[v] = {2, static_cast<unsigned char>(hex[v >> 4]), static_cast<unsigned char>(hex[v & 15])};
+            return t;
+        }();
+        std::size_t n = 0;
+        while (m_ch <= m_last && capacity - n >= RowText()) {
+            const unsigned char* bits = m_font.GetCharBits(m_ch);
+            unsigned char* p = out + n;
+            for (int b = 0; b < m_bytesPerRow; ++b, p += 3) {
+                const unsigned char v = bits && m_row < KalvoFont::kRows && b < KalvoFont::kRowBytes
+                                            ? bits[m_row * KalvoFont::kRowBytes + b]
+                                            : 0;
+                std::memcpy(p, kStrings[v].data(), 3);
+            }
+            n += RowText();
+            if (++m_row == m_height) {
+                m_row = 0;
+                ++m_ch;
+            }
+        }
+        return n;
+    }
+
+private:
+    std::size_t RowText() const { return 3 * static_cast<std::size_t>(m_bytesPerRow); }
+    const KalvoFont& m_font;
+    int m_bytesPerRow;
+    int m_ch, m_last, m_height;
+    int m_row = 0;
+};
+
 }  // namespace
 
-std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
+std::vector<unsigned char> CGlyphosDocCore::KfnHead() const {
     const KalvoFont& f = *m_pFont;
     std::vector<unsigned char> out;
     const bool gen2 = f.GetHeaderBytes()[0] == 'f';
@@ -150,30 +206,16 @@ std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
     PutArchiveString(out, name);
     const auto bpr = static_cast<std::uint32_t>(m_BytesPerRow);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(bpr >> (8 * i)));
-    // Every dot byte as a 2-character archive string: a font of 64 x 96
-    // has 170,000 of them, so the text is sized once and written in place.
-    static const char* const kHex = "0123456789ABCDEF";
-    const int first = f.GetFirstChar(), last = f.GetLastChar(), height = f.GetHeight();
-    const std::size_t cells = first > last || height < 1 || m_BytesPerRow < 1
-                                  ? 0
-                                  : std::size_t(last - first + 1) * std::size_t(height) * std::size_t(m_BytesPerRow);
+    return out;
+}
+
+std::vector<unsigned char> CGlyphosDocCore::StoreKfn() {
+    std::vector<unsigned char> out = KfnHead();
+    if (out.empty()) return out;
+    KfnDots dots(*m_pFont, m_BytesPerRow);
     const std::size_t head = out.size();
-    out.resize(head + 3 * cells);
-    unsigned char* p = out.data() + head;
-    for (int ch = first; ch <= last; ++ch) {
-        // Rows and bytes beyond the grid are stored as zeros.
-        const unsigned char* bits = f.GetCharBits(ch);
-        for (int row = 0; row < height; ++row) {
-            for (int b = 0; b < m_BytesPerRow; ++b) {
-                const unsigned char v = bits && row < KalvoFont::kRows && b < KalvoFont::kRowBytes
-                                            ? bits[row * KalvoFont::kRowBytes + b]
-                                            : 0;
-                *p++ = 2;
-                *p++ = static_cast<unsigned char>(kHex[v >> 4]);
-                *p++ = static_cast<unsigned char>(kHex[v & 15]);
-            }
-        }
-    }
+    out.resize(head + dots.Size());
+    dots.Fill(out.data() + head, dots.Size());
     return out;
 }
 
@@ -277,10 +319,24 @@ int CGlyphosDocCore::LoadKfn(const unsigned char* data, std::size_t size) {
 }
 
 int CGlyphosDocCore::SaveKfnFile(const CString& path) {
-    const std::vector<unsigned char> bytes = StoreKfn();
-    if (bytes.empty()) return 0;
+    const std::vector<unsigned char> head = KfnHead();
+    if (head.empty()) return 0;
+    KfnDots dots(*m_pFont, m_BytesPerRow);
+    // A small buffer, filled again for every piece: fresh pages are what a
+    // short command pays most for.
+    constexpr std::size_t kPiece = 16 * 1024;
+    const std::unique_ptr<unsigned char[]> buffer(new unsigned char[kPiece]);
+    bool headWritten = false;
+    const auto next = [&](const unsigned char*& piece) -> std::size_t {
+        if (!std::exchange(headWritten, true)) {
+            piece = head.data();
+            return head.size();
+        }
+        piece = buffer.get();
+        return dots.Fill(buffer.get(), kPiece);
+    };
     m_WriteError.clear();
-    if (!WriteFileAtomically(path, bytes.data(), bytes.size(), &m_WriteError)) {
+    if (!WriteFileAtomically(path, next, &m_WriteError)) {
         ShowError(CString::Format(L"The file %s could not be written:\n%s", path, CString::FromUtf8(m_WriteError)));
         return 0;
     }
@@ -289,13 +345,16 @@ int CGlyphosDocCore::SaveKfnFile(const CString& path) {
 }
 
 int CGlyphosDocCore::LoadKfnFile(const CString& path) {
-    std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path, bytes, kMaxKfnBytes)) {
-        if (errno == EFBIG) {
-            ShowError(CString::Format(L"The file %s is larger than any Glyphos font file.", path));
-        } else {
-            ShowError(CString::Format(kErrOpen, path));
-        }
+    // Mapped rather than read: the file's pages are already in memory, and
+    // half a megabyte copied into fresh pages would cost a short command
+    // more than everything else it does.
+    MappedFile bytes;
+    if (!bytes.Map(path)) {
+        ShowError(CString::Format(kErrOpen, path));
+        return 0;
+    }
+    if (bytes.size() > kMaxKfnBytes) {
+        ShowError(CString::Format(L"The file %s is larger than any Glyphos font file.", path));
         return 0;
     }
     if (!LoadKfn(bytes.data(), bytes.size())) {

@@ -54,9 +54,11 @@ std::string WaitText(long long ms) {
 constexpr int kTempSlots = 32;
 struct TempSlot {
     std::atomic<int> state{0};  // 0 free, 1 being filled, 2 live
-    char path[PATH_MAX];
+    char path[PATH_MAX]{};
 };
-TempSlot g_temps[kTempSlots];
+// Constant-initialised, so the 128 KiB stay untouched zero pages until a
+// file is registered: a short command would otherwise fault them all in.
+constinit TempSlot g_temps[kTempSlots];
 
 int RegisterTemp(const std::string& path) {
     if (path.size() >= PATH_MAX) return -1;
@@ -214,6 +216,21 @@ void SetAtomicWriteFault(AtomicWriteFault hook, int error) {
 }
 
 bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, std::string* error, int newFileMode) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    std::size_t left = n;
+    return WriteFileAtomically(
+        path,
+        [&](const unsigned char*& piece) {
+            const std::size_t chunk = left < kAtomicWriteChunk ? left : kAtomicWriteChunk;
+            piece = p;
+            p += chunk;
+            left -= chunk;
+            return chunk;
+        },
+        error, newFileMode);
+}
+
+bool WriteFileAtomically(const CString& path, const AtomicWriteSource& source, std::string* error, int newFileMode) {
     const std::string shown = ToPath(path);
     const auto fail = [&](const std::string& what) {
         if (error) *error = what;
@@ -265,18 +282,21 @@ bool WriteFileAtomically(const CString& path, const void* data, std::size_t n, s
         return fail(what + ": " + Reason());
     };
 
-    const auto* p = static_cast<const unsigned char*>(data);
-    std::size_t left = n;
     std::size_t piece = 0;
-    while (left > 0) {
-        const std::size_t chunk = left < kAtomicWriteChunk ? left : kAtomicWriteChunk;
-        const ssize_t w = Faulted(AtomicWriteStep::Write, piece++) ? -1 : ::write(fd, p, chunk);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return abandon("cannot write " + shown);
+    for (;;) {
+        const unsigned char* p = nullptr;
+        std::size_t left = source(p);
+        if (left == 0) break;
+        while (left > 0) {
+            const ssize_t w = Faulted(AtomicWriteStep::Write, piece) ? -1 : ::write(fd, p, left);
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                return abandon("cannot write " + shown);
+            }
+            p += w;
+            left -= static_cast<std::size_t>(w);
         }
-        p += w;
-        left -= static_cast<std::size_t>(w);
+        ++piece;
     }
     mode_t mode = 0;
     if (existed) {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,13 @@ OSTREL_API bool ReadSmallTextFile(const CString& path, std::vector<unsigned char
 // (when given) says why, the system's reason included. A new file gets
 // `newFileMode` (>= 0) or 0666, under the user's umask either way.
 OSTREL_API bool WriteFileAtomically(const CString& path, const void* data, std::size_t n,
+                                    std::string* error = nullptr, int newFileMode = -1);
+// The same for a file made piece by piece, so that a large file never has
+// to be held whole in memory: `source` points `piece` at the next part (the
+// pointer stays valid until the next call) and returns its length, 0 at
+// the end. Each part counts as one write step for SetAtomicWriteFault.
+using AtomicWriteSource = std::function<std::size_t(const unsigned char*& piece)>;
+OSTREL_API bool WriteFileAtomically(const CString& path, const AtomicWriteSource& source,
                                     std::string* error = nullptr, int newFileMode = -1);
 
 // For tests of what a failing disk leaves behind: while a hook is set,
