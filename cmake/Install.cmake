@@ -54,6 +54,23 @@ install(TARGETS ${GLYPHOS_INSTALLED_LIBRARIES}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP)
 install(TARGETS ${GLYPHOS_INSTALLED_LIBRARIES}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_ONLY)
+# The build tree's RUNPATH goes: an installed program finds our libraries
+# where the system keeps libraries.
+foreach(t ${GLYPHOS_INSTALLED_PROGRAMS} glyphos-cli-print ${GLYPHOS_INSTALLED_LIBRARIES})
+  if(NOT TARGET ${t})
+    continue()
+  endif()
+  get_target_property(type ${t} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(dir ${CMAKE_INSTALL_BINDIR})
+    if(t STREQUAL "glyphos-cli-print")
+      set(dir ${CMAKE_INSTALL_LIBEXECDIR}/glyphos)
+    endif()
+  else()
+    set(dir ${CMAKE_INSTALL_LIBDIR})
+  endif()
+  install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${dir}/$<TARGET_FILE_NAME:${t}>\")")
+endforeach()
 
 # Headers: the core library's folders into include/ostrel, the Qt part into
 # include/ostrel/ui (its own pkg-config file, since it needs Qt).
