@@ -18,9 +18,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.kalvo.example/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The glyph renderer opens FreeType and fontconfig when it needs them rather
-# than linking them, so dpkg-shlibdeps cannot see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfreetype6, libfontconfig1")
+# Glyphos opens FreeType, fontconfig, libpng and zlib when it needs them
+# rather than linking them, so dpkg-shlibdeps cannot see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfreetype6, libfontconfig1, libpng16-16, zlib1g")
 # Our own library is inside the package: dpkg-shlibdeps must find it there.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)

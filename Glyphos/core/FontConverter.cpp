@@ -273,7 +273,13 @@ bool FontConverter::Export(const CGlyphosDocCore& doc, const CString& path, cons
     } else if (!PsfFile::Write(font, options.psfVersion, bytes, error)) {
         return false;
     }
-    if (gzip) bytes = GzipCompress(bytes);
+    if (gzip) {
+        bytes = GzipCompress(bytes);
+        if (bytes.empty()) {
+            error = "compressed files need zlib (libz.so.1), which is not installed";
+            return false;
+        }
+    }
     std::string why;
     if (!WriteFileAtomically(path, bytes.data(), bytes.size(), &why)) {
         error = why;

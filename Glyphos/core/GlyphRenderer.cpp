@@ -3,7 +3,9 @@
 #include "CString.h"
 
 #include "CodePageList.h"
+#include "FaceCache.h"
 #include "KalvoFont.h"
+#include "LazyLibrary.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -17,6 +19,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <string_view>
@@ -24,12 +28,12 @@
 
 namespace {
 
-// FreeType and fontconfig are opened when a face is first looked up, not
-// linked: glyphos-cli's commands that draw no glyph then start without them
-// and the libraries they bring (expat, PNG, Brotli), which would be most of
-// what such a short command costs. In the editor Qt has loaded them
-// already, and opening them again only finds them.
-#define GLYPHOS_FONT_FUNCTIONS(X) \
+// FreeType and fontconfig are opened when first needed (LazyLibrary.h):
+// glyphos-cli's commands that draw no glyph start without them and the
+// libraries they bring (expat, Brotli), and a face fontconfig chose before
+// (FaceCache.h) is drawn without fontconfig at all. In the editor Qt has
+// loaded both already, and opening them again only finds them.
+#define GLYPHOS_FREETYPE_FUNCTIONS(X) \
     X(FT_Done_Face) \
     X(FT_Get_Char_Index) \
     X(FT_Get_Sfnt_Table) \
@@ -41,11 +45,16 @@ namespace {
     X(FT_Render_Glyph) \
     X(FT_Select_Size) \
     X(FT_Set_Pixel_Sizes) \
-    X(FT_Set_Transform) \
+    X(FT_Set_Transform)
+
+#define GLYPHOS_FONTCONFIG_FUNCTIONS(X) \
     X(FcCharSetHasChar) \
     X(FcConfigBuildFonts) \
     X(FcConfigCreate) \
     X(FcConfigDestroy) \
+    X(FcConfigGetConfigDirs) \
+    X(FcConfigGetConfigFiles) \
+    X(FcConfigGetFontDirs) \
     X(FcConfigParseAndLoad) \
     X(FcConfigSubstitute) \
     X(FcDefaultSubstitute) \
@@ -68,40 +77,20 @@ namespace {
     X(FcPatternGetMatrix) \
     X(FcPatternGetString) \
     X(FcStrCmpIgnoreCase) \
+    X(FcStrListDone) \
+    X(FcStrListNext) \
     X(FcWeightFromOpenType)
 
-struct FontLibraries {
-#define GLYPHOS_POINTER(f) decltype(&::f) f = nullptr;
-    GLYPHOS_FONT_FUNCTIONS(GLYPHOS_POINTER)
-#undef GLYPHOS_POINTER
-    bool loaded = false;
-};
-
-// Without the libraries no face is found: every family is unknown and
-// nothing is drawn.
-const FontLibraries& Fonts() {
-    static const FontLibraries libraries = [] {
-        FontLibraries l;
-        void* const ft = dlopen("libfreetype.so.6", RTLD_NOW | RTLD_GLOBAL);
-        void* const fc = ft ? dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_GLOBAL) : nullptr;
-        if (!fc) return l;
-        bool all = true;
-#define GLYPHOS_LOAD(f)                                                                                 \
-    l.f = reinterpret_cast<decltype(l.f)>(dlsym(std::string_view(#f).substr(0, 2) == "FT" ? ft : fc, #f)); \
-    all = all && l.f != nullptr;
-        GLYPHOS_FONT_FUNCTIONS(GLYPHOS_LOAD)
-#undef GLYPHOS_LOAD
-        l.loaded = all;
-        return l;
-    }();
-    return libraries;
-}
+// Without FreeType nothing is drawn; without fontconfig every family is
+// unknown.
+GLYPHOS_LAZY_LIBRARY(FreeTypeLibrary, FT, "libfreetype.so.6", GLYPHOS_FREETYPE_FUNCTIONS)
+GLYPHOS_LAZY_LIBRARY(FontconfigLibrary, FC, "libfontconfig.so.1", GLYPHOS_FONTCONFIG_FUNCTIONS)
 
 // One FreeType library for the process: opening it costs more than a face.
 FT_Library Library() {
     static FT_Library library = [] {
         FT_Library l = nullptr;
-        return Fonts().loaded && Fonts().FT_Init_FreeType(&l) == 0 ? l : nullptr;
+        return FT().loaded && FT().FT_Init_FreeType(&l) == 0 ? l : nullptr;
     }();
     return library;
 }
@@ -112,22 +101,72 @@ std::mutex& FontconfigLock() {
 }
 
 // fontconfig's configuration, read once and passed to every call (under
-// FontconfigLock). FcInit would also parse every sample configuration
-// fontconfig ships, for its listing tools: a third of its start-up that a
-// short command pays in full. The rules in force are the same; and a
-// configuration of our own leaves the one Qt made current in the editor
-// alone. When the configuration cannot be read, null: fontconfig's own,
-// with its built-in fallback.
-FcConfig* Config() {
-    static FcConfig* const config = [] {
-        FcConfig* c = Fonts().FcConfigCreate();
-        if (c && (!Fonts().FcConfigParseAndLoad(c, nullptr, FcTrue) || !Fonts().FcConfigBuildFonts(c))) {
-            Fonts().FcConfigDestroy(c);
+// FontconfigLock), with the wall-clock time its reading began. FcInit would
+// also parse every sample configuration fontconfig ships, for its listing
+// tools: a third of its start-up that a short command pays in full. The
+// rules in force are the same; and a configuration of our own leaves the
+// one Qt made current in the editor alone. When the configuration cannot be
+// read, null: fontconfig's own, with its built-in fallback.
+struct LoadedConfig {
+    FcConfig* config = nullptr;
+    timespec readAt{};
+};
+
+const LoadedConfig& Loaded() {
+    static const LoadedConfig loaded = [] {
+        LoadedConfig l;
+        // The clock inode times are taken from.
+        clock_gettime(CLOCK_REALTIME_COARSE, &l.readAt);
+        FcConfig* c = FC().FcConfigCreate();
+        if (c && (!FC().FcConfigParseAndLoad(c, nullptr, FcTrue) || !FC().FcConfigBuildFonts(c))) {
+            FC().FcConfigDestroy(c);
             c = nullptr;
         }
-        return c;
+        l.config = c;
+        return l;
     }();
-    return config;
+    return loaded;
+}
+
+FcConfig* Config() { return Loaded().config; }
+
+// Every file and folder whose change can change fontconfig's answers: its
+// configuration files and the folders they are in (a new file there may be
+// included), the places a user's own configuration may appear, the font
+// folders, and the library itself.
+std::vector<std::string> Watched() {
+    std::vector<std::string> out;
+    const auto add = [&](FcStrList* list, bool parents) {
+        if (!list) return;
+        while (const FcChar8* s = FC().FcStrListNext(list)) {
+            const std::string path(reinterpret_cast<const char*>(s));
+            out.push_back(path);
+            if (parents && path.find('/') != std::string::npos) out.push_back(path.substr(0, path.rfind('/')));
+        }
+        FC().FcStrListDone(list);
+    };
+    if (FcConfig* c = Config()) {
+        add(FC().FcConfigGetConfigFiles(c), true);
+        add(FC().FcConfigGetConfigDirs(c), false);
+        add(FC().FcConfigGetFontDirs(c), false);
+    }
+    const char* home = std::getenv("HOME");
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string config = xdg && *xdg ? xdg : home ? std::string(home) + "/.config" : "";
+    if (!config.empty()) {
+        out.push_back(config + "/fontconfig");
+        out.push_back(config + "/fontconfig/fonts.conf");
+        out.push_back(config + "/fontconfig/conf.d");
+    }
+    if (home) {
+        out.push_back(std::string(home) + "/.fonts.conf");
+        out.push_back(std::string(home) + "/.fonts.conf.d");
+    }
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(FC().FcFontMatch), &info) && info.dli_fname) out.emplace_back(info.dli_fname);
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
 }
 
 // What a Windows family byte stands for, as fontconfig's generic names.
@@ -146,34 +185,118 @@ const char* GenericFamily(std::uint8_t pitchAndFamily) {
 std::string Utf8(const std::wstring& w) { return CString(w).ToUtf8(); }
 
 bool SameName(const std::string& a, const char* b) {
-    return Fonts().FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a.c_str()), reinterpret_cast<const FcChar8*>(b)) == 0;
+    return FC().FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a.c_str()), reinterpret_cast<const FcChar8*>(b)) == 0;
 }
 
 constexpr int kMaxPixels = 16384;
 constexpr int kLargestHinted = 63;  // far beyond any cell; FreeType's own limit is 65535
 
-// The pattern fontconfig matches a logical font against, already
-// completed by the configuration (aliases, synthetic styles, defaults).
-FcPattern* PatternFor(const LogFontRecord& lf, int pixels) {
-    FcPattern* p = Fonts().FcPatternCreate();
-    const std::string face = Utf8(lf.lfFaceName);
-    Fonts().FcPatternAddString(p, FC_FAMILY,
-                       reinterpret_cast<const FcChar8*>(face.empty() ? GenericFamily(lf.lfPitchAndFamily) : face.c_str()));
-    const int weight = lf.lfWeight <= 0 ? 400 : std::min(1000, static_cast<int>(lf.lfWeight));
-    Fonts().FcPatternAddInteger(p, FC_WEIGHT, Fonts().FcWeightFromOpenType(weight));
-    Fonts().FcPatternAddInteger(p, FC_SLANT, lf.lfItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    if (lf.lfPitchAndFamily & 0x01) Fonts().FcPatternAddInteger(p, FC_SPACING, FC_MONO);
-    Fonts().FcPatternAddDouble(p, FC_PIXEL_SIZE, pixels);
-    Fonts().FcPatternAddBool(p, FC_ANTIALIAS, FcFalse);
-    Fonts().FcConfigSubstitute(Config(), p, FcMatchPattern);
-    Fonts().FcDefaultSubstitute(p);
+// A logical font as fontconfig is asked for it.
+struct Request {
+    std::string family;  // empty: the generic family of pitchAndFamily
+    int weight = 400;
+    bool italic = false;
+    std::uint8_t pitchAndFamily = 0;
+    int pixels = 16;
+
+    Request(const LogFontRecord& lf, int px)
+        : family(Utf8(lf.lfFaceName)),
+          weight(lf.lfWeight <= 0 ? 400 : std::min(1000, static_cast<int>(lf.lfWeight))),
+          italic(lf.lfItalic != 0),
+          pitchAndFamily(lf.lfPitchAndFamily),
+          pixels(px) {}
+    bool Bold() const { return weight >= 600; }
+    // Its words in the face cache: every field that reaches fontconfig.
+    std::string Key() const {
+        return std::to_string(weight) + ' ' + (italic ? '1' : '0') + ' ' + std::to_string(pitchAndFamily) + ' ' +
+               std::to_string(pixels) + ' ' + family;
+    }
+};
+
+// The pattern fontconfig matches a request against, already completed by
+// the configuration (aliases, synthetic styles, defaults).
+FcPattern* PatternFor(const Request& q) {
+    FcPattern* p = FC().FcPatternCreate();
+    FC().FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(
+                                              q.family.empty() ? GenericFamily(q.pitchAndFamily) : q.family.c_str()));
+    FC().FcPatternAddInteger(p, FC_WEIGHT, FC().FcWeightFromOpenType(q.weight));
+    FC().FcPatternAddInteger(p, FC_SLANT, q.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    if (q.pitchAndFamily & 0x01) FC().FcPatternAddInteger(p, FC_SPACING, FC_MONO);
+    FC().FcPatternAddDouble(p, FC_PIXEL_SIZE, q.pixels);
+    FC().FcPatternAddBool(p, FC_ANTIALIAS, FcFalse);
+    FC().FcConfigSubstitute(Config(), p, FcMatchPattern);
+    FC().FcDefaultSubstitute(p);
     return p;
 }
 
 struct PatternDeleter {
-    void operator()(FcPattern* p) const { Fonts().FcPatternDestroy(p); }
+    void operator()(FcPattern* p) const { FC().FcPatternDestroy(p); }
 };
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
+
+// What drawing needs of a face fontconfig matched for `q`: the synthetic
+// bold and slant the configuration or the request asks for when the face
+// has no such style of its own, its hinting, and its names.
+CachedFace Describe(FcPattern* match, const Request& q) {
+    CachedFace f;
+    FcChar8* file = nullptr;
+    if (FC().FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch) return f;
+    f.file = reinterpret_cast<const char*>(file);
+    FC().FcPatternGetInteger(match, FC_INDEX, 0, &f.index);
+    FcBool b = FcFalse;
+    if (FC().FcPatternGetBool(match, FC_EMBOLDEN, 0, &b) == FcResultMatch) {
+        f.embolden = b;
+    } else {
+        int weight = FC_WEIGHT_REGULAR;
+        FC().FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+        f.embolden = q.Bold() && weight < FC_WEIGHT_DEMIBOLD;
+    }
+    FcMatrix* m = nullptr;
+    if (FC().FcPatternGetMatrix(match, FC_MATRIX, 0, &m) == FcResultMatch && m &&
+        (m->xx != 1 || m->xy != 0 || m->yx != 0 || m->yy != 1)) {
+        f.transformed = true;
+        f.matrix[0] = m->xx;
+        f.matrix[1] = m->xy;
+        f.matrix[2] = m->yx;
+        f.matrix[3] = m->yy;
+    } else {
+        int slant = FC_SLANT_ROMAN;
+        FC().FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+        f.oblique = q.italic && slant == FC_SLANT_ROMAN;
+    }
+    FcBool hinting = FcTrue;
+    FC().FcPatternGetBool(match, FC_HINTING, 0, &hinting);
+    f.hinting = hinting;
+    FcBool autohint = FcFalse;
+    FC().FcPatternGetBool(match, FC_AUTOHINT, 0, &autohint);
+    f.autohint = autohint;
+    FcChar8* name = nullptr;
+    for (int n = 0; FC().FcPatternGetString(match, FC_FAMILY, n, &name) == FcResultMatch; ++n) {
+        f.families.emplace_back(reinterpret_cast<const char*>(name));
+        if (f.named < 0 && !q.family.empty() && SameName(q.family, reinterpret_cast<const char*>(name))) f.named = n;
+    }
+    return f;
+}
+
+// The face fontconfig chooses for `q`: the answer it gave before while
+// nothing it read has changed, else its answer now (kept for next time).
+// Empty when there are no font libraries. `fresh` asks fontconfig in any
+// case, for an answer found wanting.
+CachedFace Choose(const Request& q, bool fresh = false) {
+    const std::string key = q.Key();
+    if (!fresh) {
+        if (auto known = face_cache::Find(key)) return *known;
+    }
+    if (!FC().loaded) return {};
+    std::lock_guard lock(FontconfigLock());
+    Pattern pattern(PatternFor(q));
+    FcResult r = FcResultNoMatch;
+    Pattern match(FC().FcFontMatch(Config(), pattern.get(), &r));
+    if (!match) return {};
+    CachedFace answer = Describe(match.get(), q);
+    if (Config() && !answer.file.empty()) face_cache::Remember(key, answer, Watched(), Loaded().readAt);
+    return answer;
+}
 
 }  // namespace
 
@@ -188,11 +311,11 @@ struct GlyphRenderer::Faces {
         FT_Int32 loadFlags = FT_LOAD_DEFAULT;
     };
 
-    Pattern pattern;
+    explicit Faces(const Request& q) : request(q) {}
+
+    Request request;
+    Pattern pattern;  // made when fallbacks are first needed
     Face primary;
-    int pixels = 16;
-    bool italic = false;
-    bool bold = false;
     int ascent = 0;
     // Underline and strike-out: offset below the baseline and thickness.
     bool underline = false;
@@ -206,28 +329,24 @@ struct GlyphRenderer::Faces {
     std::map<std::pair<std::string, int>, Face> opened;
 
     ~Faces() {
-        if (primary.face) Fonts().FT_Done_Face(primary.face);
+        if (primary.face) FT().FT_Done_Face(primary.face);
         for (auto& [key, f] : opened) {
-            if (f.face) Fonts().FT_Done_Face(f.face);
+            if (f.face) FT().FT_Done_Face(f.face);
         }
-        if (fallbacks) Fonts().FcFontSetDestroy(fallbacks);
+        if (fallbacks) FC().FcFontSetDestroy(fallbacks);
     }
 
-    // Opens the face a matched pattern names, at the renderer's size, with
-    // the synthetic bold and slant the configuration or the request asks
-    // for when the face has no such style of its own.
-    Face Open(FcPattern* match) const {
+    // Opens a face at the renderer's size.
+    Face Open(const CachedFace& spec) const {
         Face f;
-        FcChar8* file = nullptr;
-        int index = 0;
-        if (Fonts().FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !Library()) return f;
-        Fonts().FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        if (Fonts().FT_New_Face(Library(), reinterpret_cast<const char*>(file), index, &f.face) != 0) {
+        if (spec.file.empty() || !Library()) return f;
+        if (FT().FT_New_Face(Library(), spec.file.c_str(), spec.index, &f.face) != 0) {
             f.face = nullptr;
             return f;
         }
+        const int pixels = request.pixels;
         if (FT_IS_SCALABLE(f.face)) {
-            Fonts().FT_Set_Pixel_Sizes(f.face, 0, static_cast<FT_UInt>(pixels));
+            FT().FT_Set_Pixel_Sizes(f.face, 0, static_cast<FT_UInt>(pixels));
         } else if (f.face->num_fixed_sizes > 0) {
             // A bitmap face: the strike nearest the size asked for.
             int best = 0;
@@ -236,71 +355,56 @@ struct GlyphRenderer::Faces {
                     std::abs(f.face->available_sizes[best].height - pixels))
                     best = i;
             }
-            Fonts().FT_Select_Size(f.face, best);
+            FT().FT_Select_Size(f.face, best);
         }
-        FcBool b = FcFalse;
-        if (Fonts().FcPatternGetBool(match, FC_EMBOLDEN, 0, &b) == FcResultMatch) {
-            f.embolden = b;
-        } else {
-            int weight = FC_WEIGHT_REGULAR;
-            Fonts().FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-            f.embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
-        }
-        FcMatrix* m = nullptr;
-        if (Fonts().FcPatternGetMatrix(match, FC_MATRIX, 0, &m) == FcResultMatch && m &&
-            (m->xx != 1 || m->xy != 0 || m->yx != 0 || m->yy != 1)) {
-            FT_Matrix ft{static_cast<FT_Fixed>(m->xx * 0x10000), static_cast<FT_Fixed>(m->xy * 0x10000),
-                         static_cast<FT_Fixed>(m->yx * 0x10000), static_cast<FT_Fixed>(m->yy * 0x10000)};
-            Fonts().FT_Set_Transform(f.face, &ft, nullptr);
+        f.embolden = spec.embolden;
+        f.oblique = spec.oblique;
+        if (spec.transformed) {
+            FT_Matrix ft{static_cast<FT_Fixed>(spec.matrix[0] * 0x10000), static_cast<FT_Fixed>(spec.matrix[1] * 0x10000),
+                         static_cast<FT_Fixed>(spec.matrix[2] * 0x10000), static_cast<FT_Fixed>(spec.matrix[3] * 0x10000)};
+            FT().FT_Set_Transform(f.face, &ft, nullptr);
             f.transformed = true;
-        } else {
-            int slant = FC_SLANT_ROMAN;
-            Fonts().FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-            f.oblique = italic && slant == FC_SLANT_ROMAN;
         }
-        FcBool hinting = FcTrue;
-        Fonts().FcPatternGetBool(match, FC_HINTING, 0, &hinting);
-        FcBool autohint = FcFalse;
-        Fonts().FcPatternGetBool(match, FC_AUTOHINT, 0, &autohint);
         // Hinted for monochrome, as Qt draws text without antialiasing; a
         // glyph as large as a cell of the largest fonts (64 pixels and up)
         // is drawn from its outline as designed, as Qt draws such glyphs:
         // hinting changes nothing there a printer font could use.
-        f.loadFlags = hinting && pixels < kLargestHinted ? FT_LOAD_TARGET_MONO : FT_LOAD_NO_HINTING;
-        if (autohint) f.loadFlags |= FT_LOAD_FORCE_AUTOHINT;
+        f.loadFlags = spec.hinting && pixels < kLargestHinted ? FT_LOAD_TARGET_MONO : FT_LOAD_NO_HINTING;
+        if (spec.autohint) f.loadFlags |= FT_LOAD_FORCE_AUTOHINT;
         return f;
     }
 
     // The face that draws `c` and its glyph; glyph 0 when none can.
     std::pair<const Face*, FT_UInt> Find(char32_t c) {
         if (primary.face) {
-            if (const FT_UInt g = Fonts().FT_Get_Char_Index(primary.face, c)) return {&primary, g};
+            if (const FT_UInt g = FT().FT_Get_Char_Index(primary.face, c)) return {&primary, g};
         }
-        if (!fallbacksSorted && Fonts().loaded) {
+        if (!fallbacksSorted && FC().loaded) {
             fallbacksSorted = true;
             std::lock_guard lock(FontconfigLock());
+            pattern.reset(PatternFor(request));
             FcResult r = FcResultNoMatch;
-            fallbacks = Fonts().FcFontSort(Config(), pattern.get(), FcTrue, nullptr, &r);
+            fallbacks = FC().FcFontSort(Config(), pattern.get(), FcTrue, nullptr, &r);
         }
         if (!fallbacks) return {nullptr, 0};
         for (int i = 0; i < fallbacks->nfont; ++i) {
             FcCharSet* set = nullptr;
-            if (Fonts().FcPatternGetCharSet(fallbacks->fonts[i], FC_CHARSET, 0, &set) != FcResultMatch ||
-                !Fonts().FcCharSetHasChar(set, c))
+            if (FC().FcPatternGetCharSet(fallbacks->fonts[i], FC_CHARSET, 0, &set) != FcResultMatch ||
+                !FC().FcCharSetHasChar(set, c))
                 continue;
             FcChar8* file = nullptr;
             int index = 0;
-            if (Fonts().FcPatternGetString(fallbacks->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
-            Fonts().FcPatternGetInteger(fallbacks->fonts[i], FC_INDEX, 0, &index);
+            if (FC().FcPatternGetString(fallbacks->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
+            FC().FcPatternGetInteger(fallbacks->fonts[i], FC_INDEX, 0, &index);
             const auto key = std::make_pair(std::string(reinterpret_cast<const char*>(file)), index);
             auto it = opened.find(key);
             if (it == opened.end()) {
                 std::lock_guard lock(FontconfigLock());
-                Pattern match(Fonts().FcFontRenderPrepare(Config(), pattern.get(), fallbacks->fonts[i]));
-                it = opened.emplace(key, match ? Open(match.get()) : Face{}).first;
+                Pattern match(FC().FcFontRenderPrepare(Config(), pattern.get(), fallbacks->fonts[i]));
+                it = opened.emplace(key, match ? Open(Describe(match.get(), request)) : Face{}).first;
             }
             if (it->second.face) {
-                if (const FT_UInt g = Fonts().FT_Get_Char_Index(it->second.face, c)) return {&it->second, g};
+                if (const FT_UInt g = FT().FT_Get_Char_Index(it->second.face, c)) return {&it->second, g};
             }
         }
         return {nullptr, 0};
@@ -323,7 +427,7 @@ int GlyphRenderer::PixelSize(const LogFontRecord& lf) {
 
 GlyphRenderer::GlyphRenderer(const LogFontRecord& lf, std::uint32_t codePage, int width, int height,
                              const ImportPlacement& placement)
-    : m_faces(std::make_unique<Faces>()),
+    : m_faces(std::make_unique<Faces>(Request(lf, PixelSize(lf)))),
       m_width(std::clamp(width, 0, KalvoFont::kCols)),
       m_height(std::clamp(height, 0, KalvoFont::kRows)),
       m_placement(placement) {
@@ -336,18 +440,11 @@ GlyphRenderer::GlyphRenderer(const LogFontRecord& lf, std::uint32_t codePage, in
     m_direct.height = m_height;
 
     Faces& f = *m_faces;
-    f.pixels = PixelSize(lf);
-    f.italic = lf.lfItalic != 0;
-    f.bold = lf.lfWeight >= 600;
     f.underline = lf.lfUnderline != 0;
     f.strikeOut = lf.lfStrikeOut != 0;
-    if (Fonts().loaded) {
-        std::lock_guard lock(FontconfigLock());
-        f.pattern.reset(PatternFor(lf, f.pixels));
-        FcResult r = FcResultNoMatch;
-        Pattern match(Fonts().FcFontMatch(Config(), f.pattern.get(), &r));
-        if (match) f.primary = f.Open(match.get());
-    }
+    f.primary = f.Open(Choose(f.request));
+    // A kept answer whose face no longer opens: ask fontconfig again.
+    if (!f.primary.face) f.primary = f.Open(Choose(f.request, true));
     const FT_Face face = f.primary.face;
     if (!face) return;
     const FT_Size_Metrics& m = face->size->metrics;
@@ -358,7 +455,7 @@ GlyphRenderer::GlyphRenderer(const LogFontRecord& lf, std::uint32_t codePage, in
     const double scale = FT_IS_SCALABLE(face) ? m.y_scale / 65536.0 / 64.0 : 0;
     f.lineThickness = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
     f.underlinePos = std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
-    const auto* os2 = static_cast<const TT_OS2*>(Fonts().FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    const auto* os2 = static_cast<const TT_OS2*>(FT().FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     f.strikeOutPos = os2 && os2->yStrikeoutPosition > 0
                          ? static_cast<int>(std::lround(os2->yStrikeoutPosition * scale))
                          : static_cast<int>(std::lround(f.ascent / 3.0));
@@ -378,10 +475,10 @@ bool GlyphRenderer::Draw(int code) {
     if (!face || glyph == 0) return false;
 
     FT_Face ft = face->face;
-    if (Fonts().FT_Load_Glyph(ft, glyph, face->loadFlags) != 0) return false;
-    if (face->embolden) Fonts().FT_GlyphSlot_Embolden(ft->glyph);
-    if (face->oblique) Fonts().FT_GlyphSlot_Oblique(ft->glyph);
-    if (ft->glyph->format != FT_GLYPH_FORMAT_BITMAP && Fonts().FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_MONO) != 0) {
+    if (FT().FT_Load_Glyph(ft, glyph, face->loadFlags) != 0) return false;
+    if (face->embolden) FT().FT_GlyphSlot_Embolden(ft->glyph);
+    if (face->oblique) FT().FT_GlyphSlot_Oblique(ft->glyph);
+    if (ft->glyph->format != FT_GLYPH_FORMAT_BITMAP && FT().FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_MONO) != 0) {
         return false;
     }
 
@@ -402,14 +499,16 @@ bool GlyphRenderer::Draw(int code) {
             if (x >= 0 && x < m_width) bits |= std::uint64_t{1} << (63 - x);
         };
         if (bm.pixel_mode == FT_PIXEL_MODE_MONO) {
-            // Eight dots a byte, most of them blank: only the inked ones.
+            // Eight dots a byte, already in the cell's order: each byte is
+            // shifted to its place, what falls outside the cell drops off.
             for (int k0 = 0; k0 < width; k0 += 8) {
-                const unsigned byte = row[k0 >> 3];
-                if (byte == 0) continue;
-                for (int j = 0; j < 8 && k0 + j < width; ++j) {
-                    if ((byte >> (7 - j)) & 1) put(k0 + j);
-                }
+                std::uint64_t byte = row[k0 >> 3];
+                if (width - k0 < 8) byte &= 0xFFu << (8 - (width - k0));
+                const int shift = 56 - (left + k0);  // of the byte's first dot
+                if (byte == 0 || shift >= 64 || shift <= -8) continue;
+                bits |= shift >= 0 ? byte << shift : byte >> -shift;
             }
+            if (m_width < 64) bits &= ~(~std::uint64_t{0} >> m_width);
         } else if (bm.pixel_mode == FT_PIXEL_MODE_GRAY) {
             for (int k = 0; k < width; ++k) {
                 if (row[k] >= 128) put(k);
@@ -502,20 +601,20 @@ void GlyphRenderer::RenderFont(KalvoFont& font, const LogFontRecord& lf, std::ui
 
 std::vector<std::string> GlyphRenderer::InstalledFamilies() {
     std::vector<std::string> out;
-    if (Fonts().loaded) {
+    if (FC().loaded) {
         std::lock_guard lock(FontconfigLock());
-        FcPattern* all = Fonts().FcPatternCreate();
-        FcObjectSet* what = Fonts().FcObjectSetBuild(FC_FAMILY, nullptr);
-        FcFontSet* set = Fonts().FcFontList(Config(), all, what);
-        Fonts().FcObjectSetDestroy(what);
-        Fonts().FcPatternDestroy(all);
+        FcPattern* all = FC().FcPatternCreate();
+        FcObjectSet* what = FC().FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* set = FC().FcFontList(Config(), all, what);
+        FC().FcObjectSetDestroy(what);
+        FC().FcPatternDestroy(all);
         if (set) {
             for (int i = 0; i < set->nfont; ++i) {
                 FcChar8* name = nullptr;
-                for (int n = 0; Fonts().FcPatternGetString(set->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n)
+                for (int n = 0; FC().FcPatternGetString(set->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n)
                     out.emplace_back(reinterpret_cast<const char*>(name));
             }
-            Fonts().FcFontSetDestroy(set);
+            FC().FcFontSetDestroy(set);
         }
     }
     const auto lower = [](std::string s) {
@@ -532,21 +631,9 @@ std::vector<std::string> GlyphRenderer::InstalledFamilies() {
 
 FaceChoice GlyphRenderer::ChooseFace(const LogFontRecord& lf) {
     FaceChoice choice;
-    const std::string wanted = Utf8(lf.lfFaceName);
-    if (!Fonts().loaded) return choice;
-    std::lock_guard lock(FontconfigLock());
-    Pattern pattern(PatternFor(lf, 16));
-    FcResult r = FcResultNoMatch;
-    Pattern match(Fonts().FcFontMatch(Config(), pattern.get(), &r));
-    if (!match) return choice;
-    FcChar8* name = nullptr;
-    for (int n = 0; Fonts().FcPatternGetString(match.get(), FC_FAMILY, n, &name) == FcResultMatch; ++n) {
-        const char* family = reinterpret_cast<const char*>(name);
-        if (n == 0) choice.family = family;
-        if (!choice.named && !wanted.empty() && SameName(wanted, family)) {
-            choice.named = true;
-            choice.family = family;
-        }
-    }
+    const CachedFace face = Choose(Request(lf, 16));
+    if (face.families.empty()) return choice;
+    choice.named = face.named >= 0;
+    choice.family = face.families[static_cast<std::size_t>(std::max(0, face.named))];
     return choice;
 }

@@ -10,4 +10,5 @@ bool IsGzip(const std::vector<unsigned char>& data);
 // small hostile file cannot fill the memory.
 bool Gunzip(const std::vector<unsigned char>& in, std::vector<unsigned char>& out, std::size_t limit,
             std::string& error);
+// Empty when zlib cannot be loaded.
 std::vector<unsigned char> GzipCompress(const std::vector<unsigned char>& in);

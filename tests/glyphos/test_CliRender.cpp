@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -54,6 +58,54 @@ TEST_F(CliRenderTest, ArgumentsOutsideWhatTheDialogsAllowAreUsageErrors) {
     EXPECT_EQ(Cli({"render", "DejaVu Sans", "0", out}).exitCode, 2);
     EXPECT_EQ(Cli({"render", "DejaVu Sans", "12", dir.File("x.psw")}).exitCode, 2);
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// fontconfig's answer is kept for the next run, which then reads no
+// configuration at all, and given up as soon as what fontconfig read
+// changes: a font removed from its folder, the configuration rewritten.
+TEST_F(CliRenderTest, AKeptFaceFollowsTheFontConfiguration) {
+    const std::string face = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!std::filesystem::exists(face)) GTEST_SKIP() << face << " is not installed";
+    // The configuration in a folder of its own: fontconfig makes its cache
+    // folder beside, which would change the configuration's folder.
+    const std::string fonts = dir.File("fonts"), empty = dir.File("empty"), conf = dir.File("conf/fonts.conf");
+    for (const std::string& d : {fonts, empty, dir.File("conf")}) std::filesystem::create_directories(d);
+    std::filesystem::copy_file(face, fonts + "/a.ttf");
+    const auto configure = [&](const std::string& folder) {
+        WriteText(conf, "<fontconfig><dir>" + folder + "</dir><cachedir>" + dir.File("fc-cache") +
+                            "</cachedir></fontconfig>");
+    };
+    configure(fonts);
+    ::setenv("FONTCONFIG_FILE", conf.c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", dir.File("cache").c_str(), 1);
+    // Answers are kept only from files older than the run that read them.
+    const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
+    const auto render = [&] { return Cli({"render", "DejaVu Sans", "12", dir.File("r.kfn"), "--last", "66"}); };
+    settle();
+    EXPECT_EQ(render().exitCode, 0);
+    ::setenv("LD_DEBUG", "files", 1);
+    CliRun r = render();
+    ::unsetenv("LD_DEBUG");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("libfreetype"), std::string::npos) << "the loader's report is missing";
+    EXPECT_EQ(r.err.find("libfontconfig"), std::string::npos) << "the kept answer was not used";
+
+    const std::vector<std::pair<std::string, std::function<void()>>> changes = {
+        {"font removed", [&] { std::filesystem::rename(fonts + "/a.ttf", dir.File("a.ttf")); }},
+        {"configuration rewritten", [&] { configure(empty); }},
+    };
+    for (const auto& [what, change] : changes) {
+        settle();
+        EXPECT_EQ(render().exitCode, 0) << what;  // kept again
+        change();
+        r = render();
+        EXPECT_EQ(r.exitCode, 1) << what;
+        EXPECT_NE(r.err.find("not installed"), std::string::npos) << what << ": " << r.err;
+        if (std::filesystem::exists(dir.File("a.ttf"))) std::filesystem::rename(dir.File("a.ttf"), fonts + "/a.ttf");
+        configure(fonts);
+    }
+    ::unsetenv("FONTCONFIG_FILE");
+    ::unsetenv("XDG_CACHE_HOME");
 }
 
 TEST_F(CliRenderTest, AFamilyThatIsNotInstalledIsRefusedWithTheNearestOne) {
