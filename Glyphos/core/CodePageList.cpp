@@ -81,8 +81,13 @@ const CodePageEntry* Find(std::uint32_t number) {
     return nullptr;
 }
 
+// Into glibc's own form of Unicode (UCS-4 in the machine's byte order),
+// which needs no conversion module of its own: only the code page's.
+constexpr const char* kUnicode = "WCHAR_T";
+static_assert(sizeof(wchar_t) == 4);
+
 bool IconvOpens(const char* name) {
-    iconv_t cd = iconv_open("UTF-32LE", name);
+    iconv_t cd = iconv_open(kUnicode, name);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     iconv_close(cd);
     return true;
@@ -148,7 +153,7 @@ CodePageConverter::CodePageConverter(std::uint32_t codePage) {
     m_table.fill(kNone);
     const char* name = CodePageList::IconvName(codePage);
     if (!name) return;
-    iconv_t cd = iconv_open("UTF-32LE", name);
+    iconv_t cd = iconv_open(kUnicode, name);
     if (cd == reinterpret_cast<iconv_t>(-1)) return;
     m_valid = true;
     for (int b = 0; b < 256; ++b) {
@@ -156,15 +161,14 @@ CodePageConverter::CodePageConverter(std::uint32_t codePage) {
         // only the start of a sequence, or no character at all, stays none.
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         char in = static_cast<char>(b);
-        unsigned char out[16] = {};
+        wchar_t out[4] = {};
         char* inPtr = &in;
         char* outPtr = reinterpret_cast<char*>(out);
         std::size_t inLeft = 1;
         std::size_t outLeft = sizeof out;
         const std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        if (r == static_cast<std::size_t>(-1) || inLeft != 0 || sizeof out - outLeft != 4) continue;
-        m_table[static_cast<std::size_t>(b)] = static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) |
-                                                                     (static_cast<std::uint32_t>(out[3]) << 24));
+        if (r == static_cast<std::size_t>(-1) || inLeft != 0 || sizeof out - outLeft != sizeof(wchar_t)) continue;
+        m_table[static_cast<std::size_t>(b)] = static_cast<char32_t>(out[0]);
     }
     iconv_close(cd);
 }
