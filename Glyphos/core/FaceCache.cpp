@@ -38,7 +38,8 @@ std::string Environment() {
         const char* v = std::getenv(name);
         out += "env ";
         out += name;
-        out += v ? "=" + std::string(v) : std::string(" unset");
+        out += v ? "=" : " unset";
+        if (v) out += v;
         out += '\n';
     }
     return out;
