@@ -1,6 +1,7 @@
 #include "FaceCache.h"
 
 #include "CString.h"
+#include "AtomicFile.h"
 #include "FileUtil.h"
 
 #include <sys/stat.h>
@@ -186,19 +187,23 @@ void Remember(const std::string& request, const CachedFace& answer, const std::v
         if (changed >= Ns(askedAt) - kClockSlackNs || path.find('\n') != std::string::npos) return;
         text += "watch " + state + ' ' + path + '\n';
     }
+    const std::string path = Path();
+    if (path.empty()) return;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    // Read again under the file's lock, so that the answers another program
+    // kept since this one started are kept too. A cache that cannot be
+    // written only costs the next run its time.
+    FileLock fileLock;
+    if (!fileLock.Acquire(CString::FromUtf8(path))) return;
     std::lock_guard lock(g_mutex);
+    g_loaded = Loaded{};
     Load();
     auto& faces = g_loaded.faces;
     faces.erase(std::remove_if(faces.begin(), faces.end(), [&](const auto& f) { return f.first == key; }), faces.end());
     faces.emplace_back(key, answer);
     if (faces.size() > kMaxFaces) faces.erase(faces.begin(), faces.end() - kMaxFaces);
     for (const auto& [known, face] : faces) text += FaceLine(known, face) + '\n';
-
-    const std::string path = Path();
-    if (path.empty()) return;
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    // A cache that cannot be written only costs the next run its time.
     WriteFileAtomically(CString::FromUtf8(path), text.data(), text.size());
 }
 
