@@ -42,7 +42,8 @@ int Choose(const CliArgs& a, const std::string& option, std::initializer_list<co
     std::string list;
     for (const char* name : names) {
         if (*value == name) return i;
-        list += (i ? "|" : "") + std::string(name);
+        if (i) list += '|';
+        list += name;
         ++i;
     }
     throw CliUsageError("option " + option + " takes " + list + ", not \"" + *value + "\"");

@@ -96,9 +96,10 @@ void PrintSummary(const std::string& path, const PswInfo& info) {
     };
     line("File:", TerminalSafe(path));
     line("Generation:", info.generation == 1 ? "1 (PSW)" : "2 (PSW2)");
-    line("Printer:", "\"" + Shown(info.printer) + "\"");
-    line("Releases:", "hardware \"" + Shown(info.hwRelease) + "\", software \"" + Shown(info.swRelease) + "\"");
-    line("Date:", "\"" + Shown(info.date) + "\"");
+    const auto quoted = [](const std::string& s) { return std::string(1, '"').append(s).append(1, '"'); };
+    line("Printer:", quoted(Shown(info.printer)));
+    line("Releases:", "hardware " + quoted(Shown(info.hwRelease)) + ", software " + quoted(Shown(info.swRelease)));
+    line("Date:", quoted(Shown(info.date)));
     line("Scramble byte:", hex(info.scrambleByte));
     line("GSI model:", hex(info.gsiModel));
     line("Initial-data bank:", std::to_string(info.initBank));

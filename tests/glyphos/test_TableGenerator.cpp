@@ -173,9 +173,9 @@ TEST_F(TableGeneratorTest, LongFontNamesOverflowTheCLineAndAreCutInTheAssemblerL
     const std::string name(85, 'x');
     TableSettings s = Settings("t.c", 3);
     s.fontName = CString::FromUtf8(name);
-    EXPECT_EQ(Lines(Build(*font, s))[1], "/*" + name + "*/");
+    EXPECT_EQ(Lines(Build(*font, s))[1], std::string("/*").append(name).append("*/"));
     s.cMode = 0;
-    EXPECT_EQ(Lines(Build(*font, s))[1], "*" + name.substr(0, 79));
+    EXPECT_EQ(Lines(Build(*font, s))[1], std::string("*").append(name, 0, 79));
 }
 
 TEST_F(TableGeneratorTest, CTableTextGoesThroughTheAnsiCodePageAndAssemblerHeadersKeepLowBytes) {

@@ -187,7 +187,7 @@ TEST_F(OstrelTestersTest, TwoProgramsAddingAtOnceKeepEveryTester) {
     int failures[2] = {0, 0};
     for (int w = 0; w < 2; ++w) {
         writers.emplace_back([&, w] {
-            const std::string scratch = dir.File("w" + std::to_string(w));
+            const std::string scratch = dir.File(std::string("w").append(std::to_string(w)));
             std::filesystem::create_directory(scratch);
             for (int i = 0; i < kAdds; ++i) {
                 const std::string id = std::to_string(w) + "-" + std::to_string(i);
