@@ -345,19 +345,26 @@ int CGlyphosDocCore::SaveKfnFile(const CString& path) {
 }
 
 int CGlyphosDocCore::LoadKfnFile(const CString& path) {
-    // Mapped rather than read: the file's pages are already in memory, and
-    // half a megabyte copied into fresh pages would cost a short command
-    // more than everything else it does.
-    MappedFile bytes;
-    if (!bytes.Map(path)) {
+    // Read, not mapped: a mapped file that another program cuts short while
+    // it is read would stop the editor with SIGBUS. Into a buffer that is
+    // not zeroed first, since every byte of it is read over.
+    BinaryFile file;
+    const std::int64_t length = file.Open(path, BinaryFile::Mode::Read) ? file.Length() : -1;
+    if (length < 0) {
         ShowError(CString::Format(kErrOpen, path));
         return 0;
     }
-    if (bytes.size() > kMaxKfnBytes) {
+    if (static_cast<std::uint64_t>(length) > kMaxKfnBytes) {
         ShowError(CString::Format(L"The file %s is larger than any Glyphos font file.", path));
         return 0;
     }
-    if (!LoadKfn(bytes.data(), bytes.size())) {
+    const std::size_t size = static_cast<std::size_t>(length);
+    const std::unique_ptr<unsigned char[]> data(new unsigned char[size > 0 ? size : 1]);
+    if (file.Read(data.get(), size) != size) {
+        ShowError(CString::Format(kErrOpen, path));
+        return 0;
+    }
+    if (!LoadKfn(data.get(), size)) {
         ShowError(CString::Format(L"The file %s is not a Glyphos font file or is damaged.", path));
         return 0;
     }
