@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <ctime>
 #include <filesystem>
 #include <sys/inotify.h>
@@ -468,6 +470,59 @@ TEST_F(GlyphosDocCoreTest, KfnEndingInsideTheLastCharacterLoadsButEarlierDoesNot
     EXPECT_EQ(third.LoadKfn(early.data(), early.size()), 0);
     EXPECT_EQ(third.GetFont().GetPixel(40, 1, 1), 1);  // untouched
     for (std::size_t n : {0ul, 1ul, 10ul, 20ul, 31ul}) EXPECT_EQ(third.LoadKfn(kfn.data(), n), 0) << n;
+}
+
+// A file is read a window at a time; what it gives must be what reading
+// the same bytes whole gives: whole, cut and damaged files of the largest
+// font, and a name longer than the window.
+TEST_F(GlyphosDocCoreTest, KfnFilesReadAsTheirBytesDo) {
+    KalvoFont& f = doc.GetFont();
+    f.SetWidth(64);
+    f.SetHeight(96);
+    f.SetFirstChar(0x20);
+    f.SetLastChar(0xFF);
+    doc.PropertiesChanged();
+    for (int ch = 0x20; ch <= 0xFF; ++ch) f.SetPixel(ch, ch % 96, (ch * 7) % 64);
+    const Bytes kfn = doc.StoreKfn();
+    const std::size_t dots = kfn.size() - std::size_t{224} * 96 * 8 * 3;
+    f.SetFontName(CString::FromUtf8(std::string(70000, 'n')));
+    const Bytes longName = doc.StoreKfn();
+    const auto changed = [&](std::size_t at, std::uint8_t v) {
+        Bytes b = kfn;
+        b[at] = v;
+        return b;
+    };
+    const std::vector<Bytes> cases = {
+        kfn,
+        longName,
+        Bytes(kfn.begin(), kfn.end() - 3),              // inside the last character
+        Bytes(kfn.begin(), kfn.end() - 3 * 8 * 96 - 3),  // before it
+        Bytes(kfn.begin(), kfn.begin() + 70000),
+        Bytes(kfn.begin(), kfn.begin() + static_cast<long>(dots) + 1),
+        Bytes(kfn.begin(), kfn.begin() + 10),
+        Bytes(longName.begin(), longName.begin() + 65600),
+        changed(dots + 3 * 70000, 7),     // a string of 7 in the dots
+        changed(dots + 3 * 70000, 0xFF),  // a long length in the dots
+        changed(dots + 3 * 70001, 3),
+        changed(dots + 3 * 21845 + 1, 'z'),  // a character that counts as 15, at a window's edge
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        WriteText(dir.File("c.kfn"), std::string(cases[i].begin(), cases[i].end()));
+        CGlyphosDocCore fromBytes, fromFile;
+        const int expected = fromBytes.LoadKfn(cases[i].data(), cases[i].size());
+        if (!expected) ui->Answer(IDOK);
+        ASSERT_EQ(fromFile.LoadKfnFile(P("c.kfn")), expected) << "case " << i;
+        if (!expected) {
+            EXPECT_NE(ui.Last().text.Find(L"is not a Glyphos font file or is damaged"), -1) << "case " << i;
+            continue;
+        }
+        const KalvoFont &a = fromBytes.GetFont(), &b = fromFile.GetFont();
+        EXPECT_EQ(a.GetFontName(), b.GetFontName()) << "case " << i;
+        EXPECT_EQ(std::memcmp(a.GetHeaderBytes(), b.GetHeaderBytes(), static_cast<std::size_t>(a.GetHeaderSize())), 0);
+        for (int ch = 0; ch < 256; ++ch)
+            ASSERT_EQ(std::memcmp(a.GetCharBits(ch), b.GetCharBits(ch), KalvoFont::kRows * KalvoFont::kRowBytes), 0)
+                << "case " << i << ", character " << ch;
+    }
 }
 
 // A property record no font can have makes the file damaged; the document
