@@ -48,6 +48,35 @@ void PutArchiveString(std::vector<unsigned char>& out, const std::string& s) {
     out.insert(out.end(), s.begin(), s.end());
 }
 
+// The archive's little-endian integer and string length, over any reader
+// with Byte and Bytes.
+template <class Reader>
+bool ReadInt32(Reader& r, std::int32_t& v) {
+    unsigned char b[4];
+    if (!r.Bytes(b, 4)) return false;
+    v = static_cast<std::int32_t>(std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+                                  (std::uint32_t{b[3]} << 24));
+    return true;
+}
+
+template <class Reader>
+bool ReadStringLength(Reader& r, std::size_t& len) {
+    unsigned char b0 = 0;
+    if (!r.Byte(b0)) return false;
+    len = b0;
+    if (b0 == 0xFF) {
+        unsigned char w[2];
+        if (!r.Bytes(w, 2)) return false;
+        len = w[0] | (std::size_t{w[1]} << 8);
+        if (len == 0xFFFF) {
+            unsigned char d[4];
+            if (!r.Bytes(d, 4)) return false;
+            len = std::size_t{d[0]} | (std::size_t{d[1]} << 8) | (std::size_t{d[2]} << 16) | (std::size_t{d[3]} << 24);
+        }
+    }
+    return true;
+}
+
 class ArchiveReader {
 public:
     ArchiveReader(const unsigned char* d, std::size_t n) : m_d(d), m_n(n) {}
@@ -61,13 +90,6 @@ public:
         if (m_n - m_pos < k || m_pos > m_n) return false;
         std::memcpy(dst, m_d + m_pos, k);
         m_pos += k;
-        return true;
-    }
-    bool Int32(std::int32_t& v) {
-        unsigned char b[4];
-        if (!Bytes(b, 4)) return false;
-        v = static_cast<std::int32_t>(std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
-                                      (std::uint32_t{b[3]} << 24));
         return true;
     }
     bool String(std::string& s) {
@@ -90,20 +112,8 @@ public:
     void Skip(std::size_t k) { m_pos += k; }
     // A string read in place: `text` points into the data.
     bool Text(const unsigned char*& text, std::size_t& length) {
-        unsigned char b0 = 0;
-        if (!Byte(b0)) return false;
-        std::size_t len = b0;
-        if (b0 == 0xFF) {
-            unsigned char w[2];
-            if (!Bytes(w, 2)) return false;
-            len = w[0] | (std::size_t{w[1]} << 8);
-            if (len == 0xFFFF) {
-                unsigned char d[4];
-                if (!Bytes(d, 4)) return false;
-                len = GetLE32(d);
-            }
-        }
-        if (len > m_n - m_pos) return false;
+        std::size_t len = 0;
+        if (!ReadStringLength(*this, len) || len > m_n - m_pos) return false;
         text = m_d + m_pos;
         length = len;
         m_pos += len;
@@ -111,9 +121,6 @@ public:
     }
 
 private:
-    static std::size_t GetLE32(const unsigned char* d) {
-        return std::size_t{d[0]} | (std::size_t{d[1]} << 8) | (std::size_t{d[2]} << 16) | (std::size_t{d[3]} << 24);
-    }
     const unsigned char* m_d;
     std::size_t m_n;
     std::size_t m_pos = 0;
@@ -140,13 +147,6 @@ public:
         if (!Fill(k)) return false;
         std::memcpy(dst, m_win + m_pos, k);
         m_pos += k;
-        return true;
-    }
-    bool Int32(std::int32_t& v) {
-        unsigned char b[4];
-        if (!Bytes(b, 4)) return false;
-        v = static_cast<std::int32_t>(std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
-                                      (std::uint32_t{b[3]} << 24));
         return true;
     }
     bool String(std::string& s) {
@@ -187,20 +187,7 @@ public:
 private:
     // A string's length, when the file holds that much more.
     bool Length(std::size_t& len) {
-        unsigned char b0 = 0;
-        if (!Byte(b0)) return false;
-        len = b0;
-        if (b0 == 0xFF) {
-            unsigned char w[2];
-            if (!Bytes(w, 2)) return false;
-            len = w[0] | (std::size_t{w[1]} << 8);
-            if (len == 0xFFFF) {
-                unsigned char d[4];
-                if (!Bytes(d, 4)) return false;
-                len = std::size_t{d[0]} | (std::size_t{d[1]} << 8) | (std::size_t{d[2]} << 16) | (std::size_t{d[3]} << 24);
-            }
-        }
-        return len <= m_size - std::min(m_size, Offset());
+        return ReadStringLength(*this, len) && len <= m_size - std::min(m_size, Offset());
     }
     // Makes k bytes available at m_pos; false when the file (or the
     // window) has fewer. A file that shrinks meanwhile ends where it ends.
@@ -302,7 +289,7 @@ bool ReadKfnRecord(Reader& in, KfnRecord& h) {
     if (!in.Byte(record[0])) return false;
     h.gen2 = record[0] == 'f';
     const std::size_t recordBytes = h.gen2 ? _headerFont2::kFileBytes : sizeof(_headerFont);
-    if (!in.Bytes(record + 1, recordBytes - 1) || !in.String(h.name) || !in.Int32(h.bpr)) return false;
+    if (!in.Bytes(record + 1, recordBytes - 1) || !in.String(h.name) || !ReadInt32(in, h.bpr)) return false;
     if (h.gen2) {
         _headerFont2 r{};
         r.FromFile(record);
