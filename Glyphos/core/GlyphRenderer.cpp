@@ -337,10 +337,10 @@ struct GlyphRenderer::Faces {
     }
 
     // Opens a face at the renderer's size.
-    Face Open(const CachedFace& spec) const {
+    Face Open(const CachedFace& chosen) const {
         Face f;
-        if (spec.file.empty() || !Library()) return f;
-        if (FT().FT_New_Face(Library(), spec.file.c_str(), spec.index, &f.face) != 0) {
+        if (chosen.file.empty() || !Library()) return f;
+        if (FT().FT_New_Face(Library(), chosen.file.c_str(), chosen.index, &f.face) != 0) {
             f.face = nullptr;
             return f;
         }
@@ -357,11 +357,11 @@ struct GlyphRenderer::Faces {
             }
             FT().FT_Select_Size(f.face, best);
         }
-        f.embolden = spec.embolden;
-        f.oblique = spec.oblique;
-        if (spec.transformed) {
-            FT_Matrix ft{static_cast<FT_Fixed>(spec.matrix[0] * 0x10000), static_cast<FT_Fixed>(spec.matrix[1] * 0x10000),
-                         static_cast<FT_Fixed>(spec.matrix[2] * 0x10000), static_cast<FT_Fixed>(spec.matrix[3] * 0x10000)};
+        f.embolden = chosen.embolden;
+        f.oblique = chosen.oblique;
+        if (chosen.transformed) {
+            FT_Matrix ft{static_cast<FT_Fixed>(chosen.matrix[0] * 0x10000), static_cast<FT_Fixed>(chosen.matrix[1] * 0x10000),
+                         static_cast<FT_Fixed>(chosen.matrix[2] * 0x10000), static_cast<FT_Fixed>(chosen.matrix[3] * 0x10000)};
             FT().FT_Set_Transform(f.face, &ft, nullptr);
             f.transformed = true;
         }
@@ -369,8 +369,8 @@ struct GlyphRenderer::Faces {
         // glyph as large as a cell of the largest fonts (64 pixels and up)
         // is drawn from its outline as designed, as Qt draws such glyphs:
         // hinting changes nothing there a printer font could use.
-        f.loadFlags = spec.hinting && pixels < kLargestHinted ? FT_LOAD_TARGET_MONO : FT_LOAD_NO_HINTING;
-        if (spec.autohint) f.loadFlags |= FT_LOAD_FORCE_AUTOHINT;
+        f.loadFlags = chosen.hinting && pixels < kLargestHinted ? FT_LOAD_TARGET_MONO : FT_LOAD_NO_HINTING;
+        if (chosen.autohint) f.loadFlags |= FT_LOAD_FORCE_AUTOHINT;
         return f;
     }
 

@@ -87,7 +87,7 @@ std::string Trimmed(const std::string& s) {
     return s.substr(first, last - first + 1);
 }
 
-// A value as written: quoted parts keep their spaces, commas and
+// A value as written: quoted pieces keep their spaces, commas and
 // semicolons; outside quotes a semicolon starts a comment and a comma makes
 // a list. Backslash escapes as in C.
 std::optional<std::string> UnescapedValue(const std::string& raw) {
