@@ -135,11 +135,11 @@ bool ReadUntil(int master, const std::string& needle, std::string& seen) {
     return true;
 }
 
-TEST_F(OstrelTestersTest, PasswordTypedAtATerminalIsNotEchoed) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
+// ostrel-testers DB ARGS... in a session of its own whose terminal is a
+// pseudo-terminal; `master` is the other end. False when it cannot start.
+bool StartOnTerminal(const std::string& db, std::vector<std::string> args, int& master, pid_t& pid) {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return false;
     const std::string slave = ::ptsname(master);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -147,13 +147,20 @@ TEST_F(OstrelTestersTest, PasswordTypedAtATerminalIsNotEchoed) {
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-    std::string program = BuiltProgram("ostrel-testers"), file = db, add = "add", first = "Anna", last = "Rossi";
-    char* argv[] = {program.data(), file.data(), add.data(), first.data(), last.data(), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, &attr, argv, environ), 0);
+    args.insert(args.begin(), {BuiltProgram("ostrel-testers"), db});
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const bool started = ::posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
+    return started;
+}
 
+TEST_F(OstrelTestersTest, PasswordTypedAtATerminalIsNotEchoed) {
+    int master = -1;
+    pid_t pid = 0;
+    ASSERT_TRUE(StartOnTerminal(db, {"add", "Anna", "Rossi"}, master, pid));
     std::string seen;
     // Each prompt is written after echo is off, so typing after it is safe.
     EXPECT_TRUE(ReadUntil(master, "Password: ", seen)) << seen;
@@ -269,24 +276,10 @@ TEST_F(OstrelTestersTest, EverySignalAtThePromptGivesTheTerminalItsEchoBack) {
     ::setrlimit(RLIMIT_CORE, &noCore);
     for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM}) {
         SCOPED_TRACE(sig);
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(master, 0);
-        ASSERT_EQ(::grantpt(master), 0);
-        ASSERT_EQ(::unlockpt(master), 0);
-        const std::string slave = ::ptsname(master);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        for (int fd = 0; fd < 3; ++fd) posix_spawn_file_actions_addopen(&actions, fd, slave.c_str(), O_RDWR, 0);
-        posix_spawnattr_t attr;
-        posix_spawnattr_init(&attr);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-        std::string program = BuiltProgram("ostrel-testers"), file = db, check = "check";
-        char* argv[] = {program.data(), file.data(), check.data(), nullptr};
         WriteText(db, std::string("\0\0\0\0", 4));
+        int master = -1;
         pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, &attr, argv, environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attr);
+        ASSERT_TRUE(StartOnTerminal(db, {"check"}, master, pid));
         std::string seen;
         ASSERT_TRUE(ReadUntil(master, "Password: ", seen)) << seen;
         termios t{};
