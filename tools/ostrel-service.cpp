@@ -4,6 +4,7 @@
 // the posted notifications, and a second thread stops a running transfer
 // with StopWriter when the user presses Ctrl+C.
 #include "CliText.h"
+#include "FileUtil.h"
 #include "HeaderPsw.h"
 #include "HeaderPsw2.h"
 #include "KalvoNewPrintersObject.h"
@@ -481,9 +482,8 @@ int Run(const Options& o, ServiceUi& ui) {
     if (!fs::is_directory(folder, ec)) throw Failure{"no folder " + folder.string()};
     fs::path log = o.log;
     if (log.empty()) {
-        const char* cache = std::getenv("XDG_CACHE_HOME");
-        const char* home = std::getenv("HOME");
-        const fs::path base = cache && *cache ? fs::path(cache) : fs::path(home ? home : "/tmp") / ".cache";
+        const std::string cache = UserCacheDir();
+        const fs::path base = cache.empty() ? fs::path("/tmp/.cache") : fs::path(cache);
         fs::create_directories(base / "ostrel", ec);
         log = base / "ostrel" / "ostrel-service.log";
     }

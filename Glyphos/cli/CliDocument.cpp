@@ -29,15 +29,8 @@ std::optional<CString> EditorLogDir() {
 }
 
 CString CacheLogDir() {
-    std::string base;
-    if (const char* c = std::getenv("XDG_CACHE_HOME"); c && *c) {
-        base = c;
-    } else if (const char* h = std::getenv("HOME"); h && *h) {
-        base = std::string(h) + "/.cache";
-    } else {
-        base = "/tmp";
-    }
-    const std::string dir = base + "/glyphos/logs";
+    const std::string cache = UserCacheDir();
+    const std::string dir = (cache.empty() ? std::string("/tmp") : cache) + "/glyphos/logs";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     return CString::FromUtf8(dir);

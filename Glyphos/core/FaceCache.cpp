@@ -152,15 +152,9 @@ std::string Key(const std::string& request) { return std::string(program_invocat
 }  // namespace
 
 std::string Path() {
-    std::string base;
-    if (const char* c = std::getenv("XDG_CACHE_HOME"); c && *c == '/') {
-        base = c;
-    } else if (const char* h = std::getenv("HOME"); h && *h == '/') {
-        base = std::string(h) + "/.cache";
-    } else {
-        return {};
-    }
-    return base + "/glyphos/faces";
+    // Only a folder that does not depend on the current one.
+    const std::string cache = UserCacheDir();
+    return cache.empty() || cache[0] != '/' ? std::string() : cache + "/glyphos/faces";
 }
 
 std::optional<CachedFace> Find(const std::string& request) {

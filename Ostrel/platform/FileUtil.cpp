@@ -1,5 +1,7 @@
 #include "FileUtil.h"
 
+#include <cstdlib>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -175,6 +177,12 @@ bool ReadWholeFile(const CString& path, std::vector<unsigned char>& out, std::ui
         return false;
     }
     return true;
+}
+
+std::string UserCacheDir() {
+    if (const char* c = std::getenv("XDG_CACHE_HOME"); c && *c) return c;
+    if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.cache";
+    return {};
 }
 
 CString WithTrailingSlash(const CString& dir) {

@@ -114,6 +114,10 @@ inline constexpr std::size_t kAtomicWriteChunk = 64 * 1024;
 using AtomicWriteFault = bool (*)(AtomicWriteStep step, std::size_t index);
 OSTREL_API void SetAtomicWriteFault(AtomicWriteFault hook, int error = EIO);
 
+// The user's cache folder: $XDG_CACHE_HOME when set, else ~/.cache; empty
+// when neither the variable nor HOME is set.
+OSTREL_API std::string UserCacheDir();
+
 // Adds a trailing "/" when missing (directories are joined by plain
 // concatenation, as the configuration values are written).
 OSTREL_API CString WithTrailingSlash(const CString& dir);
