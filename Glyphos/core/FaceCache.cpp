@@ -18,7 +18,7 @@
 namespace face_cache {
 namespace {
 
-constexpr std::string_view kHeader = "glyphos faces 1";
+constexpr std::string_view kHeader = "glyphos faces 2";
 // Enough for every font a user imports in a while; the oldest go first.
 constexpr std::size_t kMaxFaces = 64;
 // Inode times come from the kernel's coarse clock, up to a tick behind.
@@ -73,12 +73,12 @@ bool Number(std::string_view s, T& v) {
     return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-// "face \t request \t file \t index \t named \t embolden oblique transformed
-// hinting autohint \t xx xy yx yy \t families..."
+// "face \t request \t file \t index \t named \t embolden oblique hinting
+// autohint \t xx xy yx yy \t families..."
 std::string FaceLine(const std::string& request, const CachedFace& f) {
     std::string line = "face\t" + request + '\t' + f.file + '\t' + std::to_string(f.index) + '\t' +
                        std::to_string(f.named) + '\t';
-    for (const bool b : {f.embolden, f.oblique, f.transformed, f.hinting, f.autohint}) line += b ? '1' : '0';
+    for (const bool b : {f.embolden, f.oblique, f.hinting, f.autohint}) line += b ? '1' : '0';
     line += '\t';
     for (int i = 0; i < 4; ++i) {
         char buf[32];
@@ -92,12 +92,12 @@ std::string FaceLine(const std::string& request, const CachedFace& f) {
 
 bool ParseFace(std::string_view line, std::string& request, CachedFace& f) {
     const std::vector<std::string_view> p = Split(line, '\t');
-    if (p.size() < 8 || p[0] != "face" || p[5].size() != 5) return false;
+    if (p.size() < 8 || p[0] != "face" || p[5].size() != 4) return false;
     request = p[1];
     f.file = p[2];
     if (!Number(p[3], f.index) || !Number(p[4], f.named)) return false;
-    bool* flags[] = {&f.embolden, &f.oblique, &f.transformed, &f.hinting, &f.autohint};
-    for (std::size_t i = 0; i < 5; ++i) *flags[i] = p[5][i] == '1';
+    bool* flags[] = {&f.embolden, &f.oblique, &f.hinting, &f.autohint};
+    for (std::size_t i = 0; i < 4; ++i) *flags[i] = p[5][i] == '1';
     const std::vector<std::string_view> m = Split(p[6], ' ');
     if (m.size() != 4) return false;
     for (std::size_t i = 0; i < 4; ++i) {

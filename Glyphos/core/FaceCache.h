@@ -20,13 +20,13 @@ struct CachedFace {
     int index = 0;
     bool embolden = false;  // FreeType's emboldening stands in for a bold face
     bool oblique = false;   // FreeType's slant stands in for an italic face
-    bool transformed = false;
-    double matrix[4] = {1, 0, 0, 1};  // xx, xy, yx, yy, when transformed
+    double matrix[4] = {1, 0, 0, 1};  // xx, xy, yx, yy of the face's transform
     bool hinting = true;
     bool autohint = false;
     std::vector<std::string> families;  // the face's family names, its own first
     int named = -1;                     // the one that is the family asked for, -1 when none is
 
+    bool Transformed() const { return matrix[0] != 1 || matrix[1] != 0 || matrix[2] != 0 || matrix[3] != 1; }
     bool operator==(const CachedFace&) const = default;
 };
 

@@ -254,7 +254,6 @@ CachedFace Describe(FcPattern* match, const Request& q) {
     FcMatrix* m = nullptr;
     if (FC().FcPatternGetMatrix(match, FC_MATRIX, 0, &m) == FcResultMatch && m &&
         (m->xx != 1 || m->xy != 0 || m->yx != 0 || m->yy != 1)) {
-        f.transformed = true;
         f.matrix[0] = m->xx;
         f.matrix[1] = m->xy;
         f.matrix[2] = m->yx;
@@ -307,7 +306,6 @@ struct GlyphRenderer::Faces {
         FT_Face face = nullptr;
         bool embolden = false;
         bool oblique = false;
-        bool transformed = false;
         FT_Int32 loadFlags = FT_LOAD_DEFAULT;
     };
 
@@ -359,11 +357,10 @@ struct GlyphRenderer::Faces {
         }
         f.embolden = chosen.embolden;
         f.oblique = chosen.oblique;
-        if (chosen.transformed) {
+        if (chosen.Transformed()) {
             FT_Matrix ft{static_cast<FT_Fixed>(chosen.matrix[0] * 0x10000), static_cast<FT_Fixed>(chosen.matrix[1] * 0x10000),
                          static_cast<FT_Fixed>(chosen.matrix[2] * 0x10000), static_cast<FT_Fixed>(chosen.matrix[3] * 0x10000)};
             FT().FT_Set_Transform(f.face, &ft, nullptr);
-            f.transformed = true;
         }
         // Hinted for monochrome, as Qt draws text without antialiasing; a
         // glyph as large as a cell of the largest fonts (64 pixels and up)

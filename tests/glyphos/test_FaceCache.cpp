@@ -20,7 +20,6 @@ protected:
         face.file = "/fonts/a.ttf";
         face.index = 2;
         face.embolden = true;
-        face.transformed = true;
         face.matrix[1] = 0.2;
         face.autohint = true;
         face.families = {"A Family", "Another Name"};
@@ -74,10 +73,10 @@ TEST_F(FaceCacheTest, ADamagedCacheFileIsNoAnswer) {
     const std::string line = good.substr(good.find("face\t"));
     const std::vector<std::string> damaged = {
         "",
-        "glyphos faces 2\n" + good.substr(good.find('\n') + 1),
-        good.substr(0, good.size() - line.size()) + "face\tr\t/a.ttf\tx\t0\t00000\t1 0 0 1\tA\n",
-        good.substr(0, good.size() - line.size()) + "face\tr\t/a.ttf\t0\t5\t00000\t1 0 0 1\tA\n",
-        good.substr(0, good.size() - line.size()) + "face\tr\t/a.ttf\t0\t0\t00000\t1 0 0\tA\n",
+        "glyphos faces 9\n" + good.substr(good.find('\n') + 1),
+        good.substr(0, good.size() - line.size()) + "face\tr\t/a.ttf\tx\t0\t0000\t1 0 0 1\tA\n",
+        good.substr(0, good.size() - line.size()) + "face\tr\t/a.ttf\t0\t5\t0000\t1 0 0 1\tA\n",
+        good.substr(0, good.size() - line.size()) + "face\tr\t/a.ttf\t0\t0\t0000\t1 0 0\tA\n",
         good.substr(0, good.size() - line.size()) + "watch\n" + line,
         good.substr(0, good.find("env ") + 10),
         std::string(5000, '\t'),
