@@ -106,7 +106,9 @@ TEST_F(CliFileSafetyTest, AFullDiskASignalOrAReadOnlyFileLeavesTheOldFileAndNoth
             if (k.readOnly) ::chmod(c.target.c_str(), 0444);
             CliRun r;
             {
-                ScopedProgramWriteFault fault(k.fault);
+                // The fault is for the user's file, not the face cache
+                // render may write first.
+                ScopedProgramWriteFault fault(k.fault, out.path());
                 r = Cli(c.args);
             }
             if (k.reason) {

@@ -3,12 +3,15 @@
 // stands in for the C library's write(): going by WRITE_FAULT, an errno
 // name ("ENOSPC", "EIO") fails the first write into a temporary file of the
 // replace (".NAME.tmp-XXXXXX") with that error, a signal name ("SIGTERM",
-// ...) sends the program that signal instead, while that file exists. At
-// the system call, so that it reaches a program however it was linked.
+// ...) sends the program that signal instead, while that file exists.
+// WRITE_FAULT_IN, when set, names the folder whose files count (a program
+// may replace a file of its own first, such as a cache). At the system
+// call, so that it reaches a program however it was linked.
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -20,10 +23,15 @@ namespace {
 bool g_armed = false;
 int g_error = EIO;
 int g_signal = 0;
+std::string g_folder;  // empty: any
 
 __attribute__((constructor)) void InstallFault() {
     const char* fault = std::getenv("WRITE_FAULT");
     if (!fault) return;
+    if (const char* in = std::getenv("WRITE_FAULT_IN")) {
+        char real[PATH_MAX];
+        g_folder = ::realpath(in, real) ? real : in;
+    }
     const struct {
         const char* name;
         int error, signal;
@@ -46,7 +54,7 @@ bool IsReplaceTemp(int fd) {
     const std::string path(target, static_cast<std::size_t>(n));
     const std::size_t slash = path.rfind('/');
     return slash != std::string::npos && path.compare(slash + 1, 1, ".") == 0 &&
-           path.find(".tmp-", slash) != std::string::npos;
+           path.find(".tmp-", slash) != std::string::npos && (g_folder.empty() || path.substr(0, slash) == g_folder);
 }
 
 }  // namespace

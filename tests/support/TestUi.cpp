@@ -71,8 +71,9 @@ ScopedWriteFault::ScopedWriteFault(AtomicWriteStep step, std::size_t index) {
 
 ScopedWriteFault::~ScopedWriteFault() { SetAtomicWriteFault(nullptr); }
 
-ScopedProgramWriteFault::ScopedProgramWriteFault(const std::string& fault) {
+ScopedProgramWriteFault::ScopedProgramWriteFault(const std::string& fault, const std::string& folder) {
     ::setenv("WRITE_FAULT", fault.c_str(), 1);
+    if (!folder.empty()) ::setenv("WRITE_FAULT_IN", folder.c_str(), 1);
     ::setenv("LD_PRELOAD", WRITE_FAULT_SHIM, 1);
     // A sanitized build wants its runtime first; the shim comes before it.
     const char* asan = std::getenv("ASAN_OPTIONS");
@@ -81,6 +82,7 @@ ScopedProgramWriteFault::ScopedProgramWriteFault(const std::string& fault) {
 
 ScopedProgramWriteFault::~ScopedProgramWriteFault() {
     ::unsetenv("WRITE_FAULT");
+    ::unsetenv("WRITE_FAULT_IN");
     ::unsetenv("LD_PRELOAD");
 }
 

@@ -70,10 +70,11 @@ public:
 // While it lives, the programs a test starts load the write-fault shim
 // (tests/shim): their first replace-in-one-step write fails with `fault`
 // ("ENOSPC", "EIO"), or the program gets the signal named ("SIGTERM" ...)
-// while its temporary file exists.
+// while its temporary file exists; with `folder`, only a file replaced in
+// that folder counts.
 class ScopedProgramWriteFault {
 public:
-    explicit ScopedProgramWriteFault(const std::string& fault);
+    explicit ScopedProgramWriteFault(const std::string& fault, const std::string& folder = {});
     ~ScopedProgramWriteFault();
     ScopedProgramWriteFault(const ScopedProgramWriteFault&) = delete;
     ScopedProgramWriteFault& operator=(const ScopedProgramWriteFault&) = delete;
